@@ -1,0 +1,17 @@
+#pragma once
+// The rule by which every box's text is read as a number.
+
+#include <string_view>
+
+namespace tovrel {
+
+// Reads the number a text begins with. Blanks, tabs and line feeds are ignored
+// wherever they stand; then an optional sign, digits with at most one point and
+// an optional exponent (E or D, optional sign, digits), up to the first
+// character that cannot continue the number. "&H" and "&O" read hexadecimal and
+// octal digits. A text that does not begin with a number reads 0. An exponent
+// beyond the double range gives an infinity (or 0 for tiny values), never an
+// error: callers range-check what they read.
+double leadingNumber(std::string_view text);
+
+} // namespace tovrel

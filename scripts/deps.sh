@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs, with apt-get, those of the given Debian packages that are missing.
+# Sourced by the other scripts: `need_packages pkg...`.
+need_packages() {
+    local missing=()
+    local p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "== Installing missing Debian packages: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building the program needs, and the CJK font its window uses.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-wqy-zenhei)
+# What the tests need beyond that.
+TEST_PACKAGES=(libgtest-dev libtiff-dev)
