@@ -18,7 +18,7 @@ inline constexpr std::size_t kTemplateSize = 1448;
 using TiffTemplate = std::array<uint8_t, kTemplateSize>;
 
 class PitchStore {
-public:
+  public:
     // folder is the folder that holds kvxj.dll (the program's folder).
     explicit PitchStore(std::filesystem::path folder);
 
@@ -28,14 +28,15 @@ public:
 
     Result<std::vector<float>> load() const; // entries in file order
     Status removeAll(float value);           // deletes every entry equal to value
-    Status append(float value);              // adds one entry at the end
+    Status append(float value);              // adds one entry behind the last whole one
     Result<TiffTemplate> readTemplate() const;
 
-private:
+  private:
     std::filesystem::path folder_;
 };
 
-// The message shown whenever the data file is missing; lines end in "\r".
+// The message shown whenever the data file is missing; its lines are
+// separated by "\r".
 std::string notFoundMessage();
 
 // How an entry reads in the pitch list.
