@@ -18,7 +18,7 @@ inline constexpr std::size_t kTemplateSize = 1448;
 using TiffTemplate = std::array<uint8_t, kTemplateSize>;
 
 class PitchStore {
-public:
+  public:
     // folder is the folder that holds kvxj.dll (the program's folder).
     explicit PitchStore(std::filesystem::path folder);
 
@@ -31,7 +31,7 @@ public:
     Status append(float value);              // adds one entry at the end
     Result<TiffTemplate> readTemplate() const;
 
-private:
+  private:
     std::filesystem::path folder_;
 };
 
