@@ -34,9 +34,18 @@ template <typename T> class Result {
 
     bool isOk() const { return value_.has_value(); }
     explicit operator bool() const { return isOk(); }
-    const T& value() const& { return *value_; }
-    T& value() & { return *value_; }
-    T&& value() && { return std::move(*value_); }
+    const T& value() const& {
+        assert(value_.has_value());
+        return *value_;
+    }
+    T& value() & {
+        assert(value_.has_value());
+        return *value_;
+    }
+    T&& value() && {
+        assert(value_.has_value());
+        return std::move(*value_);
+    }
     const Status& status() const { return failure_; }
     const std::string& message() const { return failure_.message(); }
 

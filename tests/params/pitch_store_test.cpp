@@ -51,6 +51,11 @@ class PitchStoreTest : public ::testing::Test {
     PitchStore store{dir.path()};
 
     Bytes data() const { return readFile(store.dataPath()); }
+    std::vector<float> entries() const {
+        const auto loaded = store.load();
+        EXPECT_TRUE(loaded.isOk()) << loaded.message();
+        return loaded.isOk() ? loaded.value() : std::vector<float>{};
+    }
     bool tempExists() const { return fs::exists(fs::symlink_status(store.tempPath())); }
 };
 
@@ -167,7 +172,7 @@ TEST_F(PitchStoreTest, RemovingAValueDeletesEveryCopyAndKeepsTheTemplate) {
     const Bytes after = data();
     EXPECT_EQ(after.size(), before.size() - 8);
     EXPECT_TRUE(std::equal(before.begin(), before.begin() + kTemplateSize, after.begin()));
-    EXPECT_EQ(bitsOf(store.load().value()), bitsOf({0.5f}));
+    EXPECT_EQ(bitsOf(entries()), bitsOf({0.5f}));
     EXPECT_FALSE(tempExists());
 }
 
@@ -221,11 +226,12 @@ TEST_F(PitchStoreTest, ALeftoverTemporaryLinkIsNotWrittenThrough) {
 
 TEST_F(PitchStoreTest, RewritingKeepsTheFilePermissions) {
     writeDataFile(dir.path(), {0.254f, 0.5f});
-    fs::permissions(store.dataPath(),
-                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    // Permissions a usual umask would strip from a new file.
+    const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                      fs::perms::group_write | fs::perms::others_read | fs::perms::others_write;
+    fs::permissions(store.dataPath(), mode);
     ASSERT_TRUE(store.removeAll(0.5f).isOk());
-    EXPECT_EQ(fs::status(store.dataPath()).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(fs::status(store.dataPath()).permissions(), mode);
 }
 
 TEST_F(PitchStoreTest, AppendAddsOneLittleEndianFloatAtTheEnd) {
@@ -237,7 +243,7 @@ TEST_F(PitchStoreTest, AppendAddsOneLittleEndianFloatAtTheEnd) {
         expected.push_back(b);
     }
     EXPECT_EQ(data(), expected);
-    EXPECT_EQ(bitsOf(store.load().value()), bitsOf({0.254f, 0.5f}));
+    EXPECT_EQ(bitsOf(entries()), bitsOf({0.254f, 0.5f}));
 }
 
 TEST_F(PitchStoreTest, AShortFileIsDamagedAndNeverWritten) {
@@ -260,7 +266,7 @@ TEST_F(PitchStoreTest, StrayBytesAfterTheLastEntryNeverShiftEntries) {
     for (const Bytes& tail : {Bytes{0x11}, Bytes{0x11, 0x22}, Bytes{0x11, 0x22, 0x33}}) {
         SCOPED_TRACE(tail.size());
         writeDataFile(dir.path(), {0.254f, 0.5f}, tail);
-        EXPECT_EQ(bitsOf(store.load().value()), bitsOf({0.254f, 0.5f}));
+        EXPECT_EQ(bitsOf(entries()), bitsOf({0.254f, 0.5f}));
 
         // An append lands right behind the last whole entry, over the stray bytes.
         ASSERT_TRUE(store.append(1.27f).isOk());

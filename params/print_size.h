@@ -1,0 +1,22 @@
+#pragma once
+// Print size in centimetres kept in the common frame's proportion, and the
+// direction mark at the end of the output file name.
+
+#include <string>
+
+namespace tovrel {
+
+inline constexpr double kMaxWidthCm = 300;
+inline constexpr const char* kWidthLabel = "宽cm";
+inline constexpr const char* kHeightLabel = "高cm";
+
+// The height that keeps a width in proportion, and the other way round, to
+// 0.01 cm (halves to even).
+double heightForWidth(double widthCm, float aspect);
+double widthForHeight(double heightCm, float aspect);
+
+// The output name with its direction mark switched: "a!.tif" <-> "a-.tif".
+// Names that do not end in the other direction's mark are returned unchanged.
+std::string withDirectionMark(const std::string& outputName, bool horizontal);
+
+} // namespace tovrel
