@@ -10,16 +10,13 @@
 namespace tovrel {
 
 namespace {
-// Chunks of about 8 MiB: large enough for full disk speed, small enough that
-// the progress bar moves often.
-constexpr std::size_t kChunkBytes = std::size_t(8) << 20;
 constexpr int64_t kPixelAreaOffset = 1448;
 } // namespace
 
 RowSink::RowSink(int fd, int32_t tifH, int32_t rowBytes, const unsigned char* start,
-                 std::function<void(int)> progress, std::string outName)
+                 std::function<void(int)> progress, std::string outName, std::size_t chunkBytes)
     : fd_(fd), tifH_(tifH), rowBytes_(static_cast<std::size_t>(rowBytes)),
-      capacity_(std::clamp<std::size_t>(kChunkBytes / rowBytes_, 1, IOV_MAX)),
+      capacity_(std::clamp<std::size_t>(chunkBytes / rowBytes_, 1, IOV_MAX)),
       // Left uninitialised: every row is made in full before it is written.
       arena_(new unsigned char[capacity_ * rowBytes_]), current_(start),
       progress_(std::move(progress)), outName_(std::move(outName)) {

@@ -16,15 +16,21 @@
 
 namespace tovrel {
 
+// Chunks of about 8 MiB: large enough for full disk speed, small enough that
+// the progress bar moves often.
+inline constexpr std::size_t kRowChunkBytes = std::size_t(8) << 20;
+
 class RowSink {
   public:
     // fd: the output file, whose pixel area starts at offset 1448 and holds
     // tifH rows of rowBytes. start: the current content before any row is
     // made; it must stay valid while the sink lives. progress (may be empty)
     // is told, after each chunk, floor(r * 1000 / tifH) for the last row r of
-    // the chunk. outName names the file in messages.
+    // the chunk. outName names the file in messages. A chunk holds as many
+    // rows as fit chunkBytes, at least one.
     RowSink(int fd, int32_t tifH, int32_t rowBytes, const unsigned char* start,
-            std::function<void(int)> progress, std::string outName);
+            std::function<void(int)> progress, std::string outName,
+            std::size_t chunkBytes = kRowChunkBytes);
 
     // Room for a new row (rowBytes), which becomes the current content once
     // filled. Writes the chunk so far first when there is no room left.

@@ -39,7 +39,7 @@ RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunH
     const double H = settings.heightCm;
     job.tifW = static_cast<int32_t>(std::floor(W * 10 * job.Views * job.Sharp / job.Pitch));
     job.tifH = static_cast<int32_t>(std::floor(H * 10 * job.Views * job.Sharp / job.Pitch));
-    job.fbl = static_cast<float>(job.Views * job.Sharp * 10 * 2.54 / job.Pitch);
+    job.fbl = static_cast<float>(double{job.Views} * job.Sharp * 10 * 2.54 / job.Pitch);
     job.RowBytes = job.tifW * 3;
 
     // 2. Header.
