@@ -33,7 +33,10 @@ Result<TempOutput> TempOutput::create(const std::filesystem::path& target) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%016llx.tmp",
                       static_cast<unsigned long long>(random()));
-        std::filesystem::path candidate = folder / ("." + target.filename().string() + suffix);
+        std::string name = ".";
+        name += target.filename().string();
+        name += suffix;
+        std::filesystem::path candidate = folder / name;
         // O_EXCL: never open a file someone else put there, nor follow a link.
         PosixFile file = PosixFile::open(candidate, O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (file.isOpen()) {
