@@ -5,6 +5,8 @@
 #include "render/temp_output.h"
 #include "render/tiff_header.h"
 
+#include <new>
+
 namespace tovrel {
 
 namespace {
@@ -43,8 +45,14 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
     job.Scale = outputScale(job);
     job.SharpB = static_cast<uint8_t>(stripWidth(job.Sharp));
 
-    if (Status pixels = writePixelArea(job, settings, hooks.progress, temp.value().path());
-        !pixels) {
+    Status pixels;
+    try {
+        pixels = writePixelArea(job, settings, hooks.progress, temp.value().path());
+    } catch (const std::bad_alloc&) {
+        // Rows of absurd widths: a few of them may not fit in memory.
+        pixels = Status::fail("内存不足：输出图像的一行太宽。请减小打印宽度或清晰倍数。");
+    }
+    if (!pixels) {
         return {RunOutcome::Failed, pixels};
     }
     if (Status placed = temp.value().commit(); !placed) {
