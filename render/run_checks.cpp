@@ -1,9 +1,8 @@
 #include "render/run_checks.h"
 
-#include "intake/bmp_layout.h"
+#include "intake/common_frame.h"
 #include "render/slot_text.h"
 
-#include <limits>
 #include <string>
 #include <system_error>
 
@@ -29,34 +28,12 @@ Status checkRunParameters(const JobState& job, const RunSettings& settings) {
     return Status::ok();
 }
 
-std::optional<int64_t> frameRow(const JobState& job, int32_t n) {
-    const int64_t width = job.ImgW(n);
-    const int64_t stride = job.ImgStride(n);
-    if (width < 1 || width * 3 + 3 > std::numeric_limits<int32_t>::max() ||
-        stride != rowStride(job.ImgW(n)) || job.DataOff(n) < 0 || job.FrameCol(n) < 1) {
-        return std::nullopt;
-    }
-    const int64_t rowOffset = static_cast<int64_t>(job.FramePos(n)) - 1 - job.DataOff(n) -
-                              (static_cast<int64_t>(job.FrameCol(n)) - 1) * 3;
-    if (rowOffset < 0 || rowOffset % stride != 0) {
-        return std::nullopt;
-    }
-    return rowOffset / stride + 1;
-}
-
 Status checkCommonFrame(const JobState& job) {
     if (job.BaseW < 1 || job.BaseH < 1) {
         return Status::fail("这些图片没有公共画面：请检查各图片的定位点 X、Y。");
     }
-    for (int32_t n = 1; n <= job.ViewCount; ++n) {
-        const std::optional<int64_t> row = frameRow(job, n);
-        const bool inside = row &&
-                            static_cast<int64_t>(job.FrameCol(n)) + job.BaseW - 1 <= job.ImgW(n) &&
-                            *row + job.BaseH - 1 <= job.ImgH(n);
-        if (!inside) {
-            return Status::fail("公共画面超出了" + slotText(n) +
-                                "的范围：请检查该图片的定位点 X、Y 是否在图片之内。");
-        }
+    if (!frameInsidePictures(job)) {
+        return Status::fail("公共画面超出了图片的范围：请检查各图片的定位点 X、Y 是否在图片之内。");
     }
     return Status::ok();
 }

@@ -6,7 +6,6 @@
 #include "render/run_geometry.h"
 
 #include <filesystem>
-#include <optional>
 
 namespace tovrel {
 
@@ -14,11 +13,6 @@ namespace tovrel {
 // with lenses of at most 255 pixels, and with white gaps a white width of 0
 // to the strip width.
 Status checkRunParameters(const JobState& job, const RunSettings& settings);
-
-// The stored row of picture n that holds the common frame's bottom edge,
-// worked out from FramePos, DataOff, ImgStride and FrameCol; nothing when
-// these do not agree with each other.
-std::optional<int64_t> frameRow(const JobState& job, int32_t n);
 
 // A common frame exists and lies inside every picture, so every frame row
 // can be read whole from each file.

@@ -41,7 +41,7 @@ struct Generator {
         if (p.handBuilt) {
             p.dataOffset = pick({54, 54 + between(1, 9), 138});
             const int pad = (4 - p.width * 3 % 4) % 4;
-            // No tail at all, the last row without its pad bytes, or junk.
+            // A whole file, the last row without its pad bytes, or junk after it.
             p.tailBytes = pick({0, -pad, between(1, 6)});
         }
         return p;

@@ -87,12 +87,12 @@ const Refusal kRefusals[] = {
          j.FrameCol(2) += 5;
          j.FramePos(2) += 15;
      },
-     "第 2 张图片"},
+     "超出了图片的范围"},
     {"frame reaching past a picture's top",
      [](JobState& j, RunSettings&, const TempDir&) { j.FramePos(1) += 5 * j.ImgStride(1); },
-     "第 1 张图片"},
+     "超出了图片的范围"},
     {"frame position between rows",
-     [](JobState& j, RunSettings&, const TempDir&) { j.FramePos(2) += 1; }, "第 2 张图片"},
+     [](JobState& j, RunSettings&, const TempDir&) { j.FramePos(2) += 1; }, "超出了图片的范围"},
     {"one picture only",
      [](JobState& j, RunSettings&, const TempDir&) {
          j.ViewCount = 1;

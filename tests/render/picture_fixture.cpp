@@ -1,7 +1,8 @@
 #include "tests/render/picture_fixture.h"
 
 #include "intake/bmp_layout.h"
-#include "render/run_checks.h"
+#include "intake/common_frame.h"
+#include "tests/support/bmp_file.h"
 #include "tests/support/temp_dir.h"
 
 #include <QImage>
@@ -18,42 +19,31 @@ Rgb sourceColour(int32_t n, int32_t column, int32_t storedRow) {
 
 namespace {
 
-void putLong(std::vector<unsigned char>& bytes, std::size_t at, int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        bytes[at + std::size_t(i)] = static_cast<unsigned char>(u >> (8 * i));
-    }
-}
-
 void writeHandBuilt(const std::filesystem::path& file, int32_t n, const PictureSpec& spec) {
+    BmpFields fields;
+    fields.width = spec.width;
+    fields.height = spec.height;
+    fields.infoBytes = spec.dataOffset >= 138 ? 124 : 40;
+    std::vector<unsigned char> bytes = bmpFile(fields);
+    // Junk between the headers and the pixels when they start later.
+    const std::size_t headers = 14 + fields.infoBytes;
+    bytes.insert(bytes.begin() + std::ptrdiff_t(headers), std::size_t(spec.dataOffset) - headers,
+                 0xEE);
+    putLE32(bytes, 10, uint32_t(spec.dataOffset));
     const int32_t stride = rowStride(spec.width);
-    // A 124-byte information header when the pixels start at 138 or later,
-    // else a 40-byte one; any gap before the pixels is junk.
-    std::vector<unsigned char> bytes(std::size_t(spec.dataOffset), 0xEE);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    putLong(bytes, 10, spec.dataOffset);
-    putLong(bytes, 14, spec.dataOffset >= 138 ? 124 : 40);
-    putLong(bytes, 18, spec.width);
-    putLong(bytes, 22, spec.height);
-    bytes[26] = 1;
-    bytes[27] = 0;
-    bytes[28] = 24;
-    bytes[29] = 0;
-    putLong(bytes, 30, 0);
-    putLong(bytes, 38, 2835);
     for (int32_t row = 1; row <= spec.height; ++row) {
         for (int32_t column = 1; column <= spec.width; ++column) {
             const Rgb c = sourceColour(n, column, row);
-            bytes.insert(bytes.end(), {c.b, c.g, c.r});
+            const std::size_t at = std::size_t(spec.dataOffset) + std::size_t(row - 1) * stride +
+                                   std::size_t(column - 1) * 3;
+            bytes[at] = c.b;
+            bytes[at + 1] = c.g;
+            bytes[at + 2] = c.r;
         }
-        bytes.insert(bytes.end(), std::size_t(stride - spec.width * 3), 0xAB);
     }
-    // The last row's pad bytes count as part of the tail.
-    const auto pad = static_cast<int64_t>(stride - spec.width * 3);
-    const int64_t keep = static_cast<int64_t>(bytes.size()) - pad + spec.tailBytes;
+    const int64_t keep = static_cast<int64_t>(bytes.size()) + spec.tailBytes;
     bytes.resize(std::size_t(std::max<int64_t>(keep, 0)), 0xCD);
-    putLong(bytes, 2, static_cast<int32_t>(bytes.size()));
+    putLE32(bytes, 2, uint32_t(bytes.size()));
     writeFile(file, bytes);
 }
 
@@ -68,14 +58,6 @@ void writeWithQt(const std::filesystem::path& file, int32_t n, const PictureSpec
     if (!image.save(QString::fromStdString(file.string()), "BMP")) {
         throw std::runtime_error("cannot write " + file.string());
     }
-}
-
-int32_t readLong(const std::vector<unsigned char>& bytes, std::size_t at) {
-    uint32_t u = 0;
-    for (int i = 3; i >= 0; --i) {
-        u = (u << 8) | bytes.at(at + std::size_t(i));
-    }
-    return static_cast<int32_t>(u);
 }
 
 } // namespace
@@ -93,37 +75,28 @@ void choosePictures(JobState& job, const std::filesystem::path& folder,
     const auto count = static_cast<int32_t>(specs.size());
     job.ViewCount = static_cast<uint8_t>(count);
     job.Views = static_cast<float>(count);
-    int32_t left = 0, right = 0, top = 0, bottom = 0;
+    AnchorTexts x, y;
     for (int32_t n = 1; n <= count; ++n) {
         const PictureSpec& spec = specs[std::size_t(n - 1)];
         const std::filesystem::path file = folder / ("pic" + std::to_string(n) + ".bmp");
         writePicture(file, n, spec);
-        const std::vector<unsigned char> header = readFile(file);
         job.InPath(n) = file.string();
-        job.DataOff(n) = readLong(header, 10);
-        job.ImgW(n) = readLong(header, 18);
-        job.ImgH(n) = readLong(header, 22);
-        job.ImgStride(n) = rowStride(job.ImgW(n));
-        const int32_t fromLeft = spec.anchorX, toRight = job.ImgW(n) - spec.anchorX;
-        const int32_t fromTop = spec.anchorY, toBottom = job.ImgH(n) - spec.anchorY;
-        left = n == 1 ? fromLeft : std::min(left, fromLeft);
-        right = n == 1 ? toRight : std::min(right, toRight);
-        top = n == 1 ? fromTop : std::min(top, fromTop);
-        bottom = n == 1 ? toBottom : std::min(bottom, toBottom);
+        x[std::size_t(n - 1)] = std::to_string(spec.anchorX);
+        y[std::size_t(n - 1)] = std::to_string(spec.anchorY);
     }
-    job.BaseW = left + right;
-    job.BaseH = top + bottom;
+    const SlotArray<double> offY = readAnchors(job, x, y);
     for (int32_t n = 1; n <= count; ++n) {
-        const PictureSpec& spec = specs[std::size_t(n - 1)];
-        job.FrameCol(n) = spec.anchorX - left + 1;
-        const int32_t frameRow = job.ImgH(n) - spec.anchorY - bottom + 1;
-        job.FramePos(n) =
-            job.DataOff(n) + (frameRow - 1) * job.ImgStride(n) + (job.FrameCol(n) - 1) * 3 + 1;
+        if (const Status read = readSlotHeader(job, n); !read) {
+            throw std::runtime_error(read.message());
+        }
     }
+    computeCommonFrame(job, offY);
 }
 
 Rgb frameColour(const JobState& job, int32_t n, int32_t x, int32_t y) {
-    const int64_t row = frameRow(job, n).value() + y - 1;
+    const int64_t rowStart =
+        int64_t{job.FramePos(n)} - 1 - job.DataOff(n) - (int64_t{job.FrameCol(n)} - 1) * 3;
+    const int64_t row = rowStart / job.ImgStride(n) + y;
     return sourceColour(n, job.FrameCol(n) + x - 1, static_cast<int32_t>(row));
 }
 

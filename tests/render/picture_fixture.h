@@ -19,8 +19,8 @@ struct PictureSpec {
     int32_t anchorY = 0;
     bool handBuilt = false; // Qt's writer otherwise
     // Hand-built only: where the pixels start (a gap after the headers is
-    // filled with junk), and how many bytes follow the last row's pixels
-    // (its pad bytes and junk; negative cuts into the pixels).
+    // filled with junk), and how many bytes of junk follow the last row
+    // (negative: that many bytes cut off its pad bytes and pixels).
     int32_t dataOffset = 54;
     int32_t tailBytes = 0;
 };
@@ -41,8 +41,9 @@ Rgb sourceColour(int32_t n, int32_t column, int32_t storedRow);
 void writePicture(const std::filesystem::path& file, int32_t n, const PictureSpec& spec);
 
 // Writes the pictures as pic1.bmp, pic2.bmp, ... into folder and fills the
-// job as choosing them does: paths, header values read back from the files,
-// the common frame of the anchors and where it starts in each file.
+// job as choosing them does: paths, header values read from the files, the
+// common frame of the anchors and where it starts in each file. Throws when
+// a header is refused.
 void choosePictures(JobState& job, const std::filesystem::path& folder,
                     const std::vector<PictureSpec>& specs);
 

@@ -1,7 +1,6 @@
 // The numbers a run works out before writing: output size and resolution,
 // scale, strip width, and where the common frame starts in each file.
 
-#include "render/run_checks.h"
 #include "render/run_geometry.h"
 
 #include <gtest/gtest.h>
@@ -86,34 +85,6 @@ TEST(StripWidth, RoundsHalvesToEven) {
     EXPECT_EQ(stripWidth(0.5f), 0);
     EXPECT_EQ(stripWidth(20), 20);
     EXPECT_EQ(stripWidth(300), 0);
-}
-
-TEST(FrameRow, IsRecoveredFromTheFramePosition) {
-    JobState job;
-    job.ViewCount = 2;
-    // Two 640 x 480 pictures with anchors (10, 20) and (0, 0): the frame
-    // starts at column 11, row 1 of picture 1 and column 1, row 21 of picture 2.
-    for (int n : {1, 2}) {
-        job.ImgW(n) = 640;
-        job.ImgH(n) = 480;
-        job.ImgStride(n) = 1920;
-        job.DataOff(n) = 54;
-    }
-    job.FrameCol(1) = 11;
-    job.FramePos(1) = 85;
-    job.FrameCol(2) = 1;
-    job.FramePos(2) = 38455;
-    EXPECT_EQ(frameRow(job, 1), 1);
-    EXPECT_EQ(frameRow(job, 2), 21);
-    job.BaseW = 630;
-    job.BaseH = 460;
-    EXPECT_TRUE(checkCommonFrame(job).isOk());
-    job.BaseH = 461; // one row more than picture 2 holds above row 21
-    EXPECT_FALSE(checkCommonFrame(job).isOk());
-    job.BaseH = 460;
-    job.ImgStride(2) = 1924; // not the stride of a 640-pixel row
-    EXPECT_EQ(frameRow(job, 2), std::nullopt);
-    EXPECT_FALSE(checkCommonFrame(job).isOk());
 }
 
 } // namespace
