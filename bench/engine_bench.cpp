@@ -16,6 +16,7 @@
 //   --no-plain skips the row-by-row rendering, which takes much longer.
 
 #include "intake/bmp_layout.h"
+#include "intake/common_frame.h"
 #include "params/pitch_store.h"
 #include "render/interlace_engine.h"
 #include "render/tiff_header.h"
@@ -76,21 +77,19 @@ void writeBmp(const fs::path& file, int n) {
     }
 }
 
+// The job as the window leaves it after the four pictures are chosen.
 JobState benchJob(const fs::path& folder) {
     JobState job;
     job.ViewCount = kPictures;
     job.Views = kPictures;
     for (int n = 1; n <= kPictures; ++n) {
         job.InPath(n) = (folder / ("bench" + std::to_string(n) + ".bmp")).string();
-        job.ImgW(n) = kWidth;
-        job.ImgH(n) = kHeight;
-        job.DataOff(n) = 54;
-        job.ImgStride(n) = rowStride(kWidth);
-        job.FrameCol(n) = 1;
-        job.FramePos(n) = 55;
     }
-    job.BaseW = kWidth;
-    job.BaseH = kHeight;
+    const SlotArray<double> offY = readAnchors(job, {}, {});
+    for (int n = 1; n <= kPictures; ++n) {
+        readSlotHeader(job, n);
+    }
+    computeCommonFrame(job, offY);
     job.Pitch = 0.254f;
     job.Sharp = 2;
     job.OutPath = (folder / "bench-out.tif").string();
