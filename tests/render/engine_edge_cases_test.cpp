@@ -5,6 +5,7 @@
 
 #include "render/interlace_engine.h"
 #include "tests/render/engine_fixture.h"
+#include "tests/render/tiff_reader.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,12 @@ TEST_P(StripLayoutCase, GivesTheExpectedLayout) {
     ASSERT_EQ(job.Scale, 0.5f);
     const std::vector<unsigned char> file = readFile(job.OutPath);
     ASSERT_EQ(file.size(), 1449 + std::size_t(job.RowBytes) * std::size_t(job.tifH));
+    const TiffContents tiff = readTiff(job.OutPath, true);
+    ASSERT_TRUE(tiff.opened && tiff.complaints.empty());
+    ASSERT_EQ(tiff.rows.size(), std::size_t(c.tifH));
+    // libtiff's last scanline is the bottom row, last in the file but for its final zero.
+    EXPECT_TRUE(std::equal(tiff.rows.back().begin(), tiff.rows.back().end(),
+                           file.end() - 1 - job.RowBytes));
 
     std::istringstream tokens(c.expected);
     std::string token;

@@ -5,6 +5,7 @@
 #include "render/interlace_engine.h"
 #include "tests/params/restricted_run.h"
 #include "tests/render/engine_fixture.h"
+#include "tests/render/tiff_reader.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -257,7 +258,10 @@ TEST_F(RunScene, ADoneRunReplacesTheEarlierFileAndLeavesNothingElse) {
     const RunResult result = runInterlace(job, settings, recordingHooks(record));
     ASSERT_EQ(result.outcome, RunOutcome::Done) << result.status.message();
     EXPECT_EQ(namesIn(dir.path()), before);
-    EXPECT_EQ(fs::file_size(job.OutPath), 1449u + 3u * 30u * 25u);
+    const TiffContents tiff = readTiff(job.OutPath, false);
+    EXPECT_TRUE(tiff.opened && tiff.complaints.empty());
+    EXPECT_EQ(tiff.width, 30u);
+    EXPECT_EQ(tiff.height, 25u);
 }
 
 } // namespace
