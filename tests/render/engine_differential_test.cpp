@@ -31,8 +31,8 @@ struct Generator {
         return *(values.begin() + below(static_cast<int>(values.size())));
     }
 
-    PictureSpec picture() {
-        PictureSpec p;
+    TestPicture picture() {
+        TestPicture p;
         p.width = between(3, 34);
         p.height = between(3, 34);
         p.anchorX = below(2) == 0 ? 0 : below(p.width);
@@ -71,8 +71,8 @@ TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
     const TempDir dir = std::filesystem::is_directory(shm) ? TempDir(shm) : TempDir();
     for (int run = 0; run < kRuns; ++run) {
         JobState job;
-        std::vector<PictureSpec> pictures(std::size_t(gen.between(2, 4)));
-        for (PictureSpec& p : pictures) {
+        std::vector<TestPicture> pictures(std::size_t(gen.between(2, 4)));
+        for (TestPicture& p : pictures) {
             p = gen.picture();
         }
         choosePictures(job, dir.path(), pictures);

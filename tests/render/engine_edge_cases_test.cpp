@@ -70,9 +70,9 @@ class StripLayoutCase : public ::testing::TestWithParam<EdgeCase> {};
 // looks at falls outside it (but the last column of a horizontal case does).
 JobState sceneFor(const EdgeCase& c, const TempDir& dir) {
     JobState job;
-    const PictureSpec frame = c.horizontal ? PictureSpec{2 * c.tifW, 2 * c.tifH + 2}
-                                           : PictureSpec{2 * c.tifW + 2, 2 * c.tifH};
-    choosePictures(job, dir.path(), std::vector<PictureSpec>(std::size_t(c.views), frame));
+    const TestPicture frame = c.horizontal ? TestPicture{2 * c.tifW, 2 * c.tifH + 2}
+                                           : TestPicture{2 * c.tifW + 2, 2 * c.tifH};
+    choosePictures(job, dir.path(), std::vector<TestPicture>(std::size_t(c.views), frame));
     job.Pitch = 1;
     job.Sharp = c.sharp;
     job.OutPath = (dir / "out.tif").string();

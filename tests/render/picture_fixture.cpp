@@ -19,40 +19,40 @@ Rgb sourceColour(int32_t n, int32_t column, int32_t storedRow) {
 
 namespace {
 
-void writeHandBuilt(const std::filesystem::path& file, int32_t n, const PictureSpec& spec) {
+void writeHandBuilt(const std::filesystem::path& file, int32_t n, const TestPicture& picture) {
     BmpFields fields;
-    fields.width = spec.width;
-    fields.height = spec.height;
-    fields.infoBytes = spec.dataOffset >= 138 ? 124 : 40;
+    fields.width = picture.width;
+    fields.height = picture.height;
+    fields.infoBytes = picture.dataOffset >= 138 ? 124 : 40;
     std::vector<unsigned char> bytes = bmpFile(fields);
     // Junk between the headers and the pixels when they start later.
     const std::size_t headers = 14 + fields.infoBytes;
-    bytes.insert(bytes.begin() + std::ptrdiff_t(headers), std::size_t(spec.dataOffset) - headers,
+    bytes.insert(bytes.begin() + std::ptrdiff_t(headers), std::size_t(picture.dataOffset) - headers,
                  0xEE);
-    putLE32(bytes, 10, uint32_t(spec.dataOffset));
-    const int32_t stride = rowStride(spec.width);
-    for (int32_t row = 1; row <= spec.height; ++row) {
-        for (int32_t column = 1; column <= spec.width; ++column) {
+    putLE32(bytes, 10, uint32_t(picture.dataOffset));
+    const int32_t stride = rowStride(picture.width);
+    for (int32_t row = 1; row <= picture.height; ++row) {
+        for (int32_t column = 1; column <= picture.width; ++column) {
             const Rgb c = sourceColour(n, column, row);
-            const std::size_t at = std::size_t(spec.dataOffset) + std::size_t(row - 1) * stride +
+            const std::size_t at = std::size_t(picture.dataOffset) + std::size_t(row - 1) * stride +
                                    std::size_t(column - 1) * 3;
             bytes[at] = c.b;
             bytes[at + 1] = c.g;
             bytes[at + 2] = c.r;
         }
     }
-    const int64_t keep = static_cast<int64_t>(bytes.size()) + spec.tailBytes;
+    const int64_t keep = static_cast<int64_t>(bytes.size()) + picture.tailBytes;
     bytes.resize(std::size_t(std::max<int64_t>(keep, 0)), 0xCD);
     putLE32(bytes, 2, uint32_t(bytes.size()));
     writeFile(file, bytes);
 }
 
-void writeWithQt(const std::filesystem::path& file, int32_t n, const PictureSpec& spec) {
-    QImage image(spec.width, spec.height, QImage::Format_RGB32);
-    for (int32_t row = 1; row <= spec.height; ++row) {
-        for (int32_t column = 1; column <= spec.width; ++column) {
+void writeWithQt(const std::filesystem::path& file, int32_t n, const TestPicture& picture) {
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    for (int32_t row = 1; row <= picture.height; ++row) {
+        for (int32_t column = 1; column <= picture.width; ++column) {
             const Rgb c = sourceColour(n, column, row);
-            image.setPixel(column - 1, spec.height - row, qRgb(c.r, c.g, c.b));
+            image.setPixel(column - 1, picture.height - row, qRgb(c.r, c.g, c.b));
         }
     }
     if (!image.save(QString::fromStdString(file.string()), "BMP")) {
@@ -62,27 +62,27 @@ void writeWithQt(const std::filesystem::path& file, int32_t n, const PictureSpec
 
 } // namespace
 
-void writePicture(const std::filesystem::path& file, int32_t n, const PictureSpec& spec) {
-    if (spec.handBuilt) {
-        writeHandBuilt(file, n, spec);
+void writePicture(const std::filesystem::path& file, int32_t n, const TestPicture& picture) {
+    if (picture.handBuilt) {
+        writeHandBuilt(file, n, picture);
     } else {
-        writeWithQt(file, n, spec);
+        writeWithQt(file, n, picture);
     }
 }
 
 void choosePictures(JobState& job, const std::filesystem::path& folder,
-                    const std::vector<PictureSpec>& specs) {
-    const auto count = static_cast<int32_t>(specs.size());
+                    const std::vector<TestPicture>& pictures) {
+    const auto count = static_cast<int32_t>(pictures.size());
     job.ViewCount = static_cast<uint8_t>(count);
     job.Views = static_cast<float>(count);
     AnchorTexts x, y;
     for (int32_t n = 1; n <= count; ++n) {
-        const PictureSpec& spec = specs[std::size_t(n - 1)];
+        const TestPicture& picture = pictures[std::size_t(n - 1)];
         const std::filesystem::path file = folder / ("pic" + std::to_string(n) + ".bmp");
-        writePicture(file, n, spec);
+        writePicture(file, n, picture);
         job.InPath(n) = file.string();
-        x[std::size_t(n - 1)] = std::to_string(spec.anchorX);
-        y[std::size_t(n - 1)] = std::to_string(spec.anchorY);
+        x[std::size_t(n - 1)] = std::to_string(picture.anchorX);
+        y[std::size_t(n - 1)] = std::to_string(picture.anchorY);
     }
     const SlotArray<double> offY = readAnchors(job, x, y);
     for (int32_t n = 1; n <= count; ++n) {

@@ -12,7 +12,7 @@
 
 namespace tovrel::test {
 
-struct PictureSpec {
+struct TestPicture {
     int32_t width = 8;
     int32_t height = 8;
     int32_t anchorX = 0; // anchor point, pixels from the left and top edges
@@ -38,14 +38,14 @@ inline constexpr Rgb kWhite{255, 255, 255};
 // below 256 x 256.
 Rgb sourceColour(int32_t n, int32_t column, int32_t storedRow);
 
-void writePicture(const std::filesystem::path& file, int32_t n, const PictureSpec& spec);
+void writePicture(const std::filesystem::path& file, int32_t n, const TestPicture& picture);
 
 // Writes the pictures as pic1.bmp, pic2.bmp, ... into folder and fills the
 // job as choosing them does: paths, header values read from the files, the
 // common frame of the anchors and where it starts in each file. Throws when
 // a header is refused.
 void choosePictures(JobState& job, const std::filesystem::path& folder,
-                    const std::vector<PictureSpec>& specs);
+                    const std::vector<TestPicture>& pictures);
 
 // Colour of frame pixel (x, y) of picture n (y = 1 is the frame's bottom row).
 Rgb frameColour(const JobState& job, int32_t n, int32_t x, int32_t y);
