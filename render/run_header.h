@@ -1,0 +1,25 @@
+#pragma once
+// The header step of a run, shared by the window and the batch tool: the
+// output file gets the data file's template, patched with the run's size and
+// resolution, and its full length; then the run's pitch is recorded.
+
+#include "common/status.h"
+#include "params/pitch_store.h"
+
+#include <cstdint>
+#include <filesystem>
+
+namespace tovrel {
+
+// Refuses sizes and resolutions the header cannot describe, then a missing
+// data file (with the not-found message), then writes the header into file.
+// Nothing is created or changed when it refuses.
+Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file, int32_t tifW,
+                      int32_t tifH, float fbl);
+
+// Adds the run's pitch to the pitch list when it is not there yet. The output
+// does not depend on the list, so a run goes on after a failure here; the
+// message says so.
+Status recordRunPitch(PitchStore& store, float pitch);
+
+} // namespace tovrel
