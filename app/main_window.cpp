@@ -36,6 +36,7 @@ mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
 
 void mainS::connectHandlers() {
     constexpr auto direct = Qt::DirectConnection;
+    connect(Command1, &QPushButton::clicked, this, &mainS::Command1_Click, direct);
     connect(Command2, &QPushButton::clicked, this, &mainS::Command2_Click, direct);
     connect(Command3, &QPushButton::clicked, this, &mainS::Command3_Click, direct);
     connect(Combo3, &QComboBox::editTextChanged, this, &mainS::Combo3_Change, direct);

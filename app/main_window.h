@@ -81,10 +81,16 @@ class mainS : public QWidget {
 
     void Form_Load();
     void Form_Resize();
+    void Command1_Click();
     void Command2_Click();
     void Command3_Click();
     void Combo3_Click();
     void Combo3_Change();
+
+    // Writes the header of the current run (tifW, tifH, fbl) into file and
+    // records the run's pitch; false, after a message, when no header was
+    // written.
+    bool MakeTif(const std::filesystem::path& file);
 
     const std::filesystem::path& dataFolder() const { return dataFolder_; }
 

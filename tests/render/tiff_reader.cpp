@@ -1,6 +1,7 @@
 #include "tests/render/tiff_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <string_view>
@@ -118,6 +119,25 @@ std::vector<uint8_t> imageResource(const std::vector<uint8_t>& block, uint16_t i
         at = dataAt + size + size % 2;
     }
     return {};
+}
+
+::testing::AssertionResult readsAsTiff(const std::filesystem::path& file, uint32_t width,
+                                       uint32_t height, float resolution) {
+    const TiffContents tiff = readTiff(file, true);
+    if (!tiff.opened || !tiff.complaints.empty()) {
+        auto failure = ::testing::AssertionFailure() << file << " does not read cleanly:";
+        for (const std::string& complaint : tiff.complaints) {
+            failure << " " << complaint;
+        }
+        return failure;
+    }
+    if (tiff.width != width || tiff.height != height || tiff.rows.size() != height ||
+        std::abs(tiff.xResolution - resolution) > 1e-3f) {
+        return ::testing::AssertionFailure()
+               << file << " is " << tiff.width << " x " << tiff.height << " (" << tiff.rows.size()
+               << " rows) at " << tiff.xResolution << " pixels per inch";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 } // namespace tovrel::test

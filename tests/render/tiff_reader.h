@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ struct TiffContents {
 };
 
 TiffContents readTiff(const std::filesystem::path& file, bool readRows);
+
+// Whether every row of file reads through libtiff without a complaint, as an
+// image of width x height pixels at the given resolution (pixels per inch).
+::testing::AssertionResult readsAsTiff(const std::filesystem::path& file, uint32_t width,
+                                       uint32_t height, float resolution);
 
 // The data of the first image resource with the given id in a Photoshop
 // image-resource block; empty when there is none.
