@@ -1,0 +1,175 @@
+// The batch tool's command line: what it takes and what it refuses.
+
+#include "tools/batch_options.h"
+
+#include <gtest/gtest.h>
+
+namespace tovrel::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(BatchOptions, TakesEveryOption) {
+    const Result<BatchOptions> parsed = parseBatchOptions(
+        {"--pitch", "0.508", "--sharpness=3", "a.bmp", "--width", "20", "--height=15", "b.bmp",
+         "--anchor", "2:10,-20.5", "--anchor=1:0,3e1", "--horizontal", "--white-gap", "2", "-o",
+         "out.tif", "--data-file", "d/kvxj.dll", "c.bmp"});
+    ASSERT_TRUE(parsed) << parsed.message();
+    const BatchOptions& o = parsed.value();
+    EXPECT_FALSE(o.help);
+    EXPECT_EQ(o.pictures, (Args{"a.bmp", "b.bmp", "c.bmp"}));
+    EXPECT_EQ(o.pitch, "0.508");
+    EXPECT_EQ(o.sharpness, "3");
+    EXPECT_EQ(o.width, "20");
+    EXPECT_EQ(o.height, "15");
+    ASSERT_TRUE(o.anchors[0] && o.anchors[1]);
+    EXPECT_EQ(o.anchors[0]->x, "0");
+    EXPECT_EQ(o.anchors[0]->y, "3e1");
+    EXPECT_EQ(o.anchors[1]->x, "10");
+    EXPECT_EQ(o.anchors[1]->y, "-20.5");
+    EXPECT_FALSE(o.anchors[2] || o.anchors[3]);
+    EXPECT_TRUE(o.horizontal);
+    EXPECT_EQ(o.whiteGap, 2);
+    EXPECT_EQ(o.output, "out.tif");
+    EXPECT_EQ(o.dataFile, "d/kvxj.dll");
+}
+
+TEST(BatchOptions, DefaultsLeaveTheWindowsChoices) {
+    const Result<BatchOptions> parsed =
+        parseBatchOptions({"--pitch", "3", "--sharpness", "20", "a.bmp", "b.bmp"});
+    ASSERT_TRUE(parsed) << parsed.message();
+    const BatchOptions& o = parsed.value();
+    EXPECT_FALSE(o.width || o.height || o.output || o.dataFile);
+    EXPECT_FALSE(o.horizontal);
+    EXPECT_EQ(o.whiteGap, 0);
+    for (const auto& anchor : o.anchors) {
+        EXPECT_FALSE(anchor);
+    }
+}
+
+TEST(BatchOptions, DoubleDashEndsTheOptions) {
+    const Result<BatchOptions> parsed =
+        parseBatchOptions({"--pitch", "1", "--sharpness", "2", "--", "-a.bmp", "--b.bmp"});
+    ASSERT_TRUE(parsed) << parsed.message();
+    EXPECT_EQ(parsed.value().pictures, (Args{"-a.bmp", "--b.bmp"}));
+}
+
+TEST(BatchOptions, HelpWinsOverEverythingElse) {
+    const Result<BatchOptions> parsed = parseBatchOptions({"--pitch", "9", "--help", "--bogus"});
+    ASSERT_TRUE(parsed) << parsed.message();
+    EXPECT_TRUE(parsed.value().help);
+}
+
+TEST(BatchOptions, WhiteGapUpToTheSharpnessLessOne) {
+    // Sharpness 2.5 offers 1/2.5 and 2/2.5 (2.5 - 1 = 1.5 rounds to 2).
+    const Result<BatchOptions> parsed = parseBatchOptions(
+        {"--pitch", "1", "--sharpness", "2.5", "--white-gap", "2", "a.bmp", "b.bmp"});
+    ASSERT_TRUE(parsed) << parsed.message();
+    EXPECT_EQ(parsed.value().whiteGap, 2);
+}
+
+struct Refusal {
+    const char* name;
+    Args args;
+    const char* says;
+};
+
+class BatchOptionRefusal : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(BatchOptionRefusal, SaysWhatIsWrong) {
+    const Result<BatchOptions> parsed = parseBatchOptions(GetParam().args);
+    ASSERT_FALSE(parsed);
+    EXPECT_NE(parsed.message().find(GetParam().says), std::string::npos) << parsed.message();
+}
+
+const Args kTwo{"a.bmp", "b.bmp"};
+
+Args with(Args options, const Args& pictures = kTwo) {
+    options.insert(options.end(), pictures.begin(), pictures.end());
+    return options;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BatchOptionRefusal,
+    ::testing::Values(
+        Refusal{"NoPitch", with({"--sharpness", "3"}), "--pitch：必须给出栅距"},
+        Refusal{"NoSharpness", with({"--pitch", "1"}), "--sharpness：必须给出清晰倍数"},
+        Refusal{"OnePicture", with({"--pitch", "1", "--sharpness", "3"}, {"a.bmp"}),
+                "需要 2 到 4 张图片，给出了 1 张"},
+        Refusal{"FivePictures",
+                with({"--pitch", "1", "--sharpness", "3"}, {"a", "b", "c", "d", "e"}),
+                "给出了 5 张"},
+        Refusal{"PitchZero", with({"--pitch", "0", "--sharpness", "3"}), "栅距必须大于 0"},
+        Refusal{"PitchAboveThree", with({"--pitch", "3.01", "--sharpness", "3"}), "不超过 3 毫米"},
+        Refusal{"PitchNegative", with({"--pitch", "-1", "--sharpness", "3"}), "栅距必须大于 0"},
+        Refusal{"PitchWithUnit", with({"--pitch", "0.5mm", "--sharpness", "3"}), "“0.5mm”不是数字"},
+        Refusal{"PitchHex", with({"--pitch", "&H1", "--sharpness", "3"}), "不是数字"},
+        Refusal{"SharpnessBelowOne", with({"--pitch", "1", "--sharpness", "0.9"}), "1 到 20 之间"},
+        Refusal{"SharpnessAboveTwenty", with({"--pitch", "1", "--sharpness", "21"}),
+                "1 到 20 之间"},
+        Refusal{"SharpnessLabel", with({"--pitch", "1", "--sharpness", "3 倍清晰"}), "不是数字"},
+        Refusal{"WidthAboveCap", with({"--pitch", "1", "--sharpness", "3", "--width", "300.5"}),
+                "不超过 300 厘米"},
+        Refusal{"WidthZero", with({"--pitch", "1", "--sharpness", "3", "--width", "0"}),
+                "打印宽度必须大于 0"},
+        Refusal{"HeightNegative", with({"--pitch", "1", "--sharpness", "3", "--height", "-2"}),
+                "打印高度必须大于 0"},
+        Refusal{"WhiteGapWithSharpnessOne",
+                with({"--pitch", "1", "--sharpness", "1", "--white-gap", "1"}),
+                "留白宽度最多为 0 像素"},
+        Refusal{"WhiteGapAsWideAsTheStrip",
+                with({"--pitch", "1", "--sharpness", "4", "--white-gap", "4"}),
+                "留白宽度最多为 3 像素"},
+        Refusal{"WhiteGapNotWhole",
+                with({"--pitch", "1", "--sharpness", "4", "--white-gap", "1.5"}),
+                "不是 0 或正整数"},
+        Refusal{"AnchorForAMissingPicture",
+                with({"--pitch", "1", "--sharpness", "3", "--anchor", "3:1,1"}), "没有第 3 张图片"},
+        Refusal{"AnchorSlotFive", with({"--pitch", "1", "--sharpness", "3", "--anchor", "5:1,1"}),
+                "K:X,Y"},
+        Refusal{"AnchorWithoutComma",
+                with({"--pitch", "1", "--sharpness", "3", "--anchor", "1:10"}), "K:X,Y"},
+        Refusal{"AnchorNotANumber", with({"--pitch", "1", "--sharpness", "3", "--anchor", "1:x,2"}),
+                "“x”不是数字"},
+        Refusal{
+            "AnchorTwice",
+            with({"--pitch", "1", "--sharpness", "3", "--anchor", "1:1,1", "--anchor", "1:2,2"}),
+            "第 1 张图片的定位点给了不止一次"},
+        Refusal{"PitchTwice", with({"--pitch", "1", "--pitch", "2", "--sharpness", "3"}),
+                "--pitch：给了不止一次"},
+        Refusal{"OutputTwice",
+                with({"--pitch", "1", "--sharpness", "3", "-o", "x.tif", "--output", "y.tif"}),
+                "--output：给了不止一次"},
+        Refusal{"MissingValue", Args{"a.bmp", "b.bmp", "--sharpness", "3", "--pitch"},
+                "--pitch：缺少取值"},
+        Refusal{"EmptyValue", with({"--pitch", "1", "--sharpness", "3", "--output="}),
+                "--output：取值不能为空"},
+        Refusal{"FlagWithValue", with({"--pitch", "1", "--sharpness", "3", "--horizontal=yes"}),
+                "不带取值"},
+        Refusal{"UnknownOption", with({"--pitch", "1", "--sharpness", "3", "--vertical"}),
+                "未知的选项：--vertical"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct NumberText {
+    const char* text;
+    bool plain;
+};
+
+class PlainNumber : public ::testing::TestWithParam<NumberText> {};
+
+TEST_P(PlainNumber, OnlyWholeDecimalTexts) {
+    EXPECT_EQ(isPlainNumber(GetParam().text), GetParam().plain) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, PlainNumber,
+    ::testing::Values(NumberText{"0", true}, NumberText{"-12", true}, NumberText{"+0.5", true},
+                      NumberText{".5", true}, NumberText{"5.", true}, NumberText{"1e3", true},
+                      NumberText{"2.5E-2", true}, NumberText{"", false}, NumberText{".", false},
+                      NumberText{"-", false}, NumberText{"1e", false}, NumberText{"1e+", false},
+                      NumberText{" 1", false}, NumberText{"1 ", false}, NumberText{"1.2.3", false},
+                      NumberText{"1D3", false}, NumberText{"0x10", false}, NumberText{"inf", false},
+                      NumberText{"nan", false}));
+
+} // namespace
+} // namespace tovrel::test

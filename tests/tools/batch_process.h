@@ -1,0 +1,26 @@
+#pragma once
+// Runs the built batch tool as a child process and collects what it says.
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace tovrel::test {
+
+struct BatchOutcome {
+    int exitCode = -1; // -1 when it did not exit normally
+    std::string out;   // standard output
+    std::string err;   // standard error
+};
+
+struct BatchEnvironment {
+    // Files may not grow beyond this many bytes (writes past it fail as on a
+    // full disk); 0 for no limit.
+    off_t maxFileBytes = 0;
+    // Standard error is a terminal instead of a pipe.
+    bool terminal = false;
+};
+
+BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironment& env = {});
+
+} // namespace tovrel::test

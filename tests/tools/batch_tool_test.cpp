@@ -1,0 +1,255 @@
+// The built batch tool, run as a user runs it: its help, its output file and
+// report, the pitch it records, its progress bar and every refusal.
+
+#include "params/pitch_store.h"
+#include "tests/params/data_file_maker.h"
+#include "tests/render/engine_fixture.h"
+#include "tests/render/tiff_reader.h"
+#include "tests/support/temp_dir.h"
+#include "tests/tools/batch_process.h"
+#include "tools/batch_options.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace tovrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Args = std::vector<std::string>;
+
+class BatchTool : public ::testing::Test {
+  public:
+    void SetUp() override {
+        fs::create_directory(data);
+        writeDataBytes(readFile(shippedDataFile()));
+        JobState job;
+        choosePictures(job, work.path(), {{16, 12}, {16, 12, 2, 1}});
+    }
+
+    void writeDataBytes(const std::vector<unsigned char>& bytes) {
+        writeFile(data / "kvxj.dll", bytes);
+    }
+
+    std::string picture(int n) const {
+        return (work / ("pic" + std::to_string(n) + ".bmp")).string();
+    }
+
+    // Two pictures, 2 x 1.5 cm at pitch 0.5 and sharpness 3: 240 x 180 pixels.
+    Args standard(const Args& more = {}) const {
+        Args args{
+            "--pitch", "0.5",      "--sharpness", "3",           "--width",
+            "2",       "--height", "1.5",         "--data-file", (data / "kvxj.dll").string()};
+        args.insert(args.end(), more.begin(), more.end());
+        args.push_back(picture(1));
+        args.push_back(picture(2));
+        return args;
+    }
+
+    std::set<fs::path> folderContents() const {
+        std::set<fs::path> names;
+        for (const auto& entry : fs::directory_iterator(work.path())) {
+            names.insert(entry.path().filename());
+        }
+        return names;
+    }
+
+    fs::path defaultOutput() const { return work / "pic1!.tif"; }
+    fs::path dataFile() const { return data / "kvxj.dll"; }
+    const TempDir& folder() const { return work; }
+
+    TempDir work;
+    fs::path data = work / "data";
+};
+
+TEST_F(BatchTool, HelpDocumentsEveryOption) {
+    const BatchOutcome help = runBatch({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out, batchUsage());
+    EXPECT_EQ(help.err, "");
+    for (const char* option :
+         {"--pitch MM", "--sharpness N", "--width CM", "--height CM", "--anchor K:X,Y",
+          "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+}
+
+TEST_F(BatchTool, WritesTheFileTheCoreWrites) {
+    writeFile(defaultOutput(), {'o', 'l', 'd'});
+    const std::vector<unsigned char> dataBefore = readFile(data / "kvxj.dll");
+    const BatchOutcome done = runBatch(standard({"--anchor", "2:2,1", "--white-gap", "1"}));
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    // Standard error is no terminal: no progress bar, nothing else either.
+    EXPECT_EQ(done.err, "");
+    EXPECT_NE(done.out.find("输出文件：" + defaultOutput().string()), std::string::npos);
+    EXPECT_NE(done.out.find("打印尺寸：2 × 1.5 厘米"), std::string::npos) << done.out;
+    EXPECT_NE(done.out.find("宽度：240 像素"), std::string::npos) << done.out;
+    EXPECT_NE(done.out.find("高度：180 像素"), std::string::npos) << done.out;
+    // 2 x 3 x 10 x 2.54 / 0.5
+    EXPECT_NE(done.out.find("分辨率：304.8 像素/英寸"), std::string::npos) << done.out;
+
+    EXPECT_TRUE(readsAsTiff(defaultOutput(), 240, 180, 304.8f));
+
+    // The same job and settings through the core directly.
+    JobState job;
+    TempDir coreDir;
+    choosePictures(job, coreDir.path(), {{16, 12}, {16, 12, 2, 1}});
+    job.Pitch = 0.5f;
+    job.Sharp = 3;
+    job.OutPath = (coreDir / "out.tif").string();
+    RunRecord record;
+    const RunResult core =
+        runInterlace(job, RunSettings{2, 1.5, true, 1, false}, recordingHooks(record));
+    ASSERT_EQ(core.outcome, RunOutcome::Done) << core.status.message();
+    EXPECT_EQ(readFile(defaultOutput()), readFile(job.OutPath));
+
+    // The new pitch went to the end of the data file.
+    std::vector<unsigned char> recorded = dataBefore;
+    const auto entry = entryBytes(0.5f);
+    recorded.insert(recorded.end(), entry.begin(), entry.end());
+    EXPECT_EQ(readFile(data / "kvxj.dll"), recorded);
+}
+
+TEST_F(BatchTool, KnownPitchLeavesTheDataFileAlone) {
+    ASSERT_EQ(runBatch(standard()).exitCode, 0);
+    const std::vector<unsigned char> once = readFile(data / "kvxj.dll");
+    const BatchOutcome again = runBatch(standard());
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(readFile(data / "kvxj.dll"), once);
+}
+
+TEST_F(BatchTool, ProgressBarOnlyOnATerminal) {
+    BatchEnvironment terminal;
+    terminal.terminal = true;
+    const BatchOutcome shown = runBatch(standard(), terminal);
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_NE(shown.err.find("\r["), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find("#"), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find("%"), std::string::npos) << shown.err;
+    EXPECT_EQ(shown.out.find("%"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("宽度：240 像素"), std::string::npos) << shown.out;
+}
+
+TEST_F(BatchTool, PitchThatCannotBeRecordedStillGivesTheOutput) {
+    // A data file longer than the output, and files that may not grow beyond
+    // it: the output fits, the pitch entry does not.
+    const Result<TiffTemplate> shipped = PitchStore(shippedDataFile().parent_path()).readTemplate();
+    ASSERT_TRUE(shipped);
+    const std::vector<unsigned char> full =
+        dataFileBytes(shipped.value(), std::vector<float>(2000, 0.254f));
+    writeDataBytes(full);
+    BatchEnvironment disk;
+    disk.maxFileBytes = static_cast<off_t>(full.size());
+    // 60 x 30 pixels: 1449 + 5400 bytes.
+    const BatchOutcome done =
+        runBatch(Args{"--pitch", "0.5", "--sharpness", "3", "--width", "0.5", "--height", "0.25",
+                      "--data-file", (data / "kvxj.dll").string(), picture(1), picture(2)},
+                 disk);
+    EXPECT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_NE(done.err.find("本次的栅距没有记入栅距列表，输出文件照常生成。"), std::string::npos)
+        << done.err;
+    EXPECT_EQ(readFile(data / "kvxj.dll"), full);
+    EXPECT_TRUE(readsAsTiff(defaultOutput(), 60, 30, 304.8f));
+    EXPECT_EQ(fs::file_size(defaultOutput()), 1449u + 5400u);
+}
+
+struct ToolRefusal {
+    const char* name;
+    std::function<Args(const BatchTool&)> args;
+    int exitCode;
+    const char* says;
+};
+
+class BatchToolRefusal : public BatchTool, public ::testing::WithParamInterface<ToolRefusal> {};
+
+TEST_P(BatchToolRefusal, ExitsWithAMessageAndLeavesEverythingAsItWas) {
+    const std::vector<unsigned char> earlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+    writeFile(defaultOutput(), earlier);
+    writeFile(work / "not-a-picture.bmp", {'h', 'e', 'l', 'l', 'o'});
+    const std::set<fs::path> before = folderContents();
+    const std::vector<unsigned char> dataBefore = readFile(data / "kvxj.dll");
+    const std::vector<unsigned char> pictureBefore = readFile(picture(1));
+
+    const BatchOutcome refused = runBatch(GetParam().args(*this));
+    EXPECT_EQ(refused.exitCode, GetParam().exitCode);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_TRUE(refused.err.starts_with("tovrel-batch: ")) << refused.err;
+    EXPECT_NE(refused.err.find(GetParam().says), std::string::npos) << refused.err;
+
+    EXPECT_EQ(folderContents(), before);
+    EXPECT_EQ(readFile(defaultOutput()), earlier);
+    EXPECT_EQ(readFile(picture(1)), pictureBefore);
+    if (fs::exists(data / "kvxj.dll")) {
+        EXPECT_EQ(readFile(data / "kvxj.dll"), dataBefore);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BatchToolRefusal,
+    ::testing::Values(
+        ToolRefusal{"NoArguments", [](const BatchTool&) { return Args{}; }, 2,
+                    "需要 2 到 4 张图片，给出了 0 张。\n用 --help 查看用法。"},
+        ToolRefusal{"UnknownOption", [](const BatchTool& t) { return t.standard({"--fast"}); }, 2,
+                    "未知的选项：--fast"},
+        ToolRefusal{"PitchOutOfRange",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch", "3.5",        "--sharpness",
+                                    "3",       t.picture(1), t.picture(2)};
+                    },
+                    2, "栅距必须大于 0 且不超过 3 毫米"},
+        ToolRefusal{"WhiteGapTooWide",
+                    [](const BatchTool& t) {
+                        return t.standard({"--white-gap", "3"});
+                    },
+                    2, "留白宽度最多为 2 像素"},
+        ToolRefusal{"MissingPicture",
+                    [](const BatchTool& t) {
+                        Args args = t.standard();
+                        args.back() = (t.folder() / "gone.bmp").string();
+                        return args;
+                    },
+                    1, "无法打开图片文件"},
+        ToolRefusal{"NotAPicture",
+                    [](const BatchTool& t) {
+                        Args args = t.standard();
+                        args.back() = (t.folder() / "not-a-picture.bmp").string();
+                        return args;
+                    },
+                    1, "无法使用"},
+        ToolRefusal{"NoCommonFrame",
+                    [](const BatchTool& t) {
+                        return t.standard({"--anchor", "1:16,0"});
+                    },
+                    1, "没有公共画面"},
+        ToolRefusal{"DataFileMissing",
+                    [](const BatchTool& t) {
+                        fs::remove(t.dataFile());
+                        return t.standard();
+                    },
+                    1, "kvxj.dll 没有找到。\n    请复制 kvxj.dll 到该应用程序所在的文件夹。\n"},
+        ToolRefusal{"OutputIsASourcePicture",
+                    [](const BatchTool& t) {
+                        return t.standard({"-o", t.picture(1)});
+                    },
+                    1, "输出文件不能是源图片本身（第 1 张图片）"},
+        ToolRefusal{"OutputFolderMissing",
+                    [](const BatchTool& t) {
+                        return t.standard({"-o", (t.folder() / "none" / "x.tif").string()});
+                    },
+                    1, "输出文件夹不存在"},
+        ToolRefusal{"OutputTooLarge",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch",     "0.01",
+                                    "--sharpness", "20",
+                                    "--width",     "300",
+                                    "--height",    "300",
+                                    "--data-file", t.dataFile().string(),
+                                    t.picture(1),  t.picture(2)};
+                    },
+                    1, "太大"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tovrel::test

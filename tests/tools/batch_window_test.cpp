@@ -1,0 +1,102 @@
+// The batch tool and the window give the same file, byte for byte, for the
+// same pictures and settings.
+
+#include "app/main_window.h"
+#include "tests/app/data_file.h"
+#include "tests/app/window_fixture.h"
+#include "tests/render/picture_fixture.h"
+#include "tests/render/tiff_reader.h"
+#include "tests/render/window_run.h"
+#include "tests/tools/batch_process.h"
+
+#include <QPushButton>
+#include <QtTest/QTest>
+
+namespace tovrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct SameRun {
+    const char* name;
+    std::vector<TestPicture> pictures;
+    WindowSettings window;
+    std::vector<std::string> batch; // options besides pictures, output and data file
+};
+
+class BatchAndWindow : public WindowTest, public ::testing::WithParamInterface<SameRun> {
+  protected:
+    TempDir work;
+};
+
+TEST_P(BatchAndWindow, WriteTheSameFile) {
+    const SameRun& c = GetParam();
+    writeDataFile(dataDir.path(), {0.254f});
+    open();
+    choosePictures(window->job, work.path(), c.pictures);
+    WindowSettings settings = c.window;
+    settings.output = QString::fromStdString((work / "window.tif").string());
+    enterSettings(*window, settings);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    ASSERT_EQ(window->Command1->text(), "确定");
+
+    TempDir batchData;
+    writeDataFile(batchData.path(), {0.254f});
+    std::vector<std::string> args = c.batch;
+    for (const std::string& more :
+         {std::string("-o"), (work / "batch.tif").string(), std::string("--data-file"),
+          (batchData / "kvxj.dll").string()}) {
+        args.push_back(more);
+    }
+    for (int n = 1; n <= static_cast<int>(c.pictures.size()); ++n) {
+        args.push_back((work / ("pic" + std::to_string(n) + ".bmp")).string());
+    }
+    const BatchOutcome batch = runBatch(args);
+    ASSERT_EQ(batch.exitCode, 0) << batch.err;
+
+    const std::vector<unsigned char> fromWindow = readFile(work / "window.tif");
+    EXPECT_EQ(readFile(work / "batch.tif"), fromWindow);
+    EXPECT_TRUE(readsAsTiff(work / "window.tif", static_cast<uint32_t>(window->job.tifW),
+                            static_cast<uint32_t>(window->job.tifH), window->job.fbl));
+    // Both recorded the same new pitch.
+    EXPECT_EQ(readFile(batchData / "kvxj.dll"), readFile(dataDir / "kvxj.dll"));
+}
+
+const std::vector<TestPicture> kTwo{{16, 12}, {18, 13}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BatchAndWindow,
+    ::testing::Values(
+        SameRun{"Vertical",
+                kTwo,
+                {},
+                {"--pitch", "0.5", "--sharpness", "3", "--width", "2", "--height", "1.5"}},
+        SameRun{"VerticalWhiteGaps",
+                kTwo,
+                {.whiteGap = 2},
+                {"--pitch", "0.5", "--sharpness", "3", "--width", "2", "--height", "1.5",
+                 "--white-gap", "2"}},
+        SameRun{"HorizontalWhiteGaps",
+                kTwo,
+                {.sharpness = "4 倍清晰", .whiteGap = 1, .horizontal = true},
+                {"--pitch", "0.5", "--sharpness", "4", "--width", "2", "--height", "1.5",
+                 "--white-gap", "1", "--horizontal"}},
+        SameRun{"FractionalSharpness",
+                kTwo,
+                {.pitch = "0.254", .sharpness = "2.5", .width = "1.3", .height = "1.1"},
+                {"--pitch", "0.254", "--sharpness", "2.5", "--width", "1.3", "--height", "1.1"}},
+        SameRun{"FourPicturesWithAnchors",
+                {{16, 12}, {18, 13, 3, 2, true}, {17, 14, 1, 4}, {20, 15, 2, 0}},
+                {.pitch = "0.3",
+                 .sharpness = "2 倍清晰",
+                 .width = "1.7",
+                 .height = "1.2",
+                 .horizontal = true},
+                {"--pitch", "0.3", "--sharpness", "2", "--width", "1.7", "--height", "1.2",
+                 "--anchor", "2:3,2", "--anchor", "3:1,4", "--anchor", "4:2,0", "--horizontal"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tovrel::test

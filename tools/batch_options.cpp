@@ -1,0 +1,248 @@
+#include "tools/batch_options.h"
+
+#include "common/leading_number.h"
+#include "common/rounding.h"
+
+#include <cctype>
+#include <set>
+
+namespace tovrel {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    R"(tovrel-batch [options] PICTURE1.bmp PICTURE2.bmp [PICTURE3.bmp [PICTURE4.bmp]]
+  --pitch MM            lens pitch in millimetres (required; above 0, at most 3)
+  --sharpness N         sharpness multiple (required; 1 to 20)
+  --width CM            print width; default: the window's proposal
+  --height CM           print height; default: the window's proposal (kept in proportion)
+  --anchor K:X,Y        anchor point of picture K (default 0,0), repeatable
+  --horizontal          horizontal flip (strips are rows); vertical by default
+  --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
+  -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
+  --data-file PATH      default: kvxj.dll next to the program
+)";
+
+bool digitsAt(std::string_view text, std::size_t& at) {
+    const std::size_t start = at;
+    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
+        ++at;
+    }
+    return at > start;
+}
+
+Status bad(const std::string& option, const std::string& why) {
+    return Status::fail(option + "：" + why);
+}
+
+Result<double> numberOf(const std::string& option, const std::string& text) {
+    if (!isPlainNumber(text)) {
+        return bad(option, "“" + text + "”不是数字。");
+    }
+    return leadingNumber(text);
+}
+
+const std::set<std::string> kValueOptions = {"--pitch",  "--sharpness", "--width",  "--height",
+                                             "--anchor", "--white-gap", "--output", "--data-file"};
+
+Status parseAnchor(BatchOptions& o, const std::string& text) {
+    const std::string option = "--anchor";
+    const std::size_t colon = text.find(':');
+    const std::size_t comma = text.find(',', colon == std::string::npos ? 0 : colon);
+    const std::string k = text.substr(0, colon);
+    if (colon == std::string::npos || comma == std::string::npos || k.size() != 1 || k[0] < '1' ||
+        k[0] > '4') {
+        return bad(option, "“" + text + "”应写成 K:X,Y，K 为 1 到 4 的图片序号。");
+    }
+    AnchorTexts2D anchor{text.substr(colon + 1, comma - colon - 1), text.substr(comma + 1)};
+    for (const std::string& coordinate : {anchor.x, anchor.y}) {
+        if (!isPlainNumber(coordinate)) {
+            return bad(option, "“" + coordinate + "”不是数字。");
+        }
+    }
+    auto& slot = o.anchors[static_cast<std::size_t>(k[0] - '1')];
+    if (slot) {
+        return bad(option, "第 " + k + " 张图片的定位点给了不止一次。");
+    }
+    slot = anchor;
+    return Status::ok();
+}
+
+Status parseWhiteGap(BatchOptions& o, const std::string& text) {
+    std::size_t end = 0;
+    if (!digitsAt(text, end) || end != text.size() || text.size() > 3) {
+        return bad("--white-gap", "“" + text + "”不是 0 或正整数（像素）。");
+    }
+    o.whiteGap = std::stoi(text);
+    return Status::ok();
+}
+
+Status applyValue(BatchOptions& o, const std::string& name, const std::string& value) {
+    if (value.empty()) {
+        return bad(name, "取值不能为空。");
+    }
+    if (name == "--anchor") {
+        return parseAnchor(o, value);
+    }
+    if (name == "--white-gap") {
+        return parseWhiteGap(o, value);
+    }
+    if (name == "--pitch") {
+        o.pitch = value;
+    } else if (name == "--sharpness") {
+        o.sharpness = value;
+    } else if (name == "--width") {
+        o.width = value;
+    } else if (name == "--height") {
+        o.height = value;
+    } else if (name == "--output") {
+        o.output = value;
+    } else {
+        o.dataFile = value;
+    }
+    return Status::ok();
+}
+
+// The ranges the window's boxes keep, and what only exists with enough
+// pictures or a wide enough strip.
+Status checkValues(const BatchOptions& o) {
+    if (o.pictures.size() < 2 || o.pictures.size() > kSlots) {
+        return Status::fail("需要 2 到 4 张图片，给出了 " + std::to_string(o.pictures.size()) +
+                            " 张。");
+    }
+    if (o.pitch.empty()) {
+        return bad("--pitch", "必须给出栅距（毫米）。");
+    }
+    if (o.sharpness.empty()) {
+        return bad("--sharpness", "必须给出清晰倍数。");
+    }
+    Result<double> pitch = numberOf("--pitch", o.pitch);
+    if (!pitch) {
+        return pitch.status();
+    }
+    if (!(pitch.value() > 0 && pitch.value() <= 3)) {
+        return bad("--pitch", "栅距必须大于 0 且不超过 3 毫米。");
+    }
+    Result<double> sharp = numberOf("--sharpness", o.sharpness);
+    if (!sharp) {
+        return sharp.status();
+    }
+    if (!(sharp.value() >= 1 && sharp.value() <= 20)) {
+        return bad("--sharpness", "清晰倍数必须在 1 到 20 之间。");
+    }
+    if (o.width) {
+        Result<double> width = numberOf("--width", *o.width);
+        if (!width) {
+            return width.status();
+        }
+        if (!(width.value() > 0 && width.value() <= 300)) {
+            return bad("--width", "打印宽度必须大于 0 且不超过 300 厘米。");
+        }
+    }
+    if (o.height) {
+        Result<double> height = numberOf("--height", *o.height);
+        if (!height) {
+            return height.status();
+        }
+        if (!(height.value() > 0)) {
+            return bad("--height", "打印高度必须大于 0 厘米。");
+        }
+    }
+    // The white-gap list offers the whole numbers 1 to the sharpness less one.
+    const double widest = roundHalfEven(sharp.value() - 1);
+    if (o.whiteGap > widest) {
+        return bad("--white-gap", "清晰倍数为 " + o.sharpness + " 时，留白宽度最多为 " +
+                                      std::to_string(static_cast<int32_t>(widest)) + " 像素。");
+    }
+    for (std::size_t k = o.pictures.size(); k < kSlots; ++k) {
+        if (o.anchors[k]) {
+            return bad("--anchor", "没有第 " + std::to_string(k + 1) + " 张图片。");
+        }
+    }
+    return Status::ok();
+}
+
+} // namespace
+
+bool isPlainNumber(std::string_view text) {
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        ++at;
+    }
+    bool digits = digitsAt(text, at);
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        digits = digitsAt(text, at) || digits;
+    }
+    if (!digits) {
+        return false;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+            ++at;
+        }
+        if (!digitsAt(text, at)) {
+            return false;
+        }
+    }
+    return at == text.size();
+}
+
+std::string_view batchUsage() {
+    return kUsage;
+}
+
+Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
+    BatchOptions o;
+    std::set<std::string> seen;
+    bool optionsEnd = false;
+    for (std::size_t at = 0; at < args.size(); ++at) {
+        const std::string& arg = args[at];
+        if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
+            o.pictures.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        const std::size_t eq = arg.starts_with("--") ? arg.find('=') : std::string::npos;
+        const std::string name = arg == "-o" ? "--output" : arg.substr(0, eq);
+        if (name == "--help") {
+            o.help = true;
+            return o;
+        }
+        const bool flag = name == "--horizontal";
+        if (!flag && !kValueOptions.contains(name)) {
+            return Status::fail("未知的选项：" + arg);
+        }
+        if (name != "--anchor" && !seen.insert(name).second) {
+            return bad(name, "给了不止一次。");
+        }
+        if (flag) {
+            if (eq != std::string::npos) {
+                return bad(name, "不带取值。");
+            }
+            o.horizontal = true;
+            continue;
+        }
+        std::string value;
+        if (eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+        } else if (at + 1 < args.size()) {
+            value = args[++at];
+        } else {
+            return bad(name, "缺少取值。");
+        }
+        if (Status applied = applyValue(o, name, value); !applied) {
+            return applied;
+        }
+    }
+    if (Status values = checkValues(o); !values) {
+        return values;
+    }
+    return o;
+}
+
+} // namespace tovrel

@@ -1,0 +1,48 @@
+#pragma once
+// The command line of the batch tool: what it accepts, checked as the window
+// checks the same values, and its help text.
+
+#include "app/job_state.h"
+#include "common/status.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovrel {
+
+// An anchor point as the X and Y boxes of its slot would hold it.
+struct AnchorTexts2D {
+    std::string x;
+    std::string y;
+};
+
+struct BatchOptions {
+    bool help = false;
+    std::vector<std::string> pictures; // 2 to 4, in slot order
+    std::string pitch;                 // texts as the pitch and sharpness boxes would hold them
+    std::string sharpness;
+    std::optional<std::string> width; // print size in cm, as typed into the size boxes
+    std::optional<std::string> height;
+    std::array<std::optional<AnchorTexts2D>, kSlots> anchors;
+    bool horizontal = false;
+    int32_t whiteGap = 0; // 0: no white gaps
+    std::optional<std::string> output;
+    std::optional<std::string> dataFile;
+};
+
+// args: the arguments after the program name. A failure's message says what
+// is wrong with which option.
+Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args);
+
+// Whether text is a plain decimal number: optional sign, digits with at most
+// one point, optional exponent.
+bool isPlainNumber(std::string_view text);
+
+// What --help prints.
+std::string_view batchUsage();
+
+} // namespace tovrel

@@ -1,0 +1,143 @@
+#include "tools/batch_setup.h"
+
+#include "app/file_pick.h"
+#include "common/leading_number.h"
+#include "common/rounding.h"
+#include "intake/common_frame.h"
+#include "intake/size_proposal.h"
+#include "render/run_checks.h"
+#include "tools/print_size_boxes.h"
+
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace tovrel {
+
+namespace {
+
+constexpr const char* kDataFileName = "kvxj.dll";
+
+// Choosing the pictures: paths, header fields, common frame, as the window's
+// picture list and GetF_info leave them.
+Status choosePictures(JobState& job, const BatchOptions& options) {
+    const auto count = static_cast<int32_t>(options.pictures.size());
+    job.ViewCount = static_cast<uint8_t>(count);
+    job.Views = static_cast<float>(count);
+    AnchorTexts x, y;
+    for (int32_t k = 1; k <= count; ++k) {
+        std::error_code ec;
+        const fs::path picture = fs::absolute(options.pictures[std::size_t(k - 1)], ec);
+        job.InPath(k) = ec ? options.pictures[std::size_t(k - 1)] : picture.string();
+        if (const auto& anchor = options.anchors[std::size_t(k - 1)]) {
+            x[std::size_t(k - 1)] = anchor->x;
+            y[std::size_t(k - 1)] = anchor->y;
+        }
+    }
+    const SlotArray<double> offY = readAnchors(job, x, y);
+    for (int32_t k = 1; k <= count; ++k) {
+        if (Status header = readSlotHeader(job, k); !header) {
+            return header;
+        }
+    }
+    computeCommonFrame(job, offY);
+    return checkCommonFrame(job);
+}
+
+// The print size: the window's proposal, then what the user typed, with the
+// proportion lock on unless both width and height are given.
+Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
+    const bool both = options.width && options.height;
+    PrintSizeBoxes boxes(run.job.Aspect, !both);
+    if (const auto proposed = proposedWidthText(run.job)) {
+        boxes.setWidth(*proposed);
+        if (const auto height = proposedHeightText(boxes.width(), run.job.Aspect)) {
+            boxes.setHeight(*height);
+        }
+    }
+    if (options.width) {
+        boxes.setWidth(*options.width);
+    }
+    if (options.height) {
+        boxes.setHeight(*options.height);
+    }
+    run.widthText = boxes.width();
+    run.heightText = boxes.height();
+    run.settings.widthCm = leadingNumber(run.widthText);
+    run.settings.heightCm = leadingNumber(run.heightText);
+    if (!(run.settings.widthCm > 0) || !(run.settings.heightCm > 0)) {
+        return Status::fail("无法从第 1 张图片推算打印尺寸（它没有记录分辨率）："
+                            "请用 --width 或 --height 指定。");
+    }
+    return Status::ok();
+}
+
+bool endsInBmp(const std::string& path) {
+    if (path.size() < 4) {
+        return false;
+    }
+    std::string tail = path.substr(path.size() - 4);
+    std::transform(tail.begin(), tail.end(), tail.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return tail == ".bmp";
+}
+
+Result<std::string> outputPath(const JobState& job, const BatchOptions& options) {
+    if (options.output) {
+        return *options.output;
+    }
+    // The proposal cuts the four characters of the extension off.
+    if (!endsInBmp(job.InPath(1))) {
+        return Status::fail("第 1 张图片的文件名不以 .bmp 结尾，无法推出输出文件名："
+                            "请用 -o 指定输出文件。");
+    }
+    return proposedOutputPath(job.InPath(1), options.horizontal);
+}
+
+Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& programFolder) {
+    if (!options.dataFile) {
+        return programFolder;
+    }
+    const fs::path given = *options.dataFile;
+    std::error_code ec;
+    if (fs::is_directory(given, ec)) {
+        return given;
+    }
+    if (given.filename() != kDataFileName) {
+        return Status::fail("--data-file：数据文件必须名为 kvxj.dll（也可以给出它所在的文件夹）。");
+    }
+    return given.has_parent_path() ? given.parent_path() : fs::path(".");
+}
+
+} // namespace
+
+Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& programFolder) {
+    BatchRun run;
+    Result<fs::path> folder = dataFolder(options, programFolder);
+    if (!folder) {
+        return folder.status();
+    }
+    run.dataFolder = folder.value();
+    if (Status pictures = choosePictures(run.job, options); !pictures) {
+        return pictures;
+    }
+    if (Status size = choosePrintSize(run, options); !size) {
+        return size;
+    }
+    // Confirming reads pitch and sharpness as the boxes show them.
+    run.job.Pitch = toSingle(leadingNumber(options.pitch));
+    run.job.Sharp = toSingle(leadingNumber(options.sharpness));
+    run.settings.whiteGaps = options.whiteGap > 0;
+    run.settings.whiteWidth = options.whiteGap;
+    run.settings.horizontal = options.horizontal;
+    Result<std::string> out = outputPath(run.job, options);
+    if (!out) {
+        return out.status();
+    }
+    run.job.OutPath = out.value();
+    return run;
+}
+
+} // namespace tovrel

@@ -1,0 +1,32 @@
+#pragma once
+// From the batch tool's options to what a run of the window would have: the
+// job state as choosing the pictures leaves it, the print size the size boxes
+// would show, the confirmed pitch and sharpness, the white-gap and direction
+// settings, the output path and the data file's folder.
+
+#include "app/job_state.h"
+#include "common/status.h"
+#include "render/run_geometry.h"
+#include "tools/batch_options.h"
+
+#include <filesystem>
+#include <string>
+
+namespace tovrel {
+
+struct BatchRun {
+    JobState job;
+    RunSettings settings;
+    std::string widthText; // the print size as the size boxes would show it
+    std::string heightText;
+    std::filesystem::path dataFolder; // the folder of kvxj.dll
+};
+
+// programFolder: where kvxj.dll is looked for without --data-file. Refuses
+// pictures whose headers cannot be read, pictures without a common frame,
+// a print size that cannot be proposed, and an output name that cannot be
+// proposed or a data file not named kvxj.dll.
+Result<BatchRun> prepareBatchRun(const BatchOptions& options,
+                                 const std::filesystem::path& programFolder);
+
+} // namespace tovrel

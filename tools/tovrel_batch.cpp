@@ -1,0 +1,158 @@
+// tovrel-batch: interlaces two to four BMP pictures into one TIFF from the
+// command line, with the same core and the same results as the window.
+
+#include "common/number_format.h"
+#include "render/interlace_engine.h"
+#include "render/run_header.h"
+#include "tools/batch_options.h"
+#include "tools/batch_setup.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <climits>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kExitRefused = 1;
+constexpr int kExitUsage = 2;
+
+// The run's new file, removed when the tool is interrupted before the run
+// has put it in place.
+char pendingFile[PATH_MAX];
+volatile std::sig_atomic_t havePendingFile = 0;
+
+extern "C" void onInterrupt(int signal) {
+    if (havePendingFile) {
+        ::unlink(pendingFile);
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+void notePendingFile(const fs::path& file) {
+    havePendingFile = 0;
+    const std::string& name = file.native();
+    if (name.size() < sizeof pendingFile) {
+        std::memcpy(pendingFile, name.c_str(), name.size() + 1);
+        havePendingFile = 1;
+    }
+}
+
+void complain(const std::string& message) {
+    // Stored messages separate their lines with carriage returns.
+    std::string text = message;
+    for (char& c : text) {
+        if (c == '\r') {
+            c = '\n';
+        }
+    }
+    std::cerr << "tovrel-batch: " << text << '\n';
+}
+
+fs::path programFolder() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path(ec) : self.parent_path();
+}
+
+// A bar on standard error: [#####.....]  50%
+class ProgressBar {
+  public:
+    ProgressBar() : shown_(::isatty(STDERR_FILENO) == 1) {}
+    ~ProgressBar() {
+        if (drawn_) {
+            std::fputc('\n', stderr);
+        }
+    }
+    void show(int value) {
+        if (!shown_) {
+            return;
+        }
+        constexpr int kWidth = 40;
+        const int filled = value * kWidth / 1000;
+        std::fprintf(stderr, "\r[%s%s] %3d%%", std::string(std::size_t(filled), '#').c_str(),
+                     std::string(std::size_t(kWidth - filled), '.').c_str(), value / 10);
+        std::fflush(stderr);
+        drawn_ = true;
+    }
+
+  private:
+    bool shown_;
+    bool drawn_ = false;
+};
+
+int run(tovrel::BatchRun& batch) {
+    using namespace tovrel;
+    PitchStore store(batch.dataFolder);
+    ProgressBar bar;
+    RunHooks hooks;
+    hooks.makeTif = [&store](JobState& job, const fs::path& file) {
+        notePendingFile(file);
+        if (Status header = writeRunHeader(store, file, job.tifW, job.tifH, job.fbl); !header) {
+            complain(header.message());
+            return false;
+        }
+        if (Status recorded = recordRunPitch(store, job.Pitch); !recorded) {
+            complain(recorded.message());
+        }
+        return true;
+    };
+    hooks.progress = [&bar](int value) { bar.show(value); };
+    const RunResult result = runInterlace(batch.job, batch.settings, hooks);
+    havePendingFile = 0;
+    switch (result.outcome) {
+    case RunOutcome::Done:
+        break;
+    case RunOutcome::HeaderNotWritten:
+        return kExitRefused;
+    case RunOutcome::Refused:
+    case RunOutcome::Failed:
+        complain(result.status.message());
+        return kExitRefused;
+    }
+    const JobState& job = batch.job;
+    std::cout << "输出文件：" << job.OutPath << '\n'
+              << "打印尺寸：" << batch.widthText << " × " << batch.heightText << " 厘米\n"
+              << "宽度：" << job.tifW << " 像素\n"
+              << "高度：" << job.tifH << " 像素\n"
+              << "分辨率：" << formatSingle(job.fbl) << " 像素/英寸\n";
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A file that may not grow further fails its write, which is reported,
+    // instead of ending the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, onInterrupt);
+    }
+    const tovrel::Result<tovrel::BatchOptions> options =
+        tovrel::parseBatchOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options) {
+        complain(options.message() + "\n用 --help 查看用法。");
+        return kExitUsage;
+    }
+    if (options.value().help) {
+        std::cout << tovrel::batchUsage();
+        return 0;
+    }
+    tovrel::Result<tovrel::BatchRun> batch =
+        tovrel::prepareBatchRun(options.value(), programFolder());
+    if (!batch) {
+        complain(batch.message());
+        return kExitRefused;
+    }
+    return run(batch.value());
+}
