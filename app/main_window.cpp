@@ -42,6 +42,7 @@ void mainS::connectHandlers() {
     connect(Combo3, &QComboBox::activated, this, &mainS::Combo3_Click, direct);
     connect(Dir1, &FolderList::listingFailed, this, &mainS::showMessage, direct);
     connect(File1, &FileList::listingFailed, this, &mainS::showMessage, direct);
+    connectFileSelection();
 }
 
 void mainS::showMessage(const QString& text) {

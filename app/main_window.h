@@ -86,6 +86,21 @@ class mainS : public QWidget {
     void Combo3_Click();
     void Combo3_Change();
 
+    // Reads the header of every chosen picture, shows previews and sizes,
+    // works out the common frame and proposes a print size.
+    void GetF_info();
+
+    // Picking the pictures into the four slots.
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void Text1_GotFocus();
+    void Text2_GotFocus();
+    void Text3_GotFocus();
+    void Text4_GotFocus();
+    // Name box Text1 to Text4 of a slot 1 to 4.
+    NameBox* nameBox(int slot) const;
+
     const std::filesystem::path& dataFolder() const { return dataFolder_; }
 
   protected:
@@ -96,6 +111,7 @@ class mainS : public QWidget {
     void buildControls();
     void setFocusOrder();
     void connectHandlers();
+    void connectFileSelection();
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;
