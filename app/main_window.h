@@ -85,6 +85,17 @@ class mainS : public QWidget {
     void Command3_Click();
     void Combo3_Click();
     void Combo3_Change();
+    void Combo4_Click();
+    void Combo4_Change();
+    void CombK_Change();
+    void CombG_Change();
+    void LB1_Click();
+    void Op_h_Click();
+    void Op_s_Click();
+
+    // Stores pitch and sharpness with their resolution and shows it in
+    // pixels per inch.
+    void PrintFBL();
 
     // Reads the header of every chosen picture, shows previews and sizes,
     // works out the common frame and proposes a print size.
@@ -112,9 +123,13 @@ class mainS : public QWidget {
     void setFocusOrder();
     void connectHandlers();
     void connectFileSelection();
+    // Enables the white-gap list with its first item chosen.
+    void enableWhiteGapList();
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;
+    // How deep the width and height handlers run nested in each other.
+    int sizeExchangeDepth_ = 0;
 };
 
 } // namespace tovrel
