@@ -1,7 +1,7 @@
 #include "params/pitch_store.h"
 
 #include "tests/params/data_file_maker.h"
-#include "tests/params/restricted_run.h"
+#include "tests/support/restricted_run.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "render/tiff_header.h"
 
 #include "tests/params/data_file_maker.h"
-#include "tests/params/restricted_run.h"
-#include "tests/render/tiff_reader.h"
+#include "tests/support/restricted_run.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
