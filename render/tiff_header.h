@@ -18,7 +18,8 @@ std::array<uint8_t, 4> resolutionBytes(float fbl);
 Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl);
 
 // Writes the patched header into out and makes the file exactly
-// 1449 + 3 * tifW * tifH bytes long, its last byte zero.
+// 1449 + 3 * tifW * tifH bytes long, its last byte zero. Sizes and templates
+// it cannot describe are refused before out is touched.
 Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmpl, int32_t tifW,
                        int32_t tifH, float fbl);
 
