@@ -151,19 +151,26 @@ Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmp
         file = PosixFile::open(out, O_RDWR);
     }
     if (!file.isOpen()) {
-        return Status::fail("无法创建输出文件 " + out.string() + "：" + systemErrorText(errno) +
-                            "。");
+        return Status::fail((created ? "无法创建输出文件 " : "无法打开输出文件 ") + out.string() +
+                            "：" + systemErrorText(errno) + "。");
     }
     struct stat info;
     int err = file.status(info);
     if (err == 0 && !S_ISREG(info.st_mode)) {
         return writeFailure(out, "它不是普通文件");
     }
+    // Room for the whole file first: a full disk or a size limit then stops
+    // the run before any byte of a file that stood at out has changed.
+    if (err == 0) {
+        err = file.reserve(length);
+        if (err != 0 && !created) {
+            file.truncate(info.st_size);
+        }
+    }
     if (err == 0) {
         err = file.writeAt(header.data(), header.size(), 0);
     }
-    // Two zero bytes at the end: the last pixel byte and the final byte. The
-    // file reaches its full length with this one small write.
+    // Two zero bytes at the end: the last pixel byte and the final byte.
     const uint8_t zeros[2] = {0, 0};
     if (err == 0) {
         err = file.writeAt(zeros, sizeof zeros, length - 2);
