@@ -1,11 +1,107 @@
 #include "app/main_window.h"
 
+#include "app/app_icon.h"
+#include "app/drive_list.h"
+#include "app/file_list.h"
+#include "app/folder_list.h"
+#include "app/twips.h"
+#include "app/window_fonts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
 namespace tovrel {
+
+namespace {
+
+// The largest outer size the window may take.
+const QSize kMaxOuterSize = twipsSize(12030, 8445);
+
+} // namespace
 
 mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
     : QWidget(parent), dataFolder_(std::move(dataFolder)) {
     setObjectName("mainS");
     setWindowTitle("Tovrel V2.1");
+    setWindowIcon(appIcon());
+    setFont(heiFont(9));
+    buildControls();
+    setFocusOrder();
+    connectHandlers();
+    setGeometry(twipsRect(1005, 1125, 11910, 7980));
+}
+
+void mainS::connectHandlers() {
+    constexpr auto direct = Qt::DirectConnection;
+    connect(Command2, &QPushButton::clicked, this, &mainS::Command2_Click, direct);
+    connect(Command3, &QPushButton::clicked, this, &mainS::Command3_Click, direct);
+    connect(Combo3, &QComboBox::editTextChanged, this, &mainS::Combo3_Change, direct);
+    connect(Combo3, &QComboBox::activated, this, &mainS::Combo3_Click, direct);
+    connect(Dir1, &FolderList::listingFailed, this, &mainS::showMessage, direct);
+    connect(File1, &FileList::listingFailed, this, &mainS::showMessage, direct);
+    connectFileSelection();
+}
+
+void mainS::showMessage(const QString& text) {
+    if (messageHook) {
+        messageHook(text);
+        return;
+    }
+    // Lines of stored messages end in a carriage return; a box breaks lines at
+    // line feeds.
+    QString shown = text;
+    shown.replace("\r\n", "\n").replace('\r', '\n');
+    QMessageBox box(QMessageBox::NoIcon, "Tovrel", shown, QMessageBox::Ok, this);
+    box.exec();
+}
+
+void mainS::writeCredits() {
+    Label4->setText("光栅变图");
+    Label5->setText("Tovrel 立体变图合成");
+    Label1->setText("Tovrel 工作室 制作");
+}
+
+void mainS::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!loaded_) {
+        loaded_ = true;
+        Form_Load();
+    }
+}
+
+void mainS::Form_Load() {
+    job.ActiveSlot = 1;
+    job.Views = 0.0f;
+    YBL->setChecked(true);
+    writeCredits();
+    loadXJ();
+}
+
+void mainS::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void mainS::Form_Resize() {
+    // The cap holds for the outer size; resize() sets the client area.
+    const QSize frame = frameGeometry().size() - size();
+    QSize client = size();
+    if (client.width() + frame.width() > kMaxOuterSize.width()) {
+        client.setWidth(kMaxOuterSize.width() - frame.width());
+    }
+    if (client.height() + frame.height() > kMaxOuterSize.height()) {
+        client.setHeight(kMaxOuterSize.height() - frame.height());
+    }
+    if (client != size()) {
+        resize(client);
+    }
+}
+
+void mainS::Command2_Click() {
+    close();
 }
 
 } // namespace tovrel

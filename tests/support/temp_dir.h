@@ -11,6 +11,9 @@ namespace tovrel::test {
 class TempDir {
   public:
     TempDir();
+    // A folder inside parent instead (a memory-backed one makes many small
+    // synced writes cheap).
+    explicit TempDir(const std::filesystem::path& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;

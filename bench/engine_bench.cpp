@@ -1,0 +1,275 @@
+// Times the interlacing engine on a run of about 1.1 GB (4 pictures of
+// 3000 x 2000, 75 x 50 cm, pitch 0.254, sharpness 2: 23622 x 15748 pixels)
+// against dd writing the same number of bytes into the same folder, and
+// against the row-by-row rendering of the tests. Prints each time as a ratio
+// to dd's and each candidate's peak resident memory beyond its baseline.
+//
+// Every candidate runs in a child process of its own, and its clock stops
+// only when its file is on disk: the engine syncs its output itself, dd runs
+// with conv=fsync, the row-by-row output is synced after it. Disk speed
+// varies from one second to the next on a shared machine, so dd and the
+// engine take turns for a few rounds and the fastest time of each counts;
+// everything is synced before each candidate starts.
+//
+// Usage: engine_bench [folder] [--no-plain]
+//   folder: where pictures and outputs go (default: the temporary folder);
+//   --no-plain skips the row-by-row rendering, which takes much longer.
+
+#include "intake/bmp_layout.h"
+#include "intake/common_frame.h"
+#include "params/pitch_store.h"
+#include "render/interlace_engine.h"
+#include "render/tiff_header.h"
+#include "tests/render/oracle_engine.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+using namespace tovrel;
+
+namespace {
+
+constexpr int32_t kWidth = 3000;
+constexpr int32_t kHeight = 2000;
+constexpr int kPictures = 4;
+constexpr int kRounds = 3;
+
+// A 24-bit BMP with a 54-byte header and smooth gradients, different per picture.
+void writeBmp(const fs::path& file, int n) {
+    const int32_t stride = rowStride(kWidth);
+    std::vector<unsigned char> header(54, 0);
+    auto put = [&header](std::size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            header[at + std::size_t(i)] = static_cast<unsigned char>(v >> (8 * i));
+        }
+    };
+    header[0] = 'B';
+    header[1] = 'M';
+    put(2, 54 + uint32_t(stride) * kHeight);
+    put(10, 54);
+    put(14, 40);
+    put(18, kWidth);
+    put(22, kHeight);
+    header[26] = 1;
+    header[28] = 24;
+    put(38, 2835);
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(header.data()), 54);
+    std::vector<unsigned char> row(std::size_t(stride), 0);
+    for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) {
+            row[std::size_t(3 * x)] = static_cast<unsigned char>(x * n);
+            row[std::size_t(3 * x + 1)] = static_cast<unsigned char>(y + 60 * n);
+            row[std::size_t(3 * x + 2)] = static_cast<unsigned char>((x + y) / 8);
+        }
+        out.write(reinterpret_cast<const char*>(row.data()), stride);
+    }
+}
+
+// The job as the window leaves it after the four pictures are chosen.
+JobState benchJob(const fs::path& folder) {
+    JobState job;
+    job.ViewCount = kPictures;
+    job.Views = kPictures;
+    for (int n = 1; n <= kPictures; ++n) {
+        job.InPath(n) = (folder / ("bench" + std::to_string(n) + ".bmp")).string();
+    }
+    const SlotArray<double> offY = readAnchors(job, {}, {});
+    for (int n = 1; n <= kPictures; ++n) {
+        readSlotHeader(job, n);
+    }
+    computeCommonFrame(job, offY);
+    job.Pitch = 0.254f;
+    job.Sharp = 2;
+    job.OutPath = (folder / "bench-out.tif").string();
+    return job;
+}
+
+long statusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::stol(line.substr(std::strlen(field)));
+        }
+    }
+    return -1;
+}
+
+struct Measured {
+    bool ok = false;
+    double seconds = 0;
+    long peakBeyondKb = 0;
+};
+
+// Runs fn in a child: the peak resident size is reset first, so what it
+// reports is the growth fn caused.
+Measured measure(const std::function<bool()>& fn) {
+    sync();
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return {};
+    }
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long baseline = statusKb("VmRSS:");
+        const auto start = std::chrono::steady_clock::now();
+        Measured m;
+        m.ok = fn();
+        m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        m.peakBeyondKb = statusKb("VmHWM:") - baseline;
+        const bool sent = write(fds[1], &m, sizeof m) == static_cast<ssize_t>(sizeof m);
+        _exit(sent ? 0 : 1);
+    }
+    close(fds[1]);
+    Measured m;
+    if (pid < 0 || read(fds[0], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) {
+        m = {};
+    }
+    close(fds[0]);
+    if (pid > 0) {
+        waitpid(pid, nullptr, 0);
+    }
+    return m;
+}
+
+double timeDd(const fs::path& file, int64_t bytes) {
+    sync();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string of = "of=" + file.string();
+        const std::string count = "count=" + std::to_string(bytes);
+        execlp("dd", "dd", "if=/dev/zero", of.c_str(), "bs=1M", count.c_str(), "iflag=count_bytes",
+               "conv=fsync", "status=none", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    fs::remove(file);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+bool syncFile(const fs::path& file) {
+    const int fd = open(file.c_str(), O_RDONLY);
+    const bool synced = fd >= 0 && fsync(fd) == 0;
+    if (fd >= 0) {
+        close(fd);
+    }
+    return synced;
+}
+
+// The faster of two measurements, with the larger peak.
+Measured best(const Measured& a, const Measured& b) {
+    if (!a.ok || !b.ok) {
+        return a.ok ? a : b;
+    }
+    Measured m = a.seconds <= b.seconds ? a : b;
+    m.peakBeyondKb = std::max(a.peakBeyondKb, b.peakBeyondKb);
+    return m;
+}
+
+void report(const char* name, const Measured& m, double dd) {
+    if (!m.ok) {
+        std::printf("%-40s failed\n", name);
+        return;
+    }
+    std::printf("%-40s %7.2f s   %5.2f x dd   peak +%.1f MB\n", name, m.seconds, m.seconds / dd,
+                m.peakBeyondKb / 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    fs::path folder = fs::temp_directory_path();
+    bool plain = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-plain") == 0) {
+            plain = false;
+        } else {
+            folder = argv[i];
+        }
+    }
+    const Result<TiffTemplate> tmpl =
+        PitchStore(fs::path(TOVREL_DATA_FILE).parent_path()).readTemplate();
+    if (!tmpl) {
+        std::fprintf(stderr, "%s\n", tmpl.message().c_str());
+        return 1;
+    }
+    const fs::path work = folder / ("tovrel-bench-" + std::to_string(getpid()));
+    fs::create_directories(work);
+    for (int n = 1; n <= kPictures; ++n) {
+        writeBmp(work / ("bench" + std::to_string(n) + ".bmp"), n);
+    }
+
+    RunHooks hooks;
+    hooks.makeTif = [&tmpl](JobState& job, const fs::path& file) {
+        const Status written = writeTiffHeader(file, tmpl.value(), job.tifW, job.tifH, job.fbl);
+        if (!written) {
+            std::fprintf(stderr, "%s\n", written.message().c_str());
+        }
+        return written.isOk();
+    };
+    JobState sized = benchJob(work);
+    const RunSettings vertical{75, 50};
+    RunSettings horizontal{75, 50, true, 1, true};
+    if (!computeGeometry(sized, vertical)) {
+        return 1;
+    }
+    const int64_t bytes = 1449 + 3 * int64_t(sized.tifW) * sized.tifH;
+    std::printf("output %d x %d, %lld bytes, in %s\n", sized.tifW, sized.tifH,
+                static_cast<long long>(bytes), work.c_str());
+
+    auto engine = [&](const RunSettings& settings) {
+        const Measured m = measure([&] {
+            JobState job = benchJob(work);
+            const RunResult result = runInterlace(job, settings, hooks);
+            if (result.outcome != RunOutcome::Done) {
+                std::fprintf(stderr, "%s\n", result.status.message().c_str());
+            }
+            return result.outcome == RunOutcome::Done;
+        });
+        fs::remove(benchJob(work).OutPath);
+        return m;
+    };
+    double dd = 1e9;
+    Measured verticalRun, horizontalRun;
+    for (int round = 0; round < kRounds; ++round) {
+        const double seconds = timeDd(work / "dd.out", bytes);
+        if (seconds > 0) {
+            dd = std::min(dd, seconds);
+        }
+        verticalRun = best(verticalRun, engine(vertical));
+        horizontalRun = best(horizontalRun, engine(horizontal));
+    }
+    std::printf("%-40s %7.2f s\n", "dd bs=1M conv=fsync", dd);
+    report("engine, vertical", verticalRun, dd);
+    report("engine, horizontal, white gaps 1", horizontalRun, dd);
+    if (plain) {
+        const Measured m = measure([&] {
+            JobState job = benchJob(work);
+            return test::oracleInterlace(job, vertical, hooks).outcome == RunOutcome::Done &&
+                   syncFile(job.OutPath);
+        });
+        report("row by row, vertical", m, dd);
+    }
+    fs::remove_all(work);
+    std::printf("goal: engine at most 1.3 x dd, peak below 64 MB\n");
+    return 0;
+}

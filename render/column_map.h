@@ -1,0 +1,63 @@
+#pragma once
+// Which source pixel every output column shows. Worked out once per run, so
+// a row is made by one pass of plain copies.
+//
+// Source pixels are addressed by their offset in a pixel pool: a black pixel,
+// a white pixel, then the used part of each picture's current source row
+// (blue, green, red per pixel, as in the file).
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tovrel {
+
+inline constexpr std::size_t kBlackPixel = 0;
+inline constexpr std::size_t kWhitePixel = 3;
+
+class PixelPool {
+  public:
+    // usedColumns: how many frame columns of each source row the run uses.
+    PixelPool(int32_t views, int32_t usedColumns);
+
+    // Pool offset of frame column x (1-based) of picture n's row.
+    std::size_t offset(int32_t n, int32_t x) const { return rowStart(n) + 3 * std::size_t(x - 1); }
+    // Where picture n's source row goes, usedBytes() long.
+    unsigned char* row(int32_t n) { return bytes_.data() + rowStart(n); }
+    std::size_t usedBytes() const { return usedBytes_; }
+    const unsigned char* data() const { return bytes_.data(); }
+
+  private:
+    std::size_t rowStart(int32_t n) const { return 6 + usedBytes_ * std::size_t(n - 1); }
+    std::size_t usedBytes_;
+    std::vector<unsigned char> bytes_;
+};
+
+// Frame column of each output column (index j - 1 for column j), 0 where it
+// falls outside 1..baseW - 1: such columns stay black.
+std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW);
+
+struct StripLayout {
+    int32_t views = 2;      // pictures, 2 to 4
+    int32_t strip = 1;      // strip width in pixels
+    bool whiteGaps = false; // white at the end of every strip
+    int32_t whiteWidth = 0; // white pixels per strip, 0 to strip
+};
+
+// Vertical strips: under every lens, strips of pictures 1..views in order,
+// each strip filled with its picture's pixel at the strip's first column.
+// With white gaps the last whiteWidth pixels of every whole strip are white;
+// in a strip cut off by the right edge the pixels that white would have
+// taken keep picture 1's pixel of their own column.
+std::vector<std::size_t> stripColumnMap(std::span<const int32_t> columns, const StripLayout& layout,
+                                        const PixelPool& pool);
+
+// Horizontal strips: picture n's resampled row, column by column.
+std::vector<std::size_t> pictureColumnMap(std::span<const int32_t> columns, int32_t n,
+                                          const PixelPool& pool);
+
+// Makes an output row (red, green, blue per pixel) from the pool by a map.
+void renderRow(const unsigned char* pool, std::span<const std::size_t> map, unsigned char* out);
+
+} // namespace tovrel

@@ -1,0 +1,81 @@
+#include "render/run_checks.h"
+
+#include "intake/common_frame.h"
+#include "render/slot_text.h"
+
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace tovrel {
+
+Status checkRunParameters(const JobState& job, const RunSettings& settings) {
+    const int32_t views = job.ViewCount;
+    if (views < 2 || views > kSlots || job.Views != static_cast<float>(views)) {
+        return Status::fail("请选择 2 到 4 张图片。");
+    }
+    if (!(job.Pitch > 0)) {
+        return Status::fail("栅距必须大于 0。");
+    }
+    const int32_t s = stripWidth(job.Sharp);
+    if (s < 1 || views * s > 255) {
+        return Status::fail("清晰倍数超出了可用的范围。");
+    }
+    if (settings.whiteGaps && (settings.whiteWidth < 0 || settings.whiteWidth > s)) {
+        return Status::fail("留白宽度必须在 0 到 " + std::to_string(s) + " 像素之间。");
+    }
+    return Status::ok();
+}
+
+Status checkCommonFrame(const JobState& job) {
+    if (job.BaseW < 1 || job.BaseH < 1) {
+        return Status::fail("这些图片没有公共画面：请检查各图片的定位点 X、Y。");
+    }
+    if (!frameInsidePictures(job)) {
+        return Status::fail("公共画面超出了图片的范围：请检查各图片的定位点 X、Y 是否在图片之内。");
+    }
+    return Status::ok();
+}
+
+namespace {
+bool sameFile(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec)) {
+        return fs::equivalent(a, b, ec);
+    }
+    const fs::path ca = fs::weakly_canonical(a, ec);
+    if (ec) {
+        return false;
+    }
+    const fs::path cb = fs::weakly_canonical(b, ec);
+    return !ec && ca == cb;
+}
+} // namespace
+
+Result<fs::path> outputTarget(const JobState& job) {
+    if (job.OutPath.empty()) {
+        return Status::fail("请填写输出文件名。");
+    }
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(fs::absolute(job.OutPath, ec), ec);
+    if (ec || !target.has_filename()) {
+        return Status::fail("输出文件名无效：" + job.OutPath);
+    }
+    if (!fs::is_directory(target.parent_path(), ec)) {
+        return Status::fail("输出文件夹不存在：" + target.parent_path().string());
+    }
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        return Status::fail("输出文件名指向的不是普通文件：" + job.OutPath);
+    }
+    for (int32_t n = 1; n <= job.ViewCount; ++n) {
+        if (sameFile(target, job.InPath(n))) {
+            return Status::fail("输出文件不能是源图片本身（" + slotText(n) +
+                                "）：请换一个输出文件名。");
+        }
+    }
+    return target;
+}
+
+} // namespace tovrel

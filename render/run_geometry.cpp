@@ -1,0 +1,52 @@
+#include "render/run_geometry.h"
+
+#include "common/rounding.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace tovrel {
+
+Status computeGeometry(JobState& job, const RunSettings& settings) {
+    const double views = job.Views;
+    const double sharp = job.Sharp;
+    const double pitch = job.Pitch;
+    const double width = settings.widthCm * 10 * views * sharp / pitch;
+    const double height = settings.heightCm * 10 * views * sharp / pitch;
+    // NaN (an empty size over a pitch of 0) fails these tests too.
+    if (!(width >= 1) || !(height >= 1)) {
+        return Status::fail("打印尺寸太小：输出图像的宽度和高度至少要有 1 个像素。"
+                            "请检查宽度、高度和栅距。");
+    }
+    const auto tifW = floorToLong(width);
+    const auto tifH = floorToLong(height);
+    if (!tifW || !tifH || *tifW > std::numeric_limits<int32_t>::max() / 3) {
+        return Status::fail("打印尺寸太大：输出图像的像素数超出了允许的范围。"
+                            "请减小宽度或高度。");
+    }
+    job.tifW = *tifW;
+    job.tifH = *tifH;
+    job.fbl = toSingle(views * sharp * 10 * 2.54 / pitch);
+    job.RowBytes = *tifW * 3;
+    return Status::ok();
+}
+
+float outputScale(const JobState& job) {
+    const double outAspect = static_cast<double>(job.tifW) / job.tifH;
+    const double frameAspect = static_cast<double>(job.BaseW) / job.BaseH;
+    if (outAspect >= frameAspect) {
+        return toSingle(static_cast<double>(job.tifW) / job.BaseW);
+    }
+    return toSingle(static_cast<double>(job.tifH) / job.BaseH);
+}
+
+int32_t stripWidth(float sharp) {
+    const double s = roundHalfEven(sharp);
+    return s >= 0 && s <= 255 ? static_cast<int32_t>(s) : 0;
+}
+
+double sourceIndex(int64_t i, float scale) {
+    return roundHalfEven(static_cast<double>(i) / static_cast<double>(scale));
+}
+
+} // namespace tovrel

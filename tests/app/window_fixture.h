@@ -1,0 +1,26 @@
+#pragma once
+// A main window over a temporary data folder, its messages captured.
+
+#include "app/main_window.h"
+#include "tests/support/temp_dir.h"
+
+#include <QString>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace tovrel::test {
+
+class WindowTest : public ::testing::Test {
+  protected:
+    // Creates the window, captures its messages and shows it, which loads it.
+    void open();
+    // Makes the window the active one so that it takes keyboard focus.
+    void activate();
+
+    TempDir dataDir;
+    std::vector<QString> messages;
+    std::unique_ptr<mainS> window;
+};
+
+} // namespace tovrel::test

@@ -1,0 +1,38 @@
+#pragma once
+// Running the engine in tests: a header writer for the hook, a record of
+// what the hooks saw, sizes that give an exact output size, and the output's
+// pixels.
+
+#include "render/interlace_engine.h"
+#include "tests/render/picture_fixture.h"
+
+#include <filesystem>
+#include <vector>
+
+namespace tovrel::test {
+
+// What the hooks of a run were called with.
+struct RunRecord {
+    int headers = 0;
+    std::vector<int> progress;
+};
+
+// Hooks whose header is written by writeTestHeader and that record the calls.
+RunHooks recordingHooks(RunRecord& record);
+
+// Makes `file` a complete output file for the job's tifW, tifH and fbl with
+// the shipped header template, as the window's MakeTif does (without the
+// pitch list).
+bool writeTestHeader(JobState& job, const std::filesystem::path& file);
+
+// Print width or height in cm that gives exactly `pixels` pixels for the
+// job's pictures, Sharp and Pitch.
+double sizeFor(const JobState& job, int32_t pixels);
+
+// Pixel (column j, row r; r = 1 is the bottom row) of an output file's bytes.
+Rgb outputPixel(const std::vector<unsigned char>& file, const JobState& job, int32_t j, int32_t r);
+
+// Whether every pixel of output row r is black.
+bool rowIsBlack(const std::vector<unsigned char>& file, const JobState& job, int32_t r);
+
+} // namespace tovrel::test

@@ -1,0 +1,95 @@
+// The chunked row writer with chunks of a few rows, so that every way a chunk
+// ends (full, a gap between rows, the end) is met many times.
+
+#include "render/row_sink.h"
+
+#include "params/posix_file.h"
+#include "tests/support/temp_dir.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace tovrel::test {
+namespace {
+
+constexpr int32_t kRowBytes = 12;
+constexpr int32_t kRows = 400;
+
+std::vector<unsigned char> emptyOutput() {
+    return std::vector<unsigned char>(1448 + std::size_t(kRows) * kRowBytes + 1, 0);
+}
+
+TEST(RowSink, WritesEveryRowAtItsPlaceWhateverTheChunkSize) {
+    std::mt19937 random(7);
+    const std::vector<unsigned char> white(kRowBytes, 255);
+    const std::vector<unsigned char> start(kRowBytes, 0);
+    for (const std::size_t chunkRows : {1, 2, 3, 5, 64}) {
+        TempDir dir;
+        const auto file = dir / "out.tif";
+        writeFile(file, emptyOutput());
+        std::vector<unsigned char> expected = emptyOutput();
+        std::vector<int> progress;
+        {
+            PosixFile out = PosixFile::open(file, O_WRONLY);
+            RowSink sink(
+                out.fd(), kRows, kRowBytes, start.data(),
+                [&](int value) { progress.push_back(value); }, "out.tif", chunkRows * kRowBytes);
+            std::vector<unsigned char> current = start;
+            int32_t lastWritten = 0;
+            for (int32_t r = 1; r <= kRows; ++r) {
+                const unsigned choice = random() % 8;
+                if (choice == 0) {
+                    continue; // a row left as the file holds it
+                }
+                const unsigned char* row = nullptr;
+                if (choice <= 2) {
+                    auto made = sink.fresh();
+                    ASSERT_TRUE(made.isOk());
+                    for (int i = 0; i < kRowBytes; ++i) {
+                        current[std::size_t(i)] = static_cast<unsigned char>(r * 7 + i);
+                        made.value()[i] = current[std::size_t(i)];
+                    }
+                }
+                if (choice == 3) {
+                    ASSERT_TRUE(sink.putFixed(r, white.data()).isOk());
+                    row = white.data();
+                } else {
+                    ASSERT_TRUE(sink.putCurrent(r).isOk());
+                    row = current.data();
+                }
+                std::copy(row, row + kRowBytes,
+                          expected.begin() + 1448 + std::ptrdiff_t(kRows - r) * kRowBytes);
+                lastWritten = r;
+            }
+            ASSERT_TRUE(sink.finish().isOk());
+            ASSERT_FALSE(progress.empty());
+            EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+            EXPECT_EQ(progress.back(), lastWritten * 1000 / kRows);
+            EXPECT_EQ(std::equal(sink.current(), sink.current() + kRowBytes, current.begin()),
+                      true);
+        }
+        EXPECT_EQ(readFile(file), expected) << chunkRows << " rows a chunk";
+        if (chunkRows < 64) {
+            EXPECT_GT(progress.size(), std::size_t(kRows / 8 / chunkRows)) << chunkRows;
+        }
+    }
+}
+
+TEST(RowSink, AFailedWriteNamesTheFileAndItsCause) {
+    TempDir dir;
+    const auto file = dir / "out.tif";
+    writeFile(file, emptyOutput());
+    PosixFile readOnly = PosixFile::open(file, O_RDONLY);
+    const std::vector<unsigned char> start(kRowBytes, 0);
+    RowSink sink(readOnly.fd(), kRows, kRowBytes, start.data(), {}, "/some/out.tif", kRowBytes);
+    ASSERT_TRUE(sink.putCurrent(1).isOk());   // queued only
+    const Status second = sink.putCurrent(2); // the chunk is full: written now
+    ASSERT_FALSE(second.isOk());
+    EXPECT_NE(second.message().find("写入输出文件失败"), std::string::npos) << second.message();
+    EXPECT_NE(second.message().find("/some/out.tif"), std::string::npos) << second.message();
+    EXPECT_EQ(readFile(file), emptyOutput());
+}
+
+} // namespace
+} // namespace tovrel::test
