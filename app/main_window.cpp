@@ -6,6 +6,7 @@
 #include "app/folder_list.h"
 #include "app/twips.h"
 #include "app/window_fonts.h"
+#include "params/control_events.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,10 +40,18 @@ void mainS::connectHandlers() {
     connect(Command1, &QPushButton::clicked, this, &mainS::Command1_Click, direct);
     connect(Command2, &QPushButton::clicked, this, &mainS::Command2_Click, direct);
     connect(Command3, &QPushButton::clicked, this, &mainS::Command3_Click, direct);
-    connect(Combo3, &QComboBox::editTextChanged, this, &mainS::Combo3_Change, direct);
-    connect(Combo3, &QComboBox::activated, this, &mainS::Combo3_Click, direct);
+    connectChangeAndClick(
+        Combo3, [this] { Combo3_Change(); }, [this] { Combo3_Click(); });
+    connectChangeAndClick(
+        Combo4, [this] { Combo4_Change(); }, [this] { Combo4_Click(); });
+    connect(CombK, &QComboBox::editTextChanged, this, &mainS::CombK_Change, direct);
+    connect(CombG, &QComboBox::editTextChanged, this, &mainS::CombG_Change, direct);
+    connect(LB1, &QCheckBox::toggled, this, &mainS::LB1_Click, direct);
+    connectChosen(Op_h, [this] { Op_h_Click(); });
+    connectChosen(Op_s, [this] { Op_s_Click(); });
     connect(Dir1, &FolderList::listingFailed, this, &mainS::showMessage, direct);
     connect(File1, &FileList::listingFailed, this, &mainS::showMessage, direct);
+    connectFileSelection();
 }
 
 void mainS::showMessage(const QString& text) {

@@ -86,6 +86,32 @@ class mainS : public QWidget {
     void Command3_Click();
     void Combo3_Click();
     void Combo3_Change();
+    void Combo4_Click();
+    void Combo4_Change();
+    void CombK_Change();
+    void CombG_Change();
+    void LB1_Click();
+    void Op_h_Click();
+    void Op_s_Click();
+
+    // Stores pitch and sharpness with their resolution and shows it in
+    // pixels per inch.
+    void PrintFBL();
+
+    // Reads the header of every chosen picture, shows previews and sizes,
+    // works out the common frame and proposes a print size.
+    void GetF_info();
+
+    // Picking the pictures into the four slots.
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void Text1_GotFocus();
+    void Text2_GotFocus();
+    void Text3_GotFocus();
+    void Text4_GotFocus();
+    // Name box Text1 to Text4 of a slot 1 to 4.
+    NameBox* nameBox(int slot) const;
 
     // Writes the header of the current run (tifW, tifH, fbl) into file and
     // records the run's pitch; false, after a message, when no header was
@@ -102,9 +128,14 @@ class mainS : public QWidget {
     void buildControls();
     void setFocusOrder();
     void connectHandlers();
+    void connectFileSelection();
+    // Enables the white-gap list with its first item chosen.
+    void enableWhiteGapList();
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;
+    // How deep the width and height handlers run nested in each other.
+    int sizeExchangeDepth_ = 0;
 };
 
 } // namespace tovrel

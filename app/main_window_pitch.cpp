@@ -8,7 +8,6 @@
 #include "params/pitch_store.h"
 
 #include <QComboBox>
-#include <QPushButton>
 
 namespace tovrel {
 
@@ -44,14 +43,6 @@ void mainS::Command3_Click() {
         return;
     }
     loadXJ();
-}
-
-void mainS::Combo3_Click() {
-    Combo3_Change();
-}
-
-void mainS::Combo3_Change() {
-    Command1->setText("确定");
 }
 
 } // namespace tovrel

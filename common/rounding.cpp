@@ -18,7 +18,12 @@ double roundHalfEven(double x) {
 
 double roundToDecimals(double x, int decimals) {
     const double scale = std::pow(10.0, decimals);
-    return roundHalfEven(x * scale) / scale;
+    const double scaled = x * scale;
+    // A number too large to scale has no decimals left to round.
+    if (std::isfinite(x) && !std::isfinite(scaled)) {
+        return x;
+    }
+    return roundHalfEven(scaled) / scale;
 }
 
 float toSingle(double x) {

@@ -8,6 +8,7 @@
 #include <bit>
 #include <cerrno>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 #include <fcntl.h>
@@ -35,6 +36,32 @@ std::array<uint8_t, kEntrySize> encodeEntry(float value) {
     const uint32_t bits = std::bit_cast<uint32_t>(value);
     return {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
             static_cast<uint8_t>(bits >> 16), static_cast<uint8_t>(bits >> 24)};
+}
+
+// Removes what stands at the temporary file's name: a file or a link (never
+// what it points to), or a folder that is empty. Returns 0 or the errno.
+int removeLeftover(const std::filesystem::path& temp) {
+    struct stat info;
+    if (::lstat(temp.c_str(), &info) != 0) {
+        return errno == ENOENT ? 0 : errno;
+    }
+    const int rc = S_ISDIR(info.st_mode) ? ::rmdir(temp.c_str()) : ::unlink(temp.c_str());
+    return rc == 0 || errno == ENOENT ? 0 : errno;
+}
+
+// The absolute path p names once its links and dot-dots are resolved, as far
+// as they exist; nothing when that cannot be told.
+std::optional<std::filesystem::path> wherePathLeads(const std::filesystem::path& p) {
+    std::error_code ec;
+    const auto absolute = std::filesystem::absolute(p, ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    auto where = std::filesystem::weakly_canonical(absolute, ec);
+    if (ec) {
+        return std::nullopt;
+    }
+    return where;
 }
 
 // The data file opened after the presence test, known to hold the whole
@@ -70,6 +97,16 @@ Result<DataFile> openDataFile(const PitchStore& store, int flags) {
                             "复制到该应用程序所在的文件夹。");
     }
     data.entries = static_cast<std::size_t>(data.info.st_size - kTemplateSize) / kEntrySize;
+    if (data.entries > kMaxEntries) {
+        return Status::fail("数据文件 " + path.string() + " 已损坏：它有 " +
+                            std::to_string(data.info.st_size) + " 字节，而栅距列表最多只有 " +
+                            std::to_string(kMaxEntries) +
+                            " 项。请把完好的 kvxj.dll 复制到该应用程序所在的文件夹。");
+    }
+    // The data file is whole, so a leftover temporary file is only the
+    // remains of an interrupted rewrite. Should it stay (a folder with
+    // something in it, or no right to remove it), the operation still works.
+    removeLeftover(store.tempPath());
     return data;
 }
 
@@ -85,17 +122,26 @@ Result<std::vector<uint8_t>> readUsed(const PitchStore& store, const DataFile& d
 // Writes the complete new content to the temporary file and flushes it to
 // disk, so that renaming it over the data file replaces the old content in one
 // step, never leaving a moment without a whole data file.
-Status writeTempFile(const PitchStore& store, const std::vector<uint8_t>& content, mode_t mode) {
+// The new file gets the old one's owner and permissions.
+Status writeTempFile(const PitchStore& store, const std::vector<uint8_t>& content,
+                     const struct stat& old) {
     const auto temp = store.tempPath();
     const std::string unchanged = "数据文件 " + store.dataPath().string() + " 没有改变。";
     // A leftover from an interrupted run is replaced; it is never followed if
     // it is a link, so no other file can be overwritten through it.
-    if (::unlink(temp.c_str()) != 0 && errno != ENOENT) {
-        return failure("删除旧的临时文件", temp, errno, unchanged);
+    if (const int err = removeLeftover(temp)) {
+        return failure("删除旧的临时文件", temp, err, unchanged);
     }
+    const mode_t mode = old.st_mode & 07777;
     PosixFile file = PosixFile::open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
     if (!file.isOpen()) {
         return failure("创建临时文件", temp, errno, unchanged);
+    }
+    // Only root can give a file away; anyone else keeps the new file as their
+    // own (with the old group where they belong to it), and could write the
+    // old one before as well.
+    if (::fchown(file.fd(), old.st_uid, old.st_gid) != 0) {
+        ::fchown(file.fd(), static_cast<uid_t>(-1), old.st_gid);
     }
     int err = ::fchmod(file.fd(), mode) == 0 ? 0 : errno;
     if (err == 0) {
@@ -168,7 +214,7 @@ Status PitchStore::removeAll(float value) {
             kept.insert(kept.end(), old.begin() + at, old.begin() + at + kEntrySize);
         }
     }
-    if (Status written = writeTempFile(*this, kept, data.value().info.st_mode & 07777); !written) {
+    if (Status written = writeTempFile(*this, kept, data.value().info); !written) {
         return written;
     }
     if (std::rename(tempPath().c_str(), dataPath().c_str()) != 0) {
@@ -222,6 +268,20 @@ Result<TiffTemplate> PitchStore::readTemplate() const {
         return failure("读取数据文件", dataPath(), err);
     }
     return tmpl;
+}
+
+Status PitchStore::checkOutputPath(const std::filesystem::path& out) const {
+    const auto where = wherePathLeads(out);
+    for (const auto& own : {dataPath(), tempPath()}) {
+        std::error_code ec;
+        // The same name, or another name (a hard link) for the same file.
+        if ((where && where == wherePathLeads(own)) || std::filesystem::equivalent(out, own, ec)) {
+            return Status::fail("输出文件 " + out.string() + " 是本程序自己的数据文件 " +
+                                own.filename().string() +
+                                "，不能用作输出文件。请换一个输出文件名。");
+        }
+    }
+    return Status::ok();
 }
 
 std::string notFoundMessage() {

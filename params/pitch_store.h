@@ -15,6 +15,9 @@
 namespace tovrel {
 
 inline constexpr std::size_t kTemplateSize = 1448;
+// More entries than anyone adds by hand: a longer file is damaged, and is not
+// read into memory.
+inline constexpr std::size_t kMaxEntries = std::size_t{1} << 20;
 using TiffTemplate = std::array<uint8_t, kTemplateSize>;
 
 class PitchStore {
@@ -26,10 +29,18 @@ class PitchStore {
     std::filesystem::path tempPath() const; // folder + "kvxj.dl~"
     bool present() const;                   // an ordinary file at dataPath()
 
+    // Each operation that finds the data file whole first removes a leftover
+    // temporary file of an interrupted rewrite. A missing or damaged data file
+    // leaves it alone: it may then hold the only copy of the list.
     Result<std::vector<float>> load() const; // entries in file order
     Status removeAll(float value);           // deletes every entry equal to value
     Status append(float value);              // adds one entry behind the last whole one
     Result<TiffTemplate> readTemplate() const;
+
+    // Refuses an output path that names the data file or its temporary file:
+    // a run writing there would destroy the pitch list, or have its file
+    // removed as a leftover by the next operation.
+    Status checkOutputPath(const std::filesystem::path& out) const;
 
   private:
     std::filesystem::path folder_;

@@ -87,6 +87,14 @@ int PosixFile::truncate(off_t length) const {
     return rc == 0 ? 0 : errno;
 }
 
+int PosixFile::reserve(off_t length) const {
+    int err;
+    do {
+        err = ::posix_fallocate(fd_, 0, length);
+    } while (err == EINTR);
+    return err;
+}
+
 int PosixFile::sync() const {
     return ::fsync(fd_) == 0 ? 0 : errno;
 }
@@ -112,6 +120,8 @@ std::string systemErrorText(int err) {
         return "超出了磁盘配额";
     case EFBIG:
         return "文件超出了允许的大小";
+    case ENOTEMPTY:
+        return "这是一个不空的文件夹";
     case EISDIR:
         return "这是一个文件夹，不是文件";
     case ENOTDIR:

@@ -35,6 +35,9 @@ class PosixFile {
     int writeAt(const void* buf, std::size_t size, off_t offset) const;
     int status(struct stat& out) const;
     int truncate(off_t length) const;
+    // Has the disk set aside room for the first length bytes, growing the
+    // file to that length if it is shorter; the bytes it holds stay as they are.
+    int reserve(off_t length) const;
     int sync() const;
     int close(); // reports a failed close, which can hide a failed write
 

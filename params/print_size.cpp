@@ -1,6 +1,9 @@
 #include "params/print_size.h"
 
+#include "common/number_format.h"
 #include "common/rounding.h"
+
+#include <cmath>
 
 namespace tovrel {
 
@@ -10,6 +13,36 @@ double heightForWidth(double widthCm, float aspect) {
 
 double widthForHeight(double heightCm, float aspect) {
     return roundToDecimals(heightCm * aspect, 2);
+}
+
+namespace {
+
+std::optional<std::string> sizeText(double cm) {
+    if (std::isfinite(cm)) {
+        return formatDouble(cm);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<std::string> cappedWidthText(double widthCm) {
+    if (widthCm > kMaxWidthCm) {
+        return formatDouble(kMaxWidthCm);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> heightTextForWidth(double widthCm, float aspect) {
+    return sizeText(heightForWidth(widthCm, aspect));
+}
+
+std::optional<std::string> widthTextForHeight(double heightCm, float aspect) {
+    const double width = widthForHeight(heightCm, aspect);
+    if (width == HUGE_VAL) {
+        return cappedWidthText(width);
+    }
+    return sizeText(width);
 }
 
 std::string withDirectionMark(const std::string& outputName, bool horizontal) {

@@ -2,6 +2,7 @@
 // Print size in centimetres kept in the common frame's proportion, and the
 // direction mark at the end of the output file name.
 
+#include <optional>
 #include <string>
 
 namespace tovrel {
@@ -14,6 +15,16 @@ inline constexpr const char* kHeightLabel = "高cm";
 // 0.01 cm (halves to even).
 double heightForWidth(double widthCm, float aspect);
 double widthForHeight(double heightCm, float aspect);
+
+// The cap's text "300" for a width above it; nothing for any other width.
+std::optional<std::string> cappedWidthText(double widthCm);
+
+// The texts the proportion lock writes into the other box, in the general
+// format. A width too large for a double is above the cap like any other large
+// width and is written as the cap; any other size that is not a finite number
+// gives no text, and the box keeps its own.
+std::optional<std::string> heightTextForWidth(double widthCm, float aspect);
+std::optional<std::string> widthTextForHeight(double heightCm, float aspect);
 
 // The output name with its direction mark switched: "a!.tif" <-> "a-.tif".
 // Names that do not end in the other direction's mark are returned unchanged.

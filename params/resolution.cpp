@@ -3,6 +3,8 @@
 #include "common/number_format.h"
 #include "common/rounding.h"
 
+#include <cmath>
+
 namespace tovrel {
 
 bool pitchInRange(double pitch) {
@@ -33,7 +35,15 @@ std::optional<Resolution> printResolution(double pitch, double sharpness, uint8_
     Resolution r;
     r.Pitch = toSingle(pitch);
     r.Sharp = toSingle(sharpness);
+    // A pitch too small for single precision, or a resolution beyond it, has
+    // no resolution to store or show: treated like a pitch not chosen.
+    if (r.Pitch == 0) {
+        return std::nullopt;
+    }
     r.fbl = toSingle(static_cast<double>(viewCount) * r.Sharp * 10 / r.Pitch);
+    if (!std::isfinite(r.fbl)) {
+        return std::nullopt;
+    }
     r.pixelsPerInch = roundToDecimals(static_cast<double>(r.fbl) * 2.54, 3);
     return r;
 }

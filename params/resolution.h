@@ -28,7 +28,9 @@ struct Resolution {
 };
 
 // The resolution of pitch and sharpness read from their boxes; nothing while
-// either is 0 or fewer than two pictures are chosen.
+// either is 0 or fewer than two pictures are chosen, and nothing when the
+// pitch rounds to a single-precision 0 or the resolution exceeds the single
+// range.
 std::optional<Resolution> printResolution(double pitch, double sharpness, uint8_t viewCount);
 
 // The resolution label's text: "677.333 像素/英寸".

@@ -3,6 +3,7 @@
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "params/posix_file.h"
+#include "render/tiff_template.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -63,16 +64,10 @@ uint32_t fixedPoint(float fbl) {
 
 // Brings the template's own StripByteCounts, XResolution and YResolution in
 // step with the run, so that readers which trust those tags see the same size
-// and resolution. Whatever the template holds, nothing outside it is touched;
-// tags it lacks are simply not written.
+// and resolution. The template has passed checkTemplate, so its directory and
+// the values it points to lie inside it; tags it lacks are simply not written.
 void patchDirectory(TiffTemplate& h, uint32_t byteCount, uint32_t fixed) {
-    if (h[0] != 'I' || h[1] != 'I') {
-        return;
-    }
     const uint32_t ifd = getLE32(h, 4);
-    if (ifd > kTemplateSize - 2) {
-        return;
-    }
     // The rational fixed / 65536, reduced.
     uint32_t numerator = fixed;
     uint32_t denominator = 65536;
@@ -83,9 +78,6 @@ void patchDirectory(TiffTemplate& h, uint32_t byteCount, uint32_t fixed) {
     const uint16_t count = getLE16(h, ifd);
     for (std::size_t i = 0; i < count; ++i) {
         const std::size_t entry = ifd + 2 + kEntrySize * i;
-        if (entry + kEntrySize > kTemplateSize) {
-            break;
-        }
         const uint16_t tag = getLE16(h, entry);
         const uint16_t type = getLE16(h, entry + 2);
         const uint32_t n = getLE32(h, entry + 4);
@@ -95,10 +87,8 @@ void patchDirectory(TiffTemplate& h, uint32_t byteCount, uint32_t fixed) {
         } else if ((tag == kTagXResolution || tag == kTagYResolution) && n == 1 &&
                    type == kTypeRational) {
             const uint32_t at = getLE32(h, entry + 8);
-            if (at <= kTemplateSize - 8) {
-                putLE32(h, at, numerator);
-                putLE32(h, at + 4, denominator);
-            }
+            putLE32(h, at, numerator);
+            putLE32(h, at + 4, denominator);
         }
     }
 }
@@ -138,6 +128,9 @@ Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmp
     if (Status limits = checkHeaderLimits(tifW, tifH, fbl); !limits) {
         return limits;
     }
+    if (Status usable = checkTemplate(tmpl); !usable) {
+        return usable;
+    }
     const int64_t pixelBytes = 3 * int64_t{tifW} * tifH;
     const off_t length = static_cast<off_t>(kTemplateSize + pixelBytes + 1);
 
@@ -158,19 +151,26 @@ Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmp
         file = PosixFile::open(out, O_RDWR);
     }
     if (!file.isOpen()) {
-        return Status::fail("无法创建输出文件 " + out.string() + "：" + systemErrorText(errno) +
-                            "。");
+        return Status::fail((created ? "无法创建输出文件 " : "无法打开输出文件 ") + out.string() +
+                            "：" + systemErrorText(errno) + "。");
     }
     struct stat info;
     int err = file.status(info);
     if (err == 0 && !S_ISREG(info.st_mode)) {
         return writeFailure(out, "它不是普通文件");
     }
+    // Room for the whole file first: a full disk or a size limit then stops
+    // the run before any byte of a file that stood at out has changed.
+    if (err == 0) {
+        err = file.reserve(length);
+        if (err != 0 && !created) {
+            file.truncate(info.st_size);
+        }
+    }
     if (err == 0) {
         err = file.writeAt(header.data(), header.size(), 0);
     }
-    // Two zero bytes at the end: the last pixel byte and the final byte. The
-    // file reaches its full length with this one small write.
+    // Two zero bytes at the end: the last pixel byte and the final byte.
     const uint8_t zeros[2] = {0, 0};
     if (err == 0) {
         err = file.writeAt(zeros, sizeof zeros, length - 2);

@@ -18,7 +18,11 @@ std::array<uint8_t, 4> resolutionBytes(float fbl);
 Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl);
 
 // Writes the patched header into out and makes the file exactly
-// 1449 + 3 * tifW * tifH bytes long, its last byte zero.
+// 1449 + 3 * tifW * tifH bytes long, its last byte zero, with the disk's room
+// for all of it set aside. Refuses sizes and templates it cannot describe
+// before touching out. On failure a file it created is removed; a file that
+// stood at out is unchanged when it could not be opened or the room for the
+// new file could not be had, and may be changed by a later failure.
 Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmpl, int32_t tifW,
                        int32_t tifH, float fbl);
 

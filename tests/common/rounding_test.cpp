@@ -28,6 +28,13 @@ TEST(Rounding, ToDecimalsMultipliesRoundsAndDivides) {
     EXPECT_DOUBLE_EQ(roundToDecimals(0.375, 2), 0.38);
 }
 
+TEST(Rounding, DecimalsOfNumbersTooLargeToScaleStayFinite) {
+    EXPECT_EQ(roundToDecimals(1e307, 2), 1e307);
+    EXPECT_EQ(roundToDecimals(-1.7e308, 3), -1.7e308);
+    EXPECT_EQ(roundToDecimals(HUGE_VAL, 2), HUGE_VAL);
+    EXPECT_EQ(roundToDecimals(-HUGE_VAL, 2), -HUGE_VAL);
+}
+
 TEST(Rounding, WholeNumberConversionsRefuseWhatDoesNotFit) {
     EXPECT_EQ(roundToLong(2.5), 2);
     EXPECT_EQ(floorToLong(-0.5), -1);

@@ -3,6 +3,7 @@
 #include "intake/bmp_layout.h"
 #include "intake/preview_fit.h"
 #include "intake/size_proposal.h"
+#include "tests/intake/frame_expect.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/temp_dir.h"
 
@@ -44,24 +45,10 @@ const AnchorTexts kPrompts{"X1", "X2", "X3", "X4"};
 const AnchorTexts kPromptsY{"Y1", "Y2", "Y3", "Y4"};
 
 // The frame of two pictures as the job and the frame rows should hold it.
-struct TwoPictureFrame {
-    float left, right, top, bottom;
-    int32_t baseW, baseH;
-    std::array<int32_t, 2> col, row, pos;
-};
-
-void expectFrame(const JobState& job, const CommonFrame& frame, const TwoPictureFrame& want) {
-    EXPECT_EQ(job.FrameLeft, want.left);
-    EXPECT_EQ(job.FrameRight, want.right);
-    EXPECT_EQ(job.FrameTop, want.top);
-    EXPECT_EQ(job.FrameBottom, want.bottom);
-    EXPECT_EQ(job.BaseW, want.baseW);
-    EXPECT_EQ(job.BaseH, want.baseH);
+void expectFrame(const JobState& job, const CommonFrame& frame, const test::TwoPictureFrame& want) {
+    test::expectJobFrame(job, want);
     for (int i = 1; i <= 2; ++i) {
-        const size_t at = static_cast<size_t>(i - 1);
-        EXPECT_EQ(job.FrameCol(i), want.col[at]) << "slot " << i;
-        EXPECT_EQ(frame.FrameRow(i), want.row[at]) << "slot " << i;
-        EXPECT_EQ(job.FramePos(i), want.pos[at]) << "slot " << i;
+        EXPECT_EQ(frame.FrameRow(i), want.row[static_cast<size_t>(i - 1)]) << "slot " << i;
     }
     EXPECT_TRUE(frame.found);
     EXPECT_TRUE(frameInsidePictures(job));

@@ -2,6 +2,8 @@
 
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
+
 #include <bit>
 
 namespace tovrel::test {
@@ -39,6 +41,12 @@ void writeDataFile(const std::filesystem::path& folder, const std::vector<float>
 
 std::filesystem::path shippedDataFile() {
     return TOVREL_DATA_FILE;
+}
+
+TiffTemplate shippedTemplate() {
+    const auto t = PitchStore(shippedDataFile().parent_path()).readTemplate();
+    EXPECT_TRUE(t.isOk()) << t.message();
+    return t.isOk() ? t.value() : TiffTemplate{};
 }
 
 } // namespace tovrel::test

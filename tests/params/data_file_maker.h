@@ -29,4 +29,7 @@ void writeDataFile(const std::filesystem::path& folder, const std::vector<float>
 // The path of the shipped data file made by the build.
 std::filesystem::path shippedDataFile();
 
+// The header template of the shipped data file.
+TiffTemplate shippedTemplate();
+
 } // namespace tovrel::test

@@ -1,7 +1,6 @@
 #include "params/pitch_store.h"
 
 #include "tests/params/data_file_maker.h"
-#include "tests/params/restricted_run.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -95,26 +94,6 @@ TEST_F(PitchStoreTest, PresentOnlyForAnOrdinaryFile) {
     EXPECT_TRUE(store.present());
 }
 
-TEST_F(PitchStoreTest, EveryOperationOnAMissingFileGivesTheNotFoundMessage) {
-    for (const auto& op : everyOperation()) {
-        SCOPED_TRACE(op.name);
-        const Status s = op.run(store);
-        ASSERT_FALSE(s.isOk());
-        EXPECT_EQ(s.message(), notFoundMessage());
-        EXPECT_TRUE(fs::is_empty(dir.path())) << "nothing may be created";
-    }
-}
-
-TEST_F(PitchStoreTest, AFolderNamedLikeTheDataFileCountsAsMissing) {
-    fs::create_directory(store.dataPath());
-    for (const auto& op : everyOperation()) {
-        SCOPED_TRACE(op.name);
-        EXPECT_EQ(op.run(store).message(), notFoundMessage());
-        EXPECT_TRUE(fs::is_empty(store.dataPath()));
-        EXPECT_FALSE(tempExists());
-    }
-}
-
 TEST(PitchStoreFolder, BelowARegularFileCountsAsMissing) {
     TempDir dir;
     writeFile(dir / "plain", {1, 2, 3});
@@ -205,25 +184,6 @@ TEST_F(PitchStoreTest, RemovalKeepsExactlyTheEntriesThatDiffer) {
     }
 }
 
-TEST_F(PitchStoreTest, ALeftoverTemporaryFileChangesNothing) {
-    writeFile(store.tempPath(), Bytes(5000, 0xAB));
-    writeDataFile(dir.path(), {0.254f, 0.5f, 0.254f});
-    ASSERT_TRUE(store.removeAll(0.254f).isOk());
-    EXPECT_EQ(data(), dataFileBytes(patternTemplate(), {0.5f}));
-    EXPECT_FALSE(tempExists());
-}
-
-TEST_F(PitchStoreTest, ALeftoverTemporaryLinkIsNotWrittenThrough) {
-    const fs::path victim = dir / "victim";
-    writeFile(victim, {9, 8, 7});
-    fs::create_symlink(victim, store.tempPath());
-    writeDataFile(dir.path(), {0.254f, 0.5f});
-    ASSERT_TRUE(store.removeAll(0.5f).isOk());
-    EXPECT_EQ(readFile(victim), (Bytes{9, 8, 7}));
-    EXPECT_EQ(data(), dataFileBytes(patternTemplate(), {0.254f}));
-    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(store.dataPath())));
-}
-
 TEST_F(PitchStoreTest, RewritingKeepsTheFilePermissions) {
     writeDataFile(dir.path(), {0.254f, 0.5f});
     // Permissions a usual umask would strip from a new file.
@@ -244,136 +204,6 @@ TEST_F(PitchStoreTest, AppendAddsOneLittleEndianFloatAtTheEnd) {
     }
     EXPECT_EQ(data(), expected);
     EXPECT_EQ(bitsOf(entries()), bitsOf({0.254f, 0.5f}));
-}
-
-TEST_F(PitchStoreTest, AShortFileIsDamagedAndNeverWritten) {
-    for (std::size_t size : {std::size_t{0}, std::size_t{100}, kTemplateSize - 1}) {
-        const Bytes shortFile(size, 0x5A);
-        for (const auto& op : everyOperation()) {
-            SCOPED_TRACE(std::string(op.name) + " on " + std::to_string(size) + " bytes");
-            writeFile(store.dataPath(), shortFile);
-            const Status s = op.run(store);
-            ASSERT_FALSE(s.isOk());
-            EXPECT_NE(s.message().find("已损坏"), std::string::npos) << s.message();
-            EXPECT_NE(s.message().find(store.dataPath().string()), std::string::npos);
-            EXPECT_EQ(data(), shortFile);
-            EXPECT_FALSE(tempExists());
-        }
-    }
-}
-
-TEST_F(PitchStoreTest, StrayBytesAfterTheLastEntryNeverShiftEntries) {
-    for (const Bytes& tail : {Bytes{0x11}, Bytes{0x11, 0x22}, Bytes{0x11, 0x22, 0x33}}) {
-        SCOPED_TRACE(tail.size());
-        writeDataFile(dir.path(), {0.254f, 0.5f}, tail);
-        EXPECT_EQ(bitsOf(entries()), bitsOf({0.254f, 0.5f}));
-
-        // An append lands right behind the last whole entry, over the stray bytes.
-        ASSERT_TRUE(store.append(1.27f).isOk());
-        EXPECT_EQ(data(), dataFileBytes(patternTemplate(), {0.254f, 0.5f, 1.27f}));
-
-        // A deletion rewrites whole entries only.
-        writeDataFile(dir.path(), {0.254f, 0.5f}, tail);
-        ASSERT_TRUE(store.removeAll(0.254f).isOk());
-        EXPECT_EQ(data(), dataFileBytes(patternTemplate(), {0.5f}));
-    }
-}
-
-TEST_F(PitchStoreTest, ATemporaryFileThatCannotBeMadeLeavesTheDataFileAlone) {
-    // A folder in the way of the temporary file.
-    fs::create_directory(store.tempPath());
-    writeFile(store.tempPath() / "inside", {1});
-    writeDataFile(dir.path(), {0.254f, 0.5f});
-    const Bytes before = data();
-    const Status s = store.removeAll(0.254f);
-    ASSERT_FALSE(s.isOk());
-    EXPECT_NE(s.message().find(store.tempPath().string()), std::string::npos) << s.message();
-    EXPECT_NE(s.message().find("没有改变"), std::string::npos) << s.message();
-    EXPECT_EQ(data(), before);
-    EXPECT_EQ(readFile(store.tempPath() / "inside"), Bytes{1});
-}
-
-TEST_F(PitchStoreTest, AFullDiskDuringADeletionLeavesTheDataFileAlone) {
-    writeDataFile(dir.path(), {0.254f, 0.5f, 0.254f});
-    const Bytes before = data();
-    // The temporary file may not grow to the template's size.
-    const auto message = test::runWithFileSizeLimit(1000, [&] {
-        PitchStore child(dir.path());
-        return child.removeAll(0.254f).message();
-    });
-    ASSERT_TRUE(message.has_value());
-    EXPECT_NE(message->find(store.tempPath().string()), std::string::npos) << *message;
-    EXPECT_EQ(data(), before);
-    EXPECT_FALSE(tempExists());
-}
-
-TEST_F(PitchStoreTest, AFullDiskDuringAnAppendLeavesTheDataFileAlone) {
-    for (const Bytes& tail : {Bytes{}, Bytes{0x11, 0x22}}) {
-        SCOPED_TRACE(tail.size());
-        writeDataFile(dir.path(), {0.254f}, tail);
-        const Bytes before = data();
-        const auto message = test::runWithFileSizeLimit(static_cast<off_t>(before.size()), [&] {
-            PitchStore child(dir.path());
-            return child.append(0.5f).message();
-        });
-        ASSERT_TRUE(message.has_value());
-        EXPECT_NE(message->find(store.dataPath().string()), std::string::npos) << *message;
-        EXPECT_EQ(data(), before);
-    }
-}
-
-// Gives the test folder to an ordinary user's reach: others may enter it.
-void openUpForOthers(const fs::path& p) {
-    fs::permissions(p,
-                    fs::perms::others_read | fs::perms::others_exec | fs::perms::group_read |
-                        fs::perms::group_exec,
-                    fs::perm_options::add);
-}
-
-TEST_F(PitchStoreTest, AReadOnlyDataFileIsNeitherAppendedToNorRewritten) {
-    openUpForOthers(dir.path());
-    writeDataFile(dir.path(), {0.254f, 0.5f});
-    test::giveToOrdinaryUser(dir.path().string()); // the folder itself is writable
-    fs::permissions(store.dataPath(),
-                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    test::giveToOrdinaryUser(store.dataPath().string());
-    const Bytes before = data();
-    const auto messages = test::runAsOrdinaryUser([&] {
-        PitchStore child(dir.path());
-        return child.append(1.27f).message() + "\n" + child.removeAll(0.254f).message();
-    });
-    if (!messages) {
-        GTEST_SKIP() << "cannot run as an ordinary user here";
-    }
-    const auto both = messages->find('\n');
-    ASSERT_NE(both, std::string::npos);
-    for (const std::string& m : {messages->substr(0, both), messages->substr(both + 1)}) {
-        EXPECT_NE(m.find(store.dataPath().string()), std::string::npos) << m;
-        EXPECT_NE(m.find("没有访问权限"), std::string::npos) << m;
-    }
-    EXPECT_EQ(data(), before);
-    EXPECT_FALSE(tempExists());
-}
-
-TEST_F(PitchStoreTest, AReadOnlyFolderLeavesTheDataFileAlone) {
-    openUpForOthers(dir.path());
-    writeDataFile(dir.path(), {0.254f, 0.5f});
-    test::giveToOrdinaryUser(store.dataPath().string()); // the file itself is writable
-    fs::permissions(dir.path(),
-                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                    fs::perm_options::remove);
-    const Bytes before = data();
-    const auto message = test::runAsOrdinaryUser([&] {
-        PitchStore child(dir.path());
-        return child.removeAll(0.254f).message();
-    });
-    if (!message) {
-        GTEST_SKIP() << "cannot run as an ordinary user here";
-    }
-    EXPECT_NE(message->find(store.tempPath().string()), std::string::npos) << *message;
-    EXPECT_NE(message->find("没有改变"), std::string::npos) << *message;
-    EXPECT_EQ(data(), before);
-    EXPECT_FALSE(tempExists());
 }
 
 } // namespace

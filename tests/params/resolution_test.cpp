@@ -42,6 +42,18 @@ TEST(Resolution, NothingWithoutPitchSharpnessOrSecondPicture) {
     EXPECT_TRUE(printResolution(0.254, 2, 2));
 }
 
+TEST(Resolution, NothingWhenSinglePrecisionCannotHoldIt) {
+    // 1e-50 is no 0 as a double but is one as a single: no division by it.
+    EXPECT_FALSE(printResolution(1e-50, 2, 2));
+    // 1e-40 is a tiny single whose resolution is beyond the single range.
+    EXPECT_FALSE(printResolution(1e-40, 20, 4));
+    // The smallest pitch whose resolution still fits shows as a plain number.
+    const auto fine = printResolution(1e-6, 20, 4);
+    ASSERT_TRUE(fine.has_value());
+    EXPECT_TRUE(std::isfinite(fine->fbl));
+    EXPECT_EQ(fine->fbl, 8e8f);
+}
+
 TEST(Resolution, RangesIncludeTheirEnds) {
     const struct {
         double v;

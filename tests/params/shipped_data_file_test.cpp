@@ -3,8 +3,8 @@
 #include "common/leading_number.h"
 #include "common/rounding.h"
 #include "tests/params/data_file_maker.h"
-#include "tests/render/tiff_reader.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tiff_reader.h"
 
 #include <gtest/gtest.h>
 

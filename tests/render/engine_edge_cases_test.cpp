@@ -5,8 +5,8 @@
 
 #include "render/interlace_engine.h"
 #include "tests/render/engine_fixture.h"
-#include "tests/render/tiff_reader.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tiff_reader.h"
 
 #include <gtest/gtest.h>
 #include <sstream>

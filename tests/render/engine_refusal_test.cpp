@@ -3,10 +3,10 @@
 // and an earlier file at the output path untouched.
 
 #include "render/interlace_engine.h"
-#include "tests/params/restricted_run.h"
 #include "tests/render/engine_fixture.h"
-#include "tests/render/tiff_reader.h"
+#include "tests/support/restricted_run.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tiff_reader.h"
 
 #include <gtest/gtest.h>
 

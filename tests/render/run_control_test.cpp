@@ -7,7 +7,7 @@
 #include "tests/app/data_file.h"
 #include "tests/app/window_fixture.h"
 #include "tests/render/engine_fixture.h"
-#include "tests/render/tiff_reader.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/render/window_run.h"
 
 #include <QCheckBox>

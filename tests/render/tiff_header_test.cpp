@@ -1,14 +1,12 @@
 #include "render/tiff_header.h"
 
 #include "tests/params/data_file_maker.h"
-#include "tests/params/restricted_run.h"
-#include "tests/render/tiff_reader.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tiff_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <limits>
 
@@ -21,12 +19,6 @@ using test::TempDir;
 using test::writeFile;
 using Bytes = std::vector<unsigned char>;
 using Four = std::array<uint8_t, 4>;
-
-TiffTemplate shippedTemplate() {
-    const auto t = PitchStore(test::shippedDataFile().parent_path()).readTemplate();
-    EXPECT_TRUE(t.isOk()) << t.message();
-    return t.isOk() ? t.value() : TiffTemplate{};
-}
 
 Four bytesAt(const Bytes& b, std::size_t at) {
     return {b.at(at), b.at(at + 1), b.at(at + 2), b.at(at + 3)};
@@ -111,7 +103,7 @@ class TiffHeaderTest : public ::testing::Test {
   protected:
     TempDir dir;
     fs::path out = dir / "out.tif";
-    TiffTemplate tmpl = shippedTemplate();
+    TiffTemplate tmpl = test::shippedTemplate();
 };
 
 TEST_F(TiffHeaderTest, WorkedExampleHasTheSizeAndFieldsOfTheExample) {
@@ -266,77 +258,6 @@ TEST_F(TiffHeaderTest, OutputPathsThatCannotBeFilesGiveAMessageNamingThem) {
     }
     EXPECT_EQ(readFile(dir / "plain"), (Bytes{4, 5}));
     EXPECT_TRUE(fs::is_empty(dir / "folder.tif"));
-}
-
-TEST_F(TiffHeaderTest, AFullDiskRemovesTheFileItCreated) {
-    const auto message = test::runWithFileSizeLimit(
-        1'000'000, [&] { return writeTiffHeader(out, tmpl, 1000, 500, 300.0f).message(); });
-    ASSERT_TRUE(message.has_value());
-    EXPECT_NE(message->find(out.string()), std::string::npos) << *message;
-    EXPECT_FALSE(fs::exists(out));
-}
-
-TEST_F(TiffHeaderTest, AReadOnlyFolderGetsNoOutputFile) {
-    fs::permissions(dir.path(), fs::perms::others_read | fs::perms::others_exec,
-                    fs::perm_options::add);
-    const auto message = test::runAsOrdinaryUser(
-        [&] { return writeTiffHeader(out, tmpl, 10, 10, 300.0f).message(); });
-    if (!message) {
-        GTEST_SKIP() << "cannot run as an ordinary user here";
-    }
-    EXPECT_NE(message->find(out.string()), std::string::npos) << *message;
-    EXPECT_NE(message->find("没有访问权限"), std::string::npos) << *message;
-    EXPECT_FALSE(fs::exists(out));
-}
-
-// Templates a user could have put into the data file: the five fields are
-// patched whatever the template holds, and nothing else is written outside it.
-TEST_F(TiffHeaderTest, OddTemplatesStillGetTheirFieldsAndLength) {
-    auto withIfd = [](uint32_t ifdAt, uint16_t count,
-                      std::vector<std::array<uint32_t, 4>> entries) {
-        TiffTemplate t{};
-        t[0] = 'I';
-        t[1] = 'I';
-        t[2] = 42;
-        std::memcpy(&t[4], &ifdAt, 4); // the tests run little-endian, as the file is
-        if (ifdAt + 2 <= kTemplateSize) {
-            std::memcpy(&t[ifdAt], &count, 2);
-        }
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            const std::size_t at = ifdAt + 2 + 12 * i;
-            const uint16_t tagType[2] = {static_cast<uint16_t>(entries[i][0]),
-                                         static_cast<uint16_t>(entries[i][1])};
-            std::memcpy(&t[at], tagType, 4);
-            std::memcpy(&t[at + 4], &entries[i][2], 4);
-            std::memcpy(&t[at + 8], &entries[i][3], 4);
-        }
-        return t;
-    };
-    TiffTemplate bigEndian = tmpl;
-    bigEndian[0] = bigEndian[1] = 'M';
-    const struct {
-        const char* name;
-        TiffTemplate tmpl;
-    } cases[] = {
-        {"all zero", TiffTemplate{}},
-        {"directory beyond the template", withIfd(5000, 0, {})},
-        {"directory at the last byte", withIfd(1447, 0, {})},
-        {"directory claims 65535 entries", withIfd(1200, 65535, {})},
-        {"rational pointing past the end",
-         withIfd(1300, 2, {{282, 5, 1, 1444}, {283, 5, 1, 0xFFFFFFF0}})},
-        {"byte-count list of two", withIfd(1300, 1, {{279, 4, 2, 1400}})},
-        {"big-endian marker", bigEndian},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_TRUE(writeTiffHeader(out, c.tmpl, 1000, 500, 300.0f).isOk());
-        const Bytes b = readFile(out);
-        expectWorkedExample(b);
-        ASSERT_GE(b.size(), kTemplateSize);
-        for (std::size_t i = 240; i < kTemplateSize; ++i) {
-            EXPECT_EQ(b[i], c.tmpl[i]) << "offset " << i;
-        }
-    }
 }
 
 TEST_F(TiffHeaderTest, AShortByteCountBecomesALongHoldingThePixelBytes) {

@@ -4,7 +4,7 @@
 #include "params/pitch_store.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/render/engine_fixture.h"
-#include "tests/render/tiff_reader.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/support/temp_dir.h"
 #include "tests/tools/batch_process.h"
 #include "tools/batch_options.h"

@@ -1,9 +1,13 @@
-#include "tests/params/restricted_run.h"
+#include "tests/support/restricted_run.h"
+
+#include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdio>
 
 #include <grp.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -13,12 +17,16 @@ namespace tovrel::test {
 
 namespace {
 
+// Exit code of a child whose restriction could not be set up.
+constexpr int kUnavailable = 3;
+
 // Forks; the child runs prepare, then fn, and sends fn's text back through a
 // pipe. prepare returning false means the restriction could not be set up.
 std::optional<std::string> runInChild(const std::function<bool()>& prepare,
                                       const std::function<std::string()>& fn) {
     int fds[2];
     if (pipe(fds) != 0) {
+        ADD_FAILURE() << "cannot make a pipe";
         return std::nullopt;
     }
     std::fflush(nullptr);
@@ -26,11 +34,12 @@ std::optional<std::string> runInChild(const std::function<bool()>& prepare,
     if (pid < 0) {
         close(fds[0]);
         close(fds[1]);
+        ADD_FAILURE() << "cannot fork";
         return std::nullopt;
     }
     if (pid == 0) {
         close(fds[0]);
-        int code = 3;
+        int code = kUnavailable;
         if (prepare()) {
             const std::string text = fn();
             code = write(fds[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0
@@ -48,10 +57,17 @@ std::optional<std::string> runInChild(const std::function<bool()>& prepare,
     }
     close(fds[0]);
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (waitpid(pid, &status, 0) != pid) {
+        ADD_FAILURE() << "lost the child";
         return std::nullopt;
     }
-    return text;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        return text;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != kUnavailable) {
+        ADD_FAILURE() << "the child ended with status " << status << " after writing: " << text;
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -60,7 +76,7 @@ std::optional<std::string> runAsOrdinaryUser(const std::function<std::string()>&
     return runInChild(
         [] {
             if (geteuid() != 0) {
-                return true;
+                return false;
             }
             if (setgroups(0, nullptr) != 0 || setgid(kOtherUser) != 0 || setuid(kOtherUser) != 0) {
                 return false;
@@ -84,6 +100,24 @@ std::optional<std::string> runWithFileSizeLimit(off_t maxBytes,
             }
             limit.rlim_cur = static_cast<rlim_t>(maxBytes);
             return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        },
+        fn);
+}
+
+std::optional<std::string> runOnSmallDisk(const std::filesystem::path& folder,
+                                          std::size_t diskBytes,
+                                          const std::function<std::string()>& fn) {
+    return runInChild(
+        [&] {
+            // A mount namespace of the child's own, so the small disk vanishes
+            // with it and nobody else ever sees it.
+            if (unshare(CLONE_NEWNS) != 0 ||
+                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+                return false;
+            }
+            const std::string options = "size=" + std::to_string(diskBytes) + ",mode=0777";
+            return mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) ==
+                   0;
         },
         fn);
 }

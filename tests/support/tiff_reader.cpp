@@ -1,4 +1,4 @@
-#include "tests/render/tiff_reader.h"
+#include "tests/support/tiff_reader.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,0 +1,118 @@
+// GetF_info: the chosen pictures' headers, previews and sizes, their common
+// frame and the proposed print size. The arithmetic lives in the core
+// (common_frame.h, preview_fit.h, size_proposal.h); this only reads and
+// writes the controls.
+
+#include "app/main_window.h"
+#include "app/name_box.h"
+#include "app/set_text.h"
+#include "common/rounding.h"
+#include "intake/common_frame.h"
+#include "intake/preview_fit.h"
+#include "intake/size_proposal.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <algorithm>
+
+namespace tovrel {
+
+namespace {
+
+// One side of the preview in whole pixels: both edges go to the nearest
+// pixel, so a centred preview stays centred; a side keeps at least a pixel.
+std::pair<int, int> pixelSpan(float start, float length) {
+    const int first = static_cast<int>(roundHalfEven(start));
+    const int last = static_cast<int>(roundHalfEven(double{start} + length));
+    return {first, std::max(1, last - first)};
+}
+
+// Where the preview of a picture goes inside its preview box. The fit works
+// on the box's inner area in pixels (inside its border, where the box's own
+// coordinates begin) and the result is placed relative to that area.
+QRect previewRect(const QFrame* box, int32_t imgW, int32_t imgH) {
+    const QRect inner = box->contentsRect();
+    const PreviewGeometry g = fitPreview(imgW, imgH, static_cast<float>(inner.width()),
+                                         static_cast<float>(inner.height()));
+    const auto [left, width] = pixelSpan(g.left, g.width);
+    const auto [top, height] = pixelSpan(g.top, g.height);
+    return {inner.left() + left, inner.top() + top, width, height};
+}
+
+// Decodes the picture straight to the size it is shown at, so that no
+// full-size copy stays in memory. False when it cannot be decoded.
+bool loadPreview(QLabel* image, const QString& file) {
+    QImageReader reader(file, "bmp");
+    const qreal ratio = image->devicePixelRatioF();
+    reader.setScaledSize(image->size() * ratio);
+    QImage picture = reader.read();
+    if (picture.isNull()) {
+        image->clear();
+        return false;
+    }
+    QPixmap pixmap = QPixmap::fromImage(std::move(picture));
+    pixmap.setDevicePixelRatio(ratio);
+    image->setPixmap(pixmap);
+    return true;
+}
+
+QString shownPath(const std::string& path) {
+    return QDir::toNativeSeparators(QString::fromStdString(path));
+}
+
+} // namespace
+
+void mainS::GetF_info() {
+    AnchorTexts textX;
+    AnchorTexts textY;
+    for (int i = 0; i < kSlots; ++i) {
+        textX[static_cast<size_t>(i)] = TextX[i]->text().toStdString();
+        textY[static_cast<size_t>(i)] = TextY[i]->text().toStdString();
+    }
+    const SlotArray<double> offY = readAnchors(job, textX, textY);
+
+    for (int i = 1; i <= job.ViewCount; ++i) {
+        const Status header = readSlotHeader(job, i);
+        if (!header) {
+            // From here on the slots hold no pictures: the job and the
+            // window describe only the pictures read in full.
+            job.ViewCount = static_cast<uint8_t>(i - 1);
+            job.Views = static_cast<float>(i - 1);
+            for (int j = i; j <= kSlots; ++j) {
+                nameBox(j)->clear();
+                Image1[j - 1]->clear();
+                LabXY[j - 1]->clear();
+            }
+            showMessage(QString::fromStdString(header.message()));
+            break;
+        }
+        QLabel* image = Image1[i - 1];
+        image->setGeometry(previewRect(Picture1[i - 1], job.ImgW(i), job.ImgH(i)));
+        LabXY[i - 1]->setText(QString::fromStdString(sizeLabel(job.ImgW(i), job.ImgH(i))));
+        if (!loadPreview(image, QString::fromStdString(job.InPath(i)))) {
+            showMessage(QString("无法显示图片“%1”的预览：图片数据无法解码。图片已选用，预览留空。")
+                            .arg(shownPath(job.InPath(i))));
+        }
+    }
+
+    if (!computeCommonFrame(job, offY).found) {
+        return;
+    }
+    const std::optional<std::string> width = proposedWidthText(job);
+    if (!width) {
+        return;
+    }
+    setTextIfChanged(CombK, QString::fromStdString(*width));
+    const std::optional<std::string> height =
+        proposedHeightText(CombK->currentText().toStdString(), job.Aspect);
+    if (height) {
+        setTextIfChanged(CombG, QString::fromStdString(*height));
+    }
+}
+
+} // namespace tovrel

@@ -1,0 +1,75 @@
+// The pitch and sharpness boxes: their ranges, the white-gap list the
+// sharpness allows, and the resolution they give.
+
+#include "app/main_window.h"
+#include "app/set_text.h"
+#include "params/box_number.h"
+#include "params/resolution.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace tovrel {
+
+void mainS::PrintFBL() {
+    const std::optional<Resolution> r =
+        printResolution(boxNumber(Combo3), boxNumber(Combo4), job.ViewCount);
+    if (!r) {
+        return;
+    }
+    job.Pitch = r->Pitch;
+    job.Sharp = r->Sharp;
+    job.fbl = r->fbl;
+    Label2->setText(QString::fromStdString(resolutionLabel(r->pixelsPerInch)));
+}
+
+void mainS::Combo3_Click() {
+    Combo3_Change();
+}
+
+void mainS::Combo3_Change() {
+    if (!pitchInRange(boxNumber(Combo3))) {
+        // The label reads as 0, which the nested run accepts.
+        setTextIfChanged(Combo3, kPitchLabel);
+    }
+    Command1->setText("确定");
+    writeCredits();
+    PrintFBL();
+}
+
+void mainS::Combo4_Click() {
+    Combo4_Change();
+}
+
+void mainS::Combo4_Change() {
+    const double sharpness = boxNumber(Combo4);
+    if (!sharpnessInRange(sharpness)) {
+        // A rejected sharpness changes nothing else, not even the confirm state.
+        setTextIfChanged(Combo4, kSharpnessLabel);
+        return;
+    }
+    if (sharpness == 1) {
+        // A strip of one pixel leaves no room for a white gap.
+        LB1->setChecked(false);
+        LB1->setEnabled(false);
+        Combo1->clear();
+        Combo1->setEnabled(false);
+    } else {
+        LB1->setEnabled(true);
+        QStringList items;
+        for (const std::string& item : whiteGapItems(sharpness)) {
+            items << QString::fromStdString(item);
+        }
+        replaceItems(Combo1, items);
+    }
+    if (LB1->isChecked()) {
+        enableWhiteGapList();
+    }
+    Command1->setText("确定");
+    writeCredits();
+    PrintFBL();
+}
+
+} // namespace tovrel

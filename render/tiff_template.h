@@ -1,0 +1,15 @@
+#pragma once
+// Whether a header template taken from the data file describes the files a run
+// writes: a little-endian TIFF of one uncompressed, chunky, 8-bit RGB strip
+// starting at byte 1448, whose width, height and rows-per-strip values sit at
+// 30, 42 and 114 and whose resolution resource holds its two values at 228 and
+// 236. Patching any other template would write a file no reader can use.
+
+#include "common/status.h"
+#include "params/pitch_store.h"
+
+namespace tovrel {
+
+Status checkTemplate(const TiffTemplate& tmpl);
+
+} // namespace tovrel
