@@ -11,6 +11,11 @@ inline constexpr double kMaxWidthCm = 300;
 inline constexpr const char* kWidthLabel = "宽cm";
 inline constexpr const char* kHeightLabel = "高cm";
 
+// Width and height answer each other's changes until their texts stop
+// changing, which takes a few rounds; past this depth a handler stops
+// answering, so the exchange ends whatever the numbers do.
+inline constexpr int kMaxSizeExchangeDepth = 16;
+
 // The height that keeps a width in proportion, and the other way round, to
 // 0.01 cm (halves to even).
 double heightForWidth(double widthCm, float aspect);

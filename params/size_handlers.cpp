@@ -15,11 +15,6 @@ namespace tovrel {
 
 namespace {
 
-// Width and height answer each other's changes until their texts stop
-// changing, which takes a few rounds; past this depth a handler stops
-// answering, so the exchange ends whatever the numbers do.
-constexpr int kMaxSizeExchangeDepth = 16;
-
 class DepthScope {
   public:
     explicit DepthScope(int& depth) : depth_(++depth) {}

@@ -1,8 +1,9 @@
 #include "tools/print_size_boxes.h"
 
 #include "common/leading_number.h"
-#include "common/number_format.h"
 #include "params/print_size.h"
+
+#include <optional>
 
 namespace tovrel {
 
@@ -27,18 +28,29 @@ void PrintSizeBoxes::widthChanged() {
     if (aspect_ == 0) {
         return;
     }
-    if (leadingNumber(width_) > kMaxWidthCm) {
-        setWidth(formatDouble(kMaxWidthCm));
+    ++depth_;
+    if (const std::optional<std::string> capped = cappedWidthText(leadingNumber(width_))) {
+        setWidth(*capped);
     }
-    if (locked_) {
-        setHeight(formatDouble(heightForWidth(leadingNumber(width_), aspect_)));
+    if (locked_ && depth_ <= kMaxSizeExchangeDepth) {
+        if (const auto height = heightTextForWidth(leadingNumber(width_), aspect_)) {
+            setHeight(*height);
+        }
     }
+    --depth_;
 }
 
 void PrintSizeBoxes::heightChanged() {
-    if (aspect_ != 0 && locked_) {
-        setWidth(formatDouble(widthForHeight(leadingNumber(height_), aspect_)));
+    if (aspect_ == 0) {
+        return;
     }
+    ++depth_;
+    if (locked_ && depth_ <= kMaxSizeExchangeDepth) {
+        if (const auto width = widthTextForHeight(leadingNumber(height_), aspect_)) {
+            setWidth(*width);
+        }
+    }
+    --depth_;
 }
 
 } // namespace tovrel

@@ -28,6 +28,7 @@ class PrintSizeBoxes {
     bool locked_;
     std::string width_;
     std::string height_;
+    int depth_ = 0; // handlers running, one inside the other
 };
 
 } // namespace tovrel
