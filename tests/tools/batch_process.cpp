@@ -47,7 +47,7 @@ void drain(int outFd, int errFd, BatchOutcome& outcome) {
 } // namespace
 
 BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironment& env) {
-    std::vector<std::string> argvText{TOVREL_BATCH};
+    std::vector<std::string> argvText{env.program.empty() ? TOVREL_BATCH : env.program};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : argvText) {

@@ -19,6 +19,8 @@ struct BatchEnvironment {
     off_t maxFileBytes = 0;
     // Standard error is a terminal instead of a pipe.
     bool terminal = false;
+    // Another copy of the tool to run instead of the built one.
+    std::string program;
 };
 
 BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironment& env = {});

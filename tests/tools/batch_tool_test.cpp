@@ -4,8 +4,8 @@
 #include "params/pitch_store.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/render/engine_fixture.h"
-#include "tests/support/tiff_reader.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/tools/batch_process.h"
 #include "tools/batch_options.h"
 
@@ -153,6 +153,29 @@ TEST_F(BatchTool, PitchThatCannotBeRecordedStillGivesTheOutput) {
     EXPECT_EQ(readFile(data / "kvxj.dll"), full);
     EXPECT_TRUE(readsAsTiff(defaultOutput(), 60, 30, 304.8f));
     EXPECT_EQ(fs::file_size(defaultOutput()), 1449u + 5400u);
+}
+
+TEST_F(BatchTool, DataFileNextToTheProgramByDefault) {
+    // A copy of the tool in a folder of its own, with a data file beside it.
+    TempDir installed;
+    BatchEnvironment copy;
+    copy.program = (installed / "tovrel-batch").string();
+    fs::copy_file(TOVREL_BATCH, copy.program);
+    Args args = standard();
+    args.erase(args.begin() + 8, args.begin() + 10); // no --data-file
+
+    const BatchOutcome missing = runBatch(args, copy);
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("kvxj.dll 没有找到。"), std::string::npos) << missing.err;
+    EXPECT_FALSE(fs::exists(defaultOutput()));
+
+    const std::vector<unsigned char> shipped = readFile(shippedDataFile());
+    writeFile(installed / "kvxj.dll", shipped);
+    const BatchOutcome done = runBatch(args, copy);
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_EQ(readFile(installed / "kvxj.dll").size(), shipped.size() + 4);
+    EXPECT_EQ(readFile(data / "kvxj.dll"), shipped);
+    EXPECT_TRUE(fs::exists(defaultOutput()));
 }
 
 struct ToolRefusal {
