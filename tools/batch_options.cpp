@@ -54,7 +54,7 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
         k[0] > '4') {
         return bad(option, "“" + text + "”应写成 K:X,Y，K 为 1 到 4 的图片序号。");
     }
-    AnchorTexts2D anchor{text.substr(colon + 1, comma - colon - 1), text.substr(comma + 1)};
+    BatchAnchor anchor{text.substr(colon + 1, comma - colon - 1), text.substr(comma + 1)};
     for (const std::string& coordinate : {anchor.x, anchor.y}) {
         if (!isPlainNumber(coordinate)) {
             return bad(option, "“" + coordinate + "”不是数字。");

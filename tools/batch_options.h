@@ -15,7 +15,7 @@
 namespace tovrel {
 
 // An anchor point as the X and Y boxes of its slot would hold it.
-struct AnchorTexts2D {
+struct BatchAnchor {
     std::string x;
     std::string y;
 };
@@ -27,7 +27,7 @@ struct BatchOptions {
     std::string sharpness;
     std::optional<std::string> width; // print size in cm, as typed into the size boxes
     std::optional<std::string> height;
-    std::array<std::optional<AnchorTexts2D>, kSlots> anchors;
+    std::array<std::optional<BatchAnchor>, kSlots> anchors;
     bool horizontal = false;
     int32_t whiteGap = 0; // 0: no white gaps
     std::optional<std::string> output;
