@@ -4,11 +4,10 @@
 // file.
 
 #include "app/main_window.h"
-#include "tests/app/data_file.h"
 #include "tests/app/pick_fixture.h"
 #include "tests/app/typing.h"
 #include "tests/render/picture_fixture.h"
-#include "tests/tools/batch_process.h"
+#include "tests/tools/window_and_batch.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -60,21 +59,14 @@ TEST_P(PickedAndBatch, WriteTheSameFile) {
     c.afterPicks(*window);
     const fs::path proposed = pictures / c.output;
     ASSERT_EQ(window->TextOUT->text().toStdString(), proposed.string());
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    confirmAndRun(*window);
     ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
     ASSERT_EQ(window->Command1->text(), "确定");
 
-    TempDir batchData;
-    writeDataFile(batchData.path(), {0.254f});
-    std::vector<std::string> args = c.batch;
-    for (const std::string& more :
-         {std::string("-o"), (pictures / "batch.tif").string(), std::string("--data-file"),
-          batchData.path().string(), (pictures / "pic1.bmp").string(),
-          (pictures / "pic2.bmp").string()}) {
-        args.push_back(more);
-    }
-    const BatchOutcome batch = runBatch(args);
+    const TempDir batchData;
+    const BatchOutcome batch =
+        runBatchAlongside(c.batch, pictures / "batch.tif",
+                          {pictures / "pic1.bmp", pictures / "pic2.bmp"}, batchData.path());
     ASSERT_EQ(batch.exitCode, 0) << batch.err;
     const std::string size = window->CombK->currentText().toStdString() + " × " +
                              window->CombG->currentText().toStdString() + " 厘米";

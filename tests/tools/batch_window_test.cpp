@@ -7,10 +7,9 @@
 #include "tests/render/picture_fixture.h"
 #include "tests/render/window_run.h"
 #include "tests/support/tiff_reader.h"
-#include "tests/tools/batch_process.h"
+#include "tests/tools/window_and_batch.h"
 
 #include <QPushButton>
-#include <QtTest/QTest>
 
 namespace tovrel::test {
 namespace {
@@ -37,23 +36,17 @@ TEST_P(BatchAndWindow, WriteTheSameFile) {
     WindowSettings settings = c.window;
     settings.output = QString::fromStdString((work / "window.tif").string());
     enterSettings(*window, settings);
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
-    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    confirmAndRun(*window);
     ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
     ASSERT_EQ(window->Command1->text(), "确定");
 
-    TempDir batchData;
-    writeDataFile(batchData.path(), {0.254f});
-    std::vector<std::string> args = c.batch;
-    for (const std::string& more :
-         {std::string("-o"), (work / "batch.tif").string(), std::string("--data-file"),
-          (batchData / "kvxj.dll").string()}) {
-        args.push_back(more);
-    }
+    std::vector<fs::path> pictures;
     for (int n = 1; n <= static_cast<int>(c.pictures.size()); ++n) {
-        args.push_back((work / ("pic" + std::to_string(n) + ".bmp")).string());
+        pictures.push_back(work / ("pic" + std::to_string(n) + ".bmp"));
     }
-    const BatchOutcome batch = runBatch(args);
+    const TempDir batchData;
+    const BatchOutcome batch =
+        runBatchAlongside(c.batch, work / "batch.tif", pictures, batchData.path());
     ASSERT_EQ(batch.exitCode, 0) << batch.err;
 
     const std::vector<unsigned char> fromWindow = readFile(work / "window.tif");
