@@ -7,8 +7,8 @@
 #include "tests/app/data_file.h"
 #include "tests/app/window_fixture.h"
 #include "tests/render/engine_fixture.h"
-#include "tests/support/tiff_reader.h"
 #include "tests/render/window_run.h"
+#include "tests/support/tiff_reader.h"
 
 #include <QCheckBox>
 #include <QComboBox>
