@@ -28,14 +28,15 @@ class PitchStore {
 
     Result<std::vector<float>> load() const; // entries in file order
     Status removeAll(float value);           // deletes every entry equal to value
-    Status append(float value);              // adds one entry at the end
+    Status append(float value);              // adds one entry behind the last whole one
     Result<TiffTemplate> readTemplate() const;
 
   private:
     std::filesystem::path folder_;
 };
 
-// The message shown whenever the data file is missing; lines end in "\r".
+// The message shown whenever the data file is missing; its lines are
+// separated by "\r".
 std::string notFoundMessage();
 
 // How an entry reads in the pitch list.
