@@ -2,6 +2,7 @@
 // reads as, and hostile anchors with the exact common frame they leave.
 
 #include "common/leading_number.h"
+#include "common/number_format.h"
 #include "common/rounding.h"
 #include "intake/common_frame.h"
 
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -54,6 +56,8 @@ const std::vector<TextCase>& texts() {
         {"D exponent", "1D308", 1e308},
         {"exponent below the range", "1E-400", 0},
         {"exponent into the subnormals", "1E-320", 1e-320},
+        // The largest double written with 15 digits lies past the double range.
+        {"largest double as written", "1.79769313486232E+308", kInf},
         {"exponent of twenty digits", "1E99999999999999999999", kInf},
         {"negative exponent of twenty digits", "1E-99999999999999999999", 0},
         {"exponent without digits", "2E", 2},
@@ -107,6 +111,16 @@ TEST(BadTextCatalogue, EachTextReadsAsItsExactNumber) {
         EXPECT_EQ(std::bit_cast<uint64_t>(leadingNumber(c.text)), std::bit_cast<uint64_t>(c.reads))
             << c.what << ": " << leadingNumber(c.text);
     }
+}
+
+// Found by fuzzing: only doubles from 1.797693134862315E+308 up round to a
+// 15-digit text past the double range; every smaller one reads back finite.
+TEST(BadTextCatalogue, OnlyTheLargestDoublesReadBackAsInfinity) {
+    EXPECT_EQ(formatDouble(DBL_MAX), "1.79769313486232E+308");
+    EXPECT_EQ(leadingNumber(formatDouble(-DBL_MAX)), -kInf);
+    const double below = std::nextafter(1.797693134862315e308, 0.0);
+    EXPECT_EQ(formatDouble(below), "1.79769313486231E+308");
+    EXPECT_EQ(leadingNumber(formatDouble(below)), 1.79769313486231e308);
 }
 
 TEST(BadTextCatalogue, NonNumbersInEveryAnchorBoxReadAsZero) {
