@@ -1,10 +1,14 @@
 #include "render/run_checks.h"
 
 #include "intake/common_frame.h"
+#include "params/posix_file.h"
 #include "render/slot_text.h"
 
+#include <cerrno>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -51,6 +55,23 @@ bool sameFile(const fs::path& a, const fs::path& b) {
     const fs::path cb = fs::weakly_canonical(b, ec);
     return !ec && ca == cb;
 }
+// 0 when the user may replace the file at target with a new one: write it,
+// and in a folder where only owners may remove files, own it or the folder.
+int replaceError(const fs::path& target) {
+    if (::access(target.c_str(), W_OK) != 0) {
+        return errno;
+    }
+    struct stat file {};
+    struct stat folder {};
+    if (::stat(target.c_str(), &file) != 0 || ::stat(target.parent_path().c_str(), &folder) != 0) {
+        return errno;
+    }
+    const uid_t user = ::geteuid();
+    const bool mayRemove = user == 0 || (folder.st_mode & S_ISVTX) == 0 || file.st_uid == user ||
+                           folder.st_uid == user;
+    return mayRemove ? 0 : EPERM;
+}
+
 } // namespace
 
 Result<fs::path> outputTarget(const JobState& job) {
@@ -68,6 +89,13 @@ Result<fs::path> outputTarget(const JobState& job) {
     const fs::file_status status = fs::status(target, ec);
     if (fs::exists(status) && !fs::is_regular_file(status)) {
         return Status::fail("输出文件名指向的不是普通文件：" + job.OutPath);
+    }
+    // Found now, not when the finished file is to take the earlier one's place.
+    if (fs::exists(status)) {
+        if (const int err = replaceError(target); err != 0) {
+            return Status::fail("无法替换已有的输出文件：" + systemErrorText(err) +
+                                "。请换一个输出文件名。\n" + job.OutPath);
+        }
     }
     for (int32_t n = 1; n <= job.ViewCount; ++n) {
         if (sameFile(target, job.InPath(n))) {

@@ -20,8 +20,9 @@ Status checkCommonFrame(const JobState& job);
 
 // The file the run is to produce: OutPath with links and "." or ".." parts
 // resolved. Refuses an empty path, a folder that does not exist, a path that
-// names something other than an ordinary file, and any of the run's source
-// pictures.
+// names something other than an ordinary file, an earlier file the user may
+// not write or, in a folder where only owners remove files, not replace, and
+// any of the run's source pictures.
 Result<std::filesystem::path> outputTarget(const JobState& job);
 
 } // namespace tovrel

@@ -3,11 +3,55 @@
 #include "intake/bmp_layout.h"
 #include "render/slot_text.h"
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
 #include <string>
 
 namespace tovrel {
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 54;
+
+uint32_t le32(const std::array<unsigned char, kHeaderBytes>& h, std::size_t at) {
+    return static_cast<uint32_t>(h[at]) | static_cast<uint32_t>(h[at + 1]) << 8 |
+           static_cast<uint32_t>(h[at + 2]) << 16 | static_cast<uint32_t>(h[at + 3]) << 24;
+}
+
+Status shortened(const JobState& job, int32_t n) {
+    return Status::fail(slotText(n) + "的文件比选择时短，可能已被修改：请重新选择这张图片。\n" +
+                        job.InPath(n));
+}
+
+// The open file must still be the picture that was chosen: the rows are
+// found through the data offset, width and height read then, and another
+// picture at the same path would be read with them past its own rows.
+Status checkUnchanged(const JobState& job, int32_t n, const PosixFile& file) {
+    std::array<unsigned char, kHeaderBytes> h{};
+    const int err = file.readAt(h.data(), h.size(), 0);
+    if (err == ENODATA) {
+        return shortened(job, n);
+    }
+    if (err != 0) {
+        return Status::fail("读取" + slotText(n) + "失败：" + systemErrorText(err) + "。\n" +
+                            job.InPath(n));
+    }
+    const bool same = h[0] == 'B' && h[1] == 'M' && le32(h, 14) >= 40 &&
+                      (h[28] | h[29] << 8) == 24 && le32(h, 30) == 0 &&
+                      static_cast<int32_t>(le32(h, 10)) == job.DataOff(n) &&
+                      static_cast<int32_t>(le32(h, 18)) == job.ImgW(n) &&
+                      static_cast<int32_t>(le32(h, 22)) == job.ImgH(n);
+    if (!same) {
+        return Status::fail(
+            slotText(n) +
+            "已改变：文件头与选择时不同，不能再按选择时的尺寸读取。请重新选择这张图片。\n" +
+            job.InPath(n));
+    }
+    return Status::ok();
+}
+
+} // namespace
 
 Result<SourceRows> SourceRows::open(const JobState& job) {
     SourceRows rows(job);
@@ -16,6 +60,9 @@ Result<SourceRows> SourceRows::open(const JobState& job) {
         if (!file.isOpen()) {
             return Status::fail("无法打开" + slotText(n) + "：" + systemErrorText(errno) + "。\n" +
                                 job.InPath(n));
+        }
+        if (Status unchanged = checkUnchanged(job, n, file); !unchanged) {
+            return unchanged;
         }
         rows.files_[std::size_t(n - 1)] = std::move(file);
     }
@@ -27,8 +74,7 @@ Status SourceRows::read(int32_t n, int32_t y, unsigned char* into, std::size_t b
     const int err =
         files_[std::size_t(n - 1)].readAt(into, bytes, static_cast<off_t>(position - 1));
     if (err == ENODATA) {
-        return Status::fail(slotText(n) + "的文件比选择时短，可能已被修改：请重新选择这张图片。\n" +
-                            job_->InPath(n));
+        return shortened(*job_, n);
     }
     if (err != 0) {
         return Status::fail("读取" + slotText(n) + "失败：" + systemErrorText(err) + "。\n" +

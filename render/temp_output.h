@@ -2,17 +2,24 @@
 // The file a run writes into: a new file beside the output path that takes
 // the output's place only when the run has succeeded, so a failed run never
 // destroys an earlier file there.
+//
+// Its name is ".<output name>.<16 hex digits>.tovrel.tmp", and the run holds
+// an exclusive flock on it for as long as it lives. A run that is killed
+// leaves its file behind, unlocked; the next run that succeeds in that folder
+// removes every such file it can lock, never one another run still holds.
 
 #include "common/status.h"
+#include "params/posix_file.h"
 
 #include <filesystem>
+#include <string_view>
 
 namespace tovrel {
 
 class TempOutput {
   public:
-    // Creates an empty file with a fresh name in target's folder. The
-    // failure message says the folder cannot be written.
+    // Creates an empty, locked file with a fresh name in target's folder.
+    // The failure message says the folder cannot be written.
     static Result<TempOutput> create(const std::filesystem::path& target);
 
     TempOutput(TempOutput&& other) noexcept;
@@ -22,15 +29,25 @@ class TempOutput {
 
     const std::filesystem::path& path() const { return path_; }
 
-    // Renames the file over the target (its data must be synced already)
-    // and syncs the folder, so the new name survives a crash.
+    // Renames the file over the target (its data must be synced already),
+    // syncs the folder, so the new name survives a crash, and removes the
+    // files killed runs left in the folder.
     Status commit();
 
   private:
-    TempOutput(std::filesystem::path path, std::filesystem::path target);
+    TempOutput(std::filesystem::path path, std::filesystem::path target, PosixFile lock);
     std::filesystem::path path_;
     std::filesystem::path target_;
+    PosixFile lock_; // holds the flock while the run lasts
     bool pending_ = true;
 };
+
+// Whether a file name has the form of a run's temporary file.
+bool isRunTemporaryName(std::string_view name);
+
+// Removes from folder the ordinary files named like a run's temporary file
+// that no running run holds locked. Links, folders and files that cannot be
+// opened or locked stay. Returns how many were removed.
+int removeStaleTemporaries(const std::filesystem::path& folder);
 
 } // namespace tovrel

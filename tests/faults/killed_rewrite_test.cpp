@@ -5,6 +5,7 @@
 #include "params/pitch_store.h"
 
 #include "render/tiff_header.h"
+#include "tests/faults/kill_midway.h"
 #include "tests/faults/store_ops.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/support/temp_dir.h"
@@ -13,13 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <functional>
-#include <thread>
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace tovrel {
 namespace {
@@ -45,43 +40,15 @@ std::vector<float> without(std::vector<float> entries, float value) {
     return entries;
 }
 
-// Forks a child that deletes and adds kFlipping in a loop until it is killed,
-// kills it delay after it has started, and reaps it. False when the child
-// ended on its own, which only a failed operation makes it do.
-bool killMidway(const fs::path& folder, std::chrono::microseconds delay) {
-    int ready[2];
-    if (pipe(ready) != 0) {
-        return false;
-    }
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid < 0) {
-        return false;
-    }
-    if (pid == 0) {
-        close(ready[0]);
-        PitchStore store(folder);
-        const char go = 1;
-        if (write(ready[1], &go, 1) != 1) {
-            _exit(2);
-        }
-        for (;;) {
-            if (!store.removeAll(kFlipping) || !store.append(kFlipping)) {
-                _exit(1);
-            }
+// Deletes and adds kFlipping in a loop until it is killed; false when an
+// operation failed.
+bool flipForever(const fs::path& folder) {
+    PitchStore store(folder);
+    for (;;) {
+        if (!store.removeAll(kFlipping) || !store.append(kFlipping)) {
+            return false;
         }
     }
-    close(ready[1]);
-    char go = 0;
-    const bool started = read(ready[0], &go, 1) == 1;
-    close(ready[0]);
-    if (started) {
-        std::this_thread::sleep_for(delay);
-    }
-    kill(pid, SIGKILL);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return started && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
 }
 
 TEST(KilledRewrite, LeavesTheOldOrTheNewContentAndTheNextOperationCleansUp) {
@@ -123,7 +90,8 @@ TEST(KilledRewrite, LeavesTheOldOrTheNewContentAndTheNextOperationCleansUp) {
         SCOPED_TRACE("kill " + std::to_string(k));
         // Moments spread evenly over three cycles, visited out of order.
         const auto delay = cycle * 3 * ((k * 17) % kKills) / kKills;
-        ASSERT_TRUE(killMidway(dir.path(), delay)) << "the child stopped by itself";
+        ASSERT_TRUE(test::killMidway([&] { return flipForever(dir.path()); }, delay))
+            << "the child stopped by itself";
 
         const Bytes after = test::readFile(store.dataPath());
         EXPECT_NE(std::find(whole.begin(), whole.end(), after), whole.end())

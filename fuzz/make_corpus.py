@@ -1,0 +1,155 @@
+#!/usr/bin/env python3
+"""Writes the seed inputs of the fuzz targets into fuzz/corpus/<target>/.
+
+Each seed is a small, valid example of its target's input format (described
+at the top of each *_fuzzer.cpp), so that fuzzing starts from pictures,
+numbers and data files that get past the first checks. Run it again after
+changing a format: python3 fuzz/make_corpus.py
+"""
+
+import math
+import os
+import shutil
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def u16(n):
+    return struct.pack("<H", n)
+
+
+def text(s):
+    b = s.encode("utf-8")
+    return bytes([len(b)]) + b
+
+
+# --- bmp_frame: slots of anchor texts and BMP files ------------------------
+
+
+def bmp_header(width, height, info=40, bits=24, compression=0, res=2835, offset=None):
+    """File and information header of a bottom-up BMP; pixels not included."""
+    stride = (width * 3 + 3) // 4 * 4
+    data_off = 14 + info if offset is None else offset
+    area = stride * height
+    head = b"BM" + struct.pack("<IHHi", (data_off + area) & 0xFFFFFFFF, 0, 0, data_off)
+    head += struct.pack("<IiiHHIIiiII", info, width, height, 1, bits, compression,
+                        area & 0xFFFFFFFF, res, res, 0, 0)
+    head += bytes(info - 40)
+    return head, data_off + stride * height
+
+
+def slot(x, y, width, height, **fields):
+    """A slot whose file is the header, padded with zero bytes to full length
+    (as far as the 16-bit padding count reaches)."""
+    head, length = bmp_header(width, height, **fields)
+    pad = min(0xFFFF, length - len(head))
+    return text(x) + text(y) + u16(pad) + u16(len(head)) + head
+
+
+def bmp_frame_seeds():
+    box = u16(2399)
+    return {
+        "one_picture": bytes([0]) + box + slot("", "", 8, 6),
+        "two_sizes": bytes([1]) + box + slot("0", "0", 8, 6) + slot("0", "0", 16, 12),
+        "anchored": bytes([1]) + box + slot("2", "3", 16, 12) + slot("0", "0", 16, 12),
+        "four_slots": bytes([3]) + box + slot("1", "1", 5, 5) + slot("0", "2", 7, 4)
+        + slot("3", "0", 6, 6) + slot("2", "2", 9, 3),
+        "long_headers": bytes([2]) + box + slot("0", "0", 5, 3, info=108)
+        + slot("1", "1", 6, 4, info=124) + slot("0", "1", 5, 5),
+        "anchor_texts": bytes([1]) + box + slot("&H2", " 1E0 ", 12, 10)
+        + slot("3 px", "-1", 10, 12, res=3780),
+        "zero_resolution": bytes([1]) + box + slot("0", "0", 4, 4, res=0) + slot("0", "0", 4, 4),
+        "wide_row": bytes([1]) + box + slot("0", "0", 715827881, 1) + slot("0", "0", 4, 4),
+    }
+
+
+# --- numbers: a double, a float, a spread byte and a text ------------------
+
+
+def number_seed(d, f, spread, s):
+    return struct.pack("<dfB", d, f, spread) + s.encode("utf-8")
+
+
+def numbers_seeds():
+    return {
+        "pitch": number_seed(0.254, 0.254, 0, "0.254"),
+        "width": number_seed(22.57, 1.3333334, 3, "3 倍清晰"),
+        "label": number_seed(2257.4956, 16.93, 1, "栅距mm"),
+        "exponent": number_seed(1e15, 1e-5, 5, "1.5E-06"),
+        "hex": number_seed(-0.5, 2.5, 2, "&HFF"),
+        "octal": number_seed(5e-324, 1e-45, 4, "&O777"),
+        "largest": number_seed(1.7976931348623157e308, 3.4028234e38, 6, "1D308"),
+        "signed": number_seed(-1234567.5, -0.3, 7, "  -12.5e+3x"),
+        "halves": number_seed(2.5, 0.5, 8, "+.5"),
+        "infinite": number_seed(math.inf, math.nan, 9, "1" * 400),
+    }
+
+
+# --- pitch_store: a data file and operations on it --------------------------
+
+WHOLE, LEFTOVER = 1, 2
+LOAD, REMOVE, APPEND, TEMPLATE = range(4)
+
+
+def entries(*values):
+    return b"".join(struct.pack("<f", v) for v in values)
+
+
+def store_seed(flags, tail, ops, short_length=0, seed=7):
+    out = bytes([flags])
+    if not flags & WHOLE:
+        out += u16(short_length)
+    out += bytes([seed]) + u16(len(tail)) + tail
+    for kind, value in ops:
+        out += bytes([kind]) + value
+    return out
+
+
+def bits(v):
+    return bytes([0]) + struct.pack("<f", v)
+
+
+def entry(k):
+    return bytes([1, k])
+
+
+def typed(s):
+    return bytes([2]) + text(s)
+
+
+def pitch_store_seeds():
+    three = entries(0.254, 0.5, 0.254)
+    return {
+        "delete_copies": store_seed(WHOLE, three, [(LOAD, bits(0)), (REMOVE, entry(0)),
+                                                   (LOAD, bits(0))]),
+        "append_then_delete": store_seed(WHOLE, three, [(APPEND, typed("0.3")),
+                                                        (REMOVE, typed("0.5")),
+                                                        (TEMPLATE, bits(0))]),
+        "label_deletes_zero": store_seed(WHOLE, entries(0.0, -0.0, 1.0),
+                                         [(REMOVE, typed("栅距mm")), (LOAD, bits(0))]),
+        "stray_tail": store_seed(WHOLE, three + b"\x01\x02", [(APPEND, bits(0.7)),
+                                                              (REMOVE, entry(1))]),
+        "leftover_temp": store_seed(WHOLE | LEFTOVER, entries(0.3),
+                                    [(REMOVE, bits(2.0)), (LOAD, bits(0))]),
+        "empty_list": store_seed(WHOLE, b"", [(LOAD, bits(0)), (APPEND, bits(0.254))]),
+        "short_file": store_seed(LEFTOVER, b"", [(LOAD, bits(0)), (REMOVE, bits(0)),
+                                                 (APPEND, bits(1.0))], short_length=1000),
+        "nan_entry": store_seed(WHOLE, entries(math.nan, 0.5),
+                                [(REMOVE, entry(0)), (REMOVE, entry(1))]),
+    }
+
+
+def write(target, seeds):
+    folder = os.path.join(HERE, "corpus", target)
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name, data in seeds.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+
+
+if __name__ == "__main__":
+    write("bmp_frame", bmp_frame_seeds())
+    write("numbers", numbers_seeds())
+    write("pitch_store", pitch_store_seeds())
