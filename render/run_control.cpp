@@ -5,6 +5,7 @@
 #include "app/progress_scroll_bar.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "params/pitch_store.h"
 #include "render/interlace_engine.h"
 #include "render/run_input_block.h"
 
@@ -57,6 +58,12 @@ RunSettings settingsOf(const mainS& w) {
 }
 
 void runInterlacing(mainS& w) {
+    // The program's own data file is never a run's output: refused like any
+    // other output path the run cannot use, and the run stays armed.
+    if (Status path = PitchStore(w.dataFolder()).checkOutputPath(w.job.OutPath); !path) {
+        w.showMessage(QString::fromStdString(path.message()));
+        return;
+    }
     const RunSettings settings = settingsOf(w);
     RunHooks hooks;
     hooks.makeTif = [&w](JobState&, const std::filesystem::path& file) { return w.MakeTif(file); };

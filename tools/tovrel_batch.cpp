@@ -108,6 +108,10 @@ int run(tovrel::BatchRun& batch) {
         return true;
     };
     hooks.progress = [&bar](int value) { bar.show(value); };
+    if (Status path = store.checkOutputPath(batch.job.OutPath); !path) {
+        complain(path.message());
+        return kExitRefused;
+    }
     const RunResult result = runInterlace(batch.job, batch.settings, hooks);
     havePendingFile = 0;
     switch (result.outcome) {

@@ -300,6 +300,23 @@ TEST_F(StartButton, MissingDataFileKeepsTheRunArmed) {
     EXPECT_TRUE(fs::exists(output()));
 }
 
+TEST_F(StartButton, OutputOnTheDataFileIsRefusedAndKeepsThePitchList) {
+    openWith(2);
+    WindowSettings settings;
+    settings.output = QString::fromStdString((dataDir / "kvxj.dll").string());
+    enter(settings);
+    click();
+    ASSERT_EQ(caption(), "开始");
+    const std::vector<unsigned char> dataBefore = readFile(dataDir / "kvxj.dll");
+    click();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("是本程序自己的数据文件 kvxj.dll"))
+        << messages[0].toStdString();
+    EXPECT_EQ(caption(), "开始");
+    EXPECT_TRUE(window->TextOUT->isReadOnly());
+    EXPECT_EQ(readFile(dataDir / "kvxj.dll"), dataBefore);
+}
+
 struct RefusedRun {
     const char* name;
     std::function<void(WindowSettings&, const TempDir&)> change;

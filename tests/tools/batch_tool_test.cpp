@@ -252,6 +252,11 @@ INSTANTIATE_TEST_SUITE_P(
                         return t.standard();
                     },
                     1, "kvxj.dll 没有找到。\n    请复制 kvxj.dll 到该应用程序所在的文件夹。\n"},
+        ToolRefusal{"OutputIsTheDataFile",
+                    [](const BatchTool& t) {
+                        return t.standard({"-o", t.dataFile().string()});
+                    },
+                    1, "是本程序自己的数据文件 kvxj.dll"},
         ToolRefusal{"OutputIsASourcePicture",
                     [](const BatchTool& t) {
                         return t.standard({"-o", t.picture(1)});
