@@ -4,12 +4,17 @@
 // file.
 
 #include "app/main_window.h"
+#include "app/progress_scroll_bar.h"
 #include "tests/app/pick_fixture.h"
 #include "tests/app/typing.h"
+#include "tests/params/combo_input.h"
 #include "tests/render/picture_fixture.h"
+#include "tests/support/tiff_reader.h"
 #include "tests/tools/window_and_batch.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -72,6 +77,60 @@ TEST_P(PickedAndBatch, WriteTheSameFile) {
                              window->CombG->currentText().toStdString() + " 厘米";
     EXPECT_NE(batch.out.find(size), std::string::npos) << batch.out << " window: " << size;
     EXPECT_EQ(readFile(pictures / "batch.tif"), readFile(proposed));
+}
+
+// A user's whole road with three pictures: every setting chosen with the
+// mouse and the keyboard, a run, the output read back and compared with the
+// batch tool's; then a changed setting asks for confirmation again.
+class FlipCardRoad : public PickTest {};
+
+TEST_F(FlipCardRoad, ThreePicturesWithWhiteGapsAcrossTheHeight) {
+    writePatterned(pictures / "pic1.bmp", 1, 64, 48, 2835);
+    writePatterned(pictures / "pic2.bmp", 2, 70, 50, 2835);
+    writePatterned(pictures / "pic3.bmp", 3, 66, 52, 2835);
+    openPictures();
+    clickFile("pic1.bmp");
+    clickFile("pic2.bmp");
+    clickFile("pic3.bmp");
+    ASSERT_EQ(window->job.ViewCount, 3);
+
+    typeInto(window->Combo3, "0.5");
+    pickByKeys(window->Combo4, 3); // "4 倍清晰"
+    QTest::mouseClick(window->LB1, Qt::LeftButton);
+    ASSERT_TRUE(window->Combo1->isEnabled());
+    ASSERT_EQ(window->Combo1->count(), 3);
+    pickByClick(window->Combo1, 1); // "2/4"
+    QTest::mouseClick(window->Op_h, Qt::LeftButton);
+    typeInto(window->CombK, "4");
+    EXPECT_EQ(window->CombG->currentText(), "3"); // the 64 x 48 frame's proportion
+    EXPECT_EQ(window->Label2->text(), "609.6 像素/英寸");
+
+    const fs::path output = pictures / "pic1-.tif";
+    ASSERT_EQ(window->TextOUT->text().toStdString(), output.string());
+    confirmAndRun(*window);
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    EXPECT_EQ(window->Command1->text(), "确定");
+    EXPECT_EQ(window->HScroll1->value(), 0);
+    EXPECT_FALSE(window->TextOUT->isReadOnly());
+    // 4 x 3 cm, three pictures of strips 4 pixels wide under 0.5 mm lenses.
+    EXPECT_TRUE(readsAsTiff(output, 960, 720, 609.6f));
+
+    const TempDir batchData;
+    const BatchOutcome batch = runBatchAlongside(
+        {"--pitch", "0.5", "--sharpness", "4", "--width", "4", "--horizontal", "--white-gap", "2"},
+        pictures / "batch.tif",
+        {pictures / "pic1.bmp", pictures / "pic2.bmp", pictures / "pic3.bmp"}, batchData.path());
+    ASSERT_EQ(batch.exitCode, 0) << batch.err;
+    EXPECT_EQ(readFile(pictures / "batch.tif"), readFile(output));
+
+    // The run left the pitch box showing its label: the pitch is chosen
+    // again before the next confirmation.
+    EXPECT_EQ(window->Combo3->currentText(), "栅距mm");
+    typeInto(window->Combo3, "0.5");
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    ASSERT_EQ(window->Command1->text(), "开始");
+    typeInto(window->CombK, "5");
+    EXPECT_EQ(window->Command1->text(), "确定");
 }
 
 void nothing(mainS&) {}
