@@ -140,6 +140,70 @@ def pitch_store_seeds():
     }
 
 
+# --- engine_run: pictures, settings and an output path ----------------------
+
+WHITE, HORIZONTAL, EARLIER, SHORTEN = 1, 2, 4, 8
+PLAIN, SOURCE, DATA_FILE, FOLDER, MISSING_FOLDER = range(5)
+INFO_SIZES = {40: 0, 108: 1, 124: 2, 12: 3}
+
+
+def picture(width, height, x="0", y="0", gap=0, info=40, tail=0, patches=()):
+    out = bytes([1]) + text(x) + text(y)
+    out += bytes([width - 1, height - 1, gap, INFO_SIZES[info], tail & 0xFF, len(patches)])
+    for at, value in patches:
+        out += bytes([at, value])
+    return out
+
+
+def raw_picture(width, height):
+    head, length = bmp_header(width, height)
+    body = bytes((k * 7) & 0xFF for k in range(length - len(head)))
+    return bytes([0]) + text("0") + text("0") + u16(length) + head + body
+
+
+def run_seed(pictures, pitch="0.5", sharp="2", width="0.5", height="0.4", flags=0,
+             white=0, output=PLAIN, shorten=None):
+    out = bytes([len(pictures) - 1]) + text(pitch) + text(sharp) + text(width) + text(height)
+    out += bytes([flags, white & 0xFF, output]) + b"".join(pictures)
+    if shorten is not None:
+        out += bytes([shorten[0]]) + u16(shorten[1])
+    return out
+
+
+def engine_run_seeds():
+    two = [picture(8, 6), picture(8, 6)]
+    return {
+        "two_pictures": run_seed(two),
+        "horizontal": run_seed(two, flags=HORIZONTAL),
+        "white_gaps": run_seed([picture(9, 7), picture(8, 6, "1", "1")], sharp="3",
+                               flags=WHITE, white=1),
+        "four_anchored": run_seed([picture(12, 10, "2", "3"), picture(10, 12, "1", "4"),
+                                   picture(11, 11, "0", "2"), picture(13, 9, "3", "1")],
+                                  sharp="1", width="1", height="0.8"),
+        "earlier_file": run_seed(two, flags=EARLIER),
+        "typed_sharpness": run_seed([picture(7, 5, gap=3, info=108), picture(7, 5, info=124)],
+                                    sharp="2.5 倍清晰", width="0.3", height="0.3"),
+        "raw_files": run_seed([raw_picture(6, 4), raw_picture(6, 4)]),
+        "junk_tail": run_seed([picture(5, 5, tail=9), picture(5, 5, tail=-2)]),
+        "shortened": run_seed(two, flags=SHORTEN | EARLIER, shorten=(1, 40)),
+        "onto_a_source": run_seed(two, flags=EARLIER, output=SOURCE),
+        "onto_the_data_file": run_seed(two, output=DATA_FILE),
+        "into_a_missing_folder": run_seed(two, output=MISSING_FOLDER),
+        "patched_header": run_seed([picture(8, 6, patches=((28, 32), (30, 1))), picture(8, 6)]),
+        # Inputs the fuzzer found, kept so every later run starts from them: a
+        # file one byte longer than its pixels, and a picture cut short by
+        # bytes no output column uses.
+        "final_byte": run_seed([picture(9, 7), picture(8, 6, "1", "1")], sharp="3",
+                               flags=WHITE, white=1),
+        "unused_bytes_cut": bytes.fromhex(
+            "0103302e3501320330 2e35033503340c00000101300130070500000000010130013007050000000001"
+            " 2800".replace(" ", "")),
+        "three_growing": run_seed([picture(4, 3), picture(4, 3), picture(4, 3)], pitch="0.254",
+                                  sharp="2", width="1.2", height="0.9", flags=HORIZONTAL | WHITE,
+                                  white=2),
+    }
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     shutil.rmtree(folder, ignore_errors=True)
@@ -153,3 +217,4 @@ if __name__ == "__main__":
     write("bmp_frame", bmp_frame_seeds())
     write("numbers", numbers_seeds())
     write("pitch_store", pitch_store_seeds())
+    write("engine_run", engine_run_seeds())

@@ -19,10 +19,10 @@ declare -A MAX_LEN=(
     [bmp_frame]=4096
     [numbers]=4096
     [pitch_store]=1024
+    [engine_run]=4096
 )
-# The order they run in. A whole run of the engine on a small fuzzed picture
-# and fuzzed settings joins here as the fourth target once the engine exists.
-ALL_TARGETS=(bmp_frame numbers pitch_store)
+# The order they run in.
+ALL_TARGETS=(bmp_frame numbers pitch_store engine_run)
 
 seconds="${1:-60}"
 shift || true
