@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QPixmap>
 #include <algorithm>
+#include <limits>
 
 namespace tovrel {
 
@@ -44,9 +45,32 @@ QRect previewRect(const QFrame* box, int32_t imgW, int32_t imgH) {
     return {inner.left() + left, inner.top() + top, width, height};
 }
 
+// Qt refuses to decode pictures above a fixed memory limit (256 MB, about 67
+// megapixels) to guard against hostile headers. A chosen picture's header
+// has been checked against the file's length, so its decoded size is bounded
+// by the file: the limit is raised to fit it while it is decoded.
+class AllocationLimitFor {
+  public:
+    AllocationLimitFor(int32_t imgW, int32_t imgH) : saved_(QImageReader::allocationLimit()) {
+        // Decoded as 32-bit pixels, plus a megabyte of slack.
+        const int64_t megabytes = (int64_t{imgW} * imgH * 4 >> 20) + 1;
+        if (saved_ > 0 && megabytes > saved_) {
+            QImageReader::setAllocationLimit(
+                static_cast<int>(std::min<int64_t>(megabytes, std::numeric_limits<int>::max())));
+        }
+    }
+    ~AllocationLimitFor() { QImageReader::setAllocationLimit(saved_); }
+    AllocationLimitFor(const AllocationLimitFor&) = delete;
+    AllocationLimitFor& operator=(const AllocationLimitFor&) = delete;
+
+  private:
+    int saved_;
+};
+
 // Decodes the picture straight to the size it is shown at, so that no
 // full-size copy stays in memory. False when it cannot be decoded.
-bool loadPreview(QLabel* image, const QString& file) {
+bool loadPreview(QLabel* image, const QString& file, int32_t imgW, int32_t imgH) {
+    const AllocationLimitFor limit(imgW, imgH);
     QImageReader reader(file, "bmp");
     const qreal ratio = image->devicePixelRatioF();
     reader.setScaledSize(image->size() * ratio);
@@ -94,7 +118,7 @@ void mainS::GetF_info() {
         QLabel* image = Image1[i - 1];
         image->setGeometry(previewRect(Picture1[i - 1], job.ImgW(i), job.ImgH(i)));
         LabXY[i - 1]->setText(QString::fromStdString(sizeLabel(job.ImgW(i), job.ImgH(i))));
-        if (!loadPreview(image, QString::fromStdString(job.InPath(i)))) {
+        if (!loadPreview(image, QString::fromStdString(job.InPath(i)), job.ImgW(i), job.ImgH(i))) {
             showMessage(QString("无法显示图片“%1”的预览：图片数据无法解码。图片已选用，预览留空。")
                             .arg(shownPath(job.InPath(i))));
         }

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QImage>
+#include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest/QTest>
@@ -196,6 +197,25 @@ INSTANTIATE_TEST_SUITE_P(Shapes, PreviewPlace,
                                            // A picture thinner than a pixel on screen still shows.
                                            Fit{"OneRowHigh", 3000, 1, 200, {0, 100, 200, 1}}),
                          [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(GetFInfo, APictureAboveQtsMemoryLimitStillShowsItsPreview) {
+    // The limit stands at 1 MB here, as 256 MB does for a 70-megapixel picture.
+    const int saved = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1);
+    writePicture("big.bmp", 1000, 700, 2835, QColor(30, 160, 70));
+    openPictures();
+    clickFile("big.bmp");
+    const int after = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(saved);
+
+    EXPECT_TRUE(messages.empty());
+    const QPixmap preview = image(1)->pixmap();
+    ASSERT_FALSE(preview.isNull());
+    const QImage pixels = preview.toImage();
+    EXPECT_EQ(QColor(pixels.pixel(pixels.width() / 2, pixels.height() / 2)), QColor(30, 160, 70));
+    // Raised for this picture only: the guard stays for everything else.
+    EXPECT_EQ(after, 1);
+}
 
 TEST_F(GetFInfo, APictureQtCannotDecodeIsKeptWithoutPreview) {
     writePicture("p1.bmp", 64, 48);
