@@ -29,8 +29,6 @@
 #include "render/temp_output.h"
 #include "tests/render/oracle_engine.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,7 +37,6 @@ namespace tovrel::fuzz {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<uint8_t>;
 
 // Runs whose file would be larger are skipped: the oracle reads a picture
 // per row and the target has to stay fast.
@@ -53,19 +50,6 @@ enum Flags : uint8_t {
 };
 
 enum OutputChoice : uint8_t { kPlain, kSource, kDataFile, kFolder, kMissingFolder, kChoices };
-
-Bytes readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const fs::path& file, const Bytes& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    FUZZ_CHECK(out.good());
-}
 
 void put32(Bytes& b, std::size_t at, uint32_t v) {
     for (int k = 0; k < 4; ++k) {

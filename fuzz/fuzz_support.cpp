@@ -1,5 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -27,6 +29,19 @@ struct ScratchFolder {
 };
 
 } // namespace
+
+Bytes readBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeBytes(const std::filesystem::path& file, const Bytes& bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    FUZZ_CHECK(out.good());
+}
 
 std::filesystem::path scratchFolder() {
     static const ScratchFolder folder;

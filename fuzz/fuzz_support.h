@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace tovrel::fuzz {
 
@@ -53,6 +54,14 @@ class FuzzInput {
     std::fprintf(stderr, "%s:%d: property broken: %s\n", file, line, what);
     std::abort();
 }
+
+using Bytes = std::vector<uint8_t>;
+
+// A whole file's bytes; empty when it cannot be read.
+Bytes readBytes(const std::filesystem::path& file);
+
+// Writes the file anew; stops the fuzzer when that fails.
+void writeBytes(const std::filesystem::path& file, const Bytes& bytes);
 
 // A folder of its own for this process under the temporary folder, created on
 // first use. Files in it are rewritten by every run of a target.

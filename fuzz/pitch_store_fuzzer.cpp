@@ -17,29 +17,13 @@
 #include "params/pitch_store.h"
 
 #include <bit>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace tovrel::fuzz {
 namespace {
 
-using Bytes = std::vector<uint8_t>;
 constexpr std::size_t kEntry = 4;
-
-Bytes readBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeBytes(const std::filesystem::path& file, const Bytes& bytes) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    FUZZ_CHECK(out.good());
-}
 
 float entryAt(const Bytes& bytes, std::size_t at) {
     return std::bit_cast<float>(uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 |
