@@ -6,6 +6,7 @@
 #include "tests/faults/window_fault_fixture.h"
 
 #include <QComboBox>
+#include <QImage>
 #include <QLineEdit>
 
 namespace tovrel::test {
@@ -55,7 +56,15 @@ INSTANTIATE_TEST_SUITE_P(
                       // The header and five of the thirty rows stay.
                       SourceChange{"Shortened",
                                    [](const fs::path& p) { fs::resize_file(p, 54 + 5 * 120); },
-                                   "比选择时短"}),
+                                   "比选择时短"},
+                      // Another picture of another size under the same name.
+                      SourceChange{"Replaced",
+                                   [](const fs::path& p) {
+                                       QImage other(50, 30, QImage::Format_RGB32);
+                                       other.fill(Qt::yellow);
+                                       other.save(QString::fromStdString(p.string()), "BMP");
+                                   },
+                                   "已改变"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
