@@ -1,5 +1,6 @@
-// The data file damaged, read-only or with a leftover temporary file beside
-// it, met through the window: at start-up, by the delete button and by a run.
+// The data file damaged, read-only, on a full disk or with a leftover
+// temporary file beside it, met through the window: at start-up, by the
+// delete button and by a run.
 
 #include "app/main_window.h"
 #include "tests/app/data_file.h"
@@ -14,7 +15,9 @@
 
 #include <functional>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tovrel::test {
 namespace {
@@ -37,10 +40,16 @@ const char* nameOf(Use use) {
 
 class DataFileFault : public WindowFaultTest {
   protected:
-    // The pitch 0.254 chosen with the arrow key, then the delete button.
+    // The first pitch of the list, 0.254, chosen with the arrow keys, then
+    // the delete button.
     void deleteListedPitch() {
         QTest::mouseClick(window->Combo3->lineEdit(), Qt::LeftButton);
-        QTest::keyClick(window->Combo3, Qt::Key_Down);
+        if (window->Combo3->currentIndex() < 0) {
+            QTest::keyClick(window->Combo3, Qt::Key_Down);
+        }
+        while (window->Combo3->currentIndex() > 0) {
+            QTest::keyClick(window->Combo3, Qt::Key_Up);
+        }
         ASSERT_EQ(window->Combo3->currentText(), "0.254");
         QTest::mouseClick(window->Command3, Qt::LeftButton);
     }
@@ -177,6 +186,47 @@ TEST_P(ReadOnlyDataFile, IsReadButNeverChangedAndTheWindowWorksOnceWritable) {
 INSTANTIATE_TEST_SUITE_P(Uses, ReadOnlyDataFile,
                          ::testing::Values(Use::Load, Use::Delete, Use::Run),
                          [](const auto& info) { return std::string(nameOf(info.param)); });
+
+// Fills the disk that holds file with it, up to the last block.
+void fillDisk(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const std::vector<char> block(4096, 0);
+    while (::write(fd, block.data(), block.size()) > 0) {
+    }
+    ::close(fd);
+}
+
+// The data file's disk full when a deletion rewrites it (a small disk of its
+// own that only a forked child sees): the data file is never touched.
+TEST_F(DataFileFault, FullDiskAtDeletionKeepsTheList) {
+    const std::vector<unsigned char> data = dataFileBytes({0.254f, 0.5f});
+    const auto findings = runOnSmallDisk(dataDir.path(), 64 << 10, [&] {
+        enterChild();
+        Findings f;
+        writeFile(dataFile(), data);
+        reopen();
+        const fs::path filler = dataDir / "filler";
+        fillDisk(filler);
+        const std::size_t before = messages.size();
+        deleteListedPitch();
+        f.check(toldOnce(before, {"kvxj.dl~", "磁盘空间不足", dataFile().string(), "没有改变"}),
+                "full disk");
+        f.check(readFile(dataFile()) == data, "the data file changed");
+        f.check(!fs::exists(dataDir / "kvxj.dl~"), "the temporary file was left");
+        f.check(itemsOf(window->Combo3) == (QStringList{"0.254", "0.5"}), "the list changed");
+
+        fs::remove(filler);
+        deleteListedPitch();
+        f.check(messages.size() == before + 1, "a message once there is room");
+        f.check(dataHolds({0.5f}), "the deletion did not happen");
+        f.check(itemsOf(window->Combo3) == QStringList{"0.5"}, "the list was not reloaded");
+        return f.text();
+    });
+    if (!findings) {
+        GTEST_SKIP() << "cannot mount a small disk here (needs root)";
+    }
+    EXPECT_EQ(*findings, "");
+}
 
 // What a killed deletion may leave at "kvxj.dl~".
 struct Leftover {
