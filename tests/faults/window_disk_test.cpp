@@ -134,28 +134,36 @@ TEST_F(DiskFault, FullDiskKeepsTheRunArmedAndTheEarlierFile) {
     EXPECT_EQ(*findings, "");
 }
 
-// An output folder the user may not write, with an earlier file in it.
-TEST_F(DiskFault, UnwritableOutputFolderKeepsTheRunArmed) {
+// An output folder, or an earlier output in it, that the user may not write.
+struct Unwritable {
+    const char* name;
+    bool folder; // the folder read-only, else the earlier file
+    const char* says;
+};
+
+class UnwritableOutput : public DiskFault, public ::testing::WithParamInterface<Unwritable> {};
+
+TEST_P(UnwritableOutput, KeepsTheRunArmedAndTheEarlierFile) {
+    const Unwritable& c = GetParam();
     arm();
     writeFile(output(), kEarlier);
     for (const fs::path& p : {work.path(), output(), pictures.path(), dataDir.path(), dataFile()}) {
         giveToOrdinaryUser(p.string());
     }
+    const fs::path locked = c.folder ? work.path() : output();
     const std::vector<unsigned char> data = readFile(dataFile());
     const auto findings = runAsOrdinaryUser([&] {
         enterChild();
         Findings f;
-        ::chmod(work.path().c_str(), 0555);
+        ::chmod(locked.c_str(), c.folder ? 0555 : 0444);
         const std::size_t before = messages.size();
         clickStart();
-        f.check(
-            toldOnce(before, {"无法在输出文件夹中创建文件", "没有访问权限", work.path().string()}),
-            "unwritable folder");
+        f.check(toldOnce(before, {c.says, "没有访问权限", locked.string()}), "unwritable");
         f.check(caption() == "开始" && window->TextOUT->isReadOnly(), "not armed any more");
         f.check(readFile(output()) == kEarlier, "the earlier file changed");
         f.check(outputFolder() == std::vector<std::string>{"out.tif"}, "files left");
         f.check(readFile(dataFile()) == data, "the data file changed");
-        ::chmod(work.path().c_str(), 0755);
+        ::chmod(locked.c_str(), c.folder ? 0755 : 0644);
         f.check(runsAgain(), "the next run");
         return f.text();
     });
@@ -164,6 +172,12 @@ TEST_F(DiskFault, UnwritableOutputFolderKeepsTheRunArmed) {
     }
     EXPECT_EQ(*findings, "");
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnwritableOutput,
+                         ::testing::Values(Unwritable{"Folder", true, "无法在输出文件夹中创建文件"},
+                                           Unwritable{"EarlierFile", false,
+                                                      "无法替换已有的输出文件"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // The program killed while a run writes its rows; the next run in the same
 // folder removes what it left.
