@@ -10,7 +10,8 @@ namespace tovrel {
 bool mainS::MakeTif(const std::filesystem::path& file) {
     job.TifOK = 0;
     PitchStore store(dataFolder());
-    if (Status header = writeRunHeader(store, file, job.tifW, job.tifH, job.fbl); !header) {
+    if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl);
+        !header) {
         showMessage(QString::fromStdString(header.message()));
         return false;
     }

@@ -4,8 +4,8 @@
 
 namespace tovrel {
 
-Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file, int32_t tifW,
-                      int32_t tifH, float fbl) {
+Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file,
+                      const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl) {
     if (Status limits = checkHeaderLimits(tifW, tifH, fbl); !limits) {
         return limits;
     }
@@ -16,7 +16,7 @@ Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file
     if (!tmpl) {
         return tmpl.status();
     }
-    return writeTiffHeader(file, tmpl.value(), tifW, tifH, fbl);
+    return writeTiffHeader(file, tmpl.value(), tifW, tifH, fbl, output);
 }
 
 Status recordRunPitch(PitchStore& store, float pitch) {

@@ -13,9 +13,10 @@ namespace tovrel {
 
 // Refuses sizes and resolutions the header cannot describe, then a missing
 // data file (with the not-found message), then writes the header into file.
-// Nothing is created or changed when it refuses.
-Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file, int32_t tifW,
-                      int32_t tifH, float fbl);
+// Nothing is created or changed when it refuses. Messages name the run's
+// output path, not the temporary file it writes into.
+Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file,
+                      const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl);
 
 // Adds the run's pitch to the pitch list when it is not there yet. The output
 // does not depend on the list, so a run goes on after a failure here; the

@@ -124,13 +124,14 @@ Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl) {
 }
 
 Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmpl, int32_t tifW,
-                       int32_t tifH, float fbl) {
+                       int32_t tifH, float fbl, const std::filesystem::path& shownAs) {
     if (Status limits = checkHeaderLimits(tifW, tifH, fbl); !limits) {
         return limits;
     }
     if (Status usable = checkTemplate(tmpl); !usable) {
         return usable;
     }
+    const std::filesystem::path& named = shownAs.empty() ? out : shownAs;
     const int64_t pixelBytes = 3 * int64_t{tifW} * tifH;
     const off_t length = static_cast<off_t>(kTemplateSize + pixelBytes + 1);
 
@@ -151,13 +152,13 @@ Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmp
         file = PosixFile::open(out, O_RDWR);
     }
     if (!file.isOpen()) {
-        return Status::fail((created ? "无法创建输出文件 " : "无法打开输出文件 ") + out.string() +
+        return Status::fail((created ? "无法创建输出文件 " : "无法打开输出文件 ") + named.string() +
                             "：" + systemErrorText(errno) + "。");
     }
     struct stat info;
     int err = file.status(info);
     if (err == 0 && !S_ISREG(info.st_mode)) {
-        return writeFailure(out, "它不是普通文件");
+        return writeFailure(named, "它不是普通文件");
     }
     // Room for the whole file first: a full disk or a size limit then stops
     // the run before any byte of a file that stood at out has changed.
@@ -185,7 +186,7 @@ Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmp
         if (created) {
             ::unlink(out.c_str());
         }
-        return writeFailure(out, systemErrorText(err));
+        return writeFailure(named, systemErrorText(err));
     }
     return Status::ok();
 }

@@ -23,8 +23,10 @@ Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl);
 // before touching out. On failure a file it created is removed; a file that
 // stood at out is unchanged when it could not be opened or the room for the
 // new file could not be had, and may be changed by a later failure.
+// Messages name shownAs when it is given: a run writes into a temporary file
+// the user never chose, and is told about the output file instead.
 Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmpl, int32_t tifW,
-                       int32_t tifH, float fbl);
+                       int32_t tifH, float fbl, const std::filesystem::path& shownAs = {});
 
 // Adds the run's pitch to the data file when the list does not hold it yet.
 Status recordPitch(PitchStore& store, float pitch);

@@ -98,7 +98,8 @@ int run(tovrel::BatchRun& batch) {
     RunHooks hooks;
     hooks.makeTif = [&store](JobState& job, const fs::path& file) {
         notePendingFile(file);
-        if (Status header = writeRunHeader(store, file, job.tifW, job.tifH, job.fbl); !header) {
+        if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl);
+            !header) {
             complain(header.message());
             return false;
         }

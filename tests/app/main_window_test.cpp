@@ -20,14 +20,6 @@
 namespace tovrel::test {
 namespace {
 
-QStringList itemsOf(const QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) {
-        items << box->itemText(i);
-    }
-    return items;
-}
-
 struct Resize {
     QSize asked;
     QSize kept;

@@ -1,6 +1,7 @@
 #include "tests/app/window_fixture.h"
 
 #include <QApplication>
+#include <QComboBox>
 
 namespace tovrel::test {
 
@@ -14,6 +15,14 @@ void WindowTest::activate() {
     QApplication::setActiveWindow(window.get());
     window->activateWindow();
     QCoreApplication::processEvents();
+}
+
+QStringList itemsOf(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items << box->itemText(i);
+    }
+    return items;
 }
 
 } // namespace tovrel::test

@@ -5,9 +5,12 @@
 #include "tests/support/temp_dir.h"
 
 #include <QString>
+#include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
+
+class QComboBox;
 
 namespace tovrel::test {
 
@@ -22,5 +25,8 @@ class WindowTest : public ::testing::Test {
     std::vector<QString> messages;
     std::unique_ptr<mainS> window;
 };
+
+// The items of a combo box's list, in order.
+QStringList itemsOf(const QComboBox* box);
 
 } // namespace tovrel::test

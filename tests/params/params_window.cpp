@@ -32,12 +32,4 @@ QString ParamsWindowTest::resolutionText() const {
     return window->Label2->text();
 }
 
-QStringList itemsOf(const QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) {
-        items << box->itemText(i);
-    }
-    return items;
-}
-
 } // namespace tovrel::test

@@ -27,6 +27,4 @@ class ParamsWindowTest : public WindowTest {
     QString resolutionText() const;
 };
 
-QStringList itemsOf(const QComboBox* box);
-
 } // namespace tovrel::test

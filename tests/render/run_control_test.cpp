@@ -8,6 +8,7 @@
 #include "tests/app/window_fixture.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/render/window_run.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/tiff_reader.h"
 
 #include <QCheckBox>
@@ -18,10 +19,8 @@
 #include <QWindow>
 #include <QtTest/QTest>
 
-#include <csignal>
 #include <functional>
 #include <set>
-#include <sys/resource.h>
 
 namespace tovrel::test {
 namespace {
@@ -381,26 +380,6 @@ TEST_F(StartButton, FailureDuringTheRunEndsItAndKeepsTheEarlierFile) {
     EXPECT_EQ(readFile(output()), earlier);
     EXPECT_EQ(folderContents(), before);
 }
-
-// Files may not grow beyond a size while it lives, as on a full disk.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        const rlimit limit{bytes, saved_.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, handler_);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-  private:
-    rlimit saved_{};
-    void (*handler_)(int);
-};
 
 TEST_F(StartButton, PitchThatCannotBeRecordedStillGivesTheOutput) {
     // A data file longer than the output: the output fits under the limit,

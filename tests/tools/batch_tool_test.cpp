@@ -155,6 +155,25 @@ TEST_F(BatchTool, PitchThatCannotBeRecordedStillGivesTheOutput) {
     EXPECT_EQ(fs::file_size(defaultOutput()), 1449u + 5400u);
 }
 
+TEST_F(BatchTool, OutputWithoutRoomIsReportedUnderItsOwnName) {
+    // 240 x 180 pixels need 129,049 bytes; files may not grow beyond 100,000.
+    const std::vector<unsigned char> earlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+    writeFile(defaultOutput(), earlier);
+    BatchEnvironment disk;
+    disk.maxFileBytes = 100000;
+    const BatchOutcome refused = runBatch(standard(), disk);
+    EXPECT_EQ(refused.exitCode, 1);
+    // The run writes into a hidden file first; the user is told about the
+    // file they asked for.
+    EXPECT_NE(refused.err.find("无法写入输出文件 " + defaultOutput().string() +
+                               "：文件超出了允许的大小。"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.err.find(".tovrel.tmp"), std::string::npos) << refused.err;
+    EXPECT_EQ(readFile(defaultOutput()), earlier);
+    EXPECT_EQ(folderContents(), (std::set<fs::path>{"data", "pic1!.tif", "pic1.bmp", "pic2.bmp"}));
+}
+
 TEST_F(BatchTool, DataFileNextToTheProgramByDefault) {
     // A copy of the tool in a folder of its own, with a data file beside it.
     TempDir installed;
