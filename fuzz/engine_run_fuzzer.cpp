@@ -179,7 +179,7 @@ bool smallEnough(const Scene& scene) {
 RunHooks storeHooks(PitchStore& store) {
     RunHooks hooks;
     hooks.makeTif = [&store](JobState& job, const fs::path& file) {
-        if (!writeRunHeader(store, file, job.tifW, job.tifH, job.fbl)) {
+        if (!writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl)) {
             return false;
         }
         // A failure here is told to the user and the run goes on.
@@ -217,7 +217,7 @@ Bytes oracleOutput(const fs::path& folder, JobState job, const RunSettings& sett
     PitchStore store(folder);
     RunHooks hooks;
     hooks.makeTif = [&store](JobState& j, const fs::path& file) {
-        return static_cast<bool>(writeRunHeader(store, file, j.tifW, j.tifH, j.fbl));
+        return static_cast<bool>(writeRunHeader(store, file, j.OutPath, j.tifW, j.tifH, j.fbl));
     };
     JobState again = job;
     RunResult result = test::oracleInterlace(job, settings, hooks);
