@@ -5,7 +5,8 @@
 // after it was chosen. The run must
 //   - when it is done, give the same file byte for byte as the row-by-row
 //     rendering, and record its pitch in the pitch list;
-//   - otherwise say why, and leave an earlier output file as it was;
+//   - otherwise say why, naming no file the user did not choose, and leave
+//     an earlier output file as it was;
 //   - never leave a temporary file behind, nor damage the data file.
 //
 // Input: a byte giving the number of pictures (1 + byte % 4), the pitch,
@@ -285,6 +286,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
 
     checkNoTemporaries(scene.folder);
+    // Messages name the files the user chose, never the run's hidden one.
+    FUZZ_CHECK(result.status.message().find(".tovrel.tmp") == std::string::npos);
     FUZZ_CHECK(readBytes(scene.job.InPath(1)) == sourceOne);
     const Result<std::vector<float>> entries = store.load();
     FUZZ_CHECK(entries.isOk());
