@@ -68,10 +68,11 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
     return Status::ok();
 }
 
-Status parseWhiteGap(BatchOptions& o, const std::string& text) {
+Status parseWhiteGap(BatchOptions& o, const std::string& typed) {
+    const std::string text = asciiNumberText(typed);
     std::size_t end = 0;
     if (!digitsAt(text, end) || end != text.size() || text.size() > 3) {
-        return bad("--white-gap", "“" + text + "”不是 0 或正整数（像素）。");
+        return bad("--white-gap", "“" + typed + "”不是 0 或正整数（像素）。");
     }
     o.whiteGap = std::stoi(text);
     return Status::ok();
@@ -164,7 +165,8 @@ Status checkValues(const BatchOptions& o) {
 
 } // namespace
 
-bool isPlainNumber(std::string_view text) {
+bool isPlainNumber(std::string_view typed) {
+    const std::string text = asciiNumberText(typed);
     std::size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
         ++at;

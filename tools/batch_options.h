@@ -2,8 +2,8 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 
 #include <array>
 #include <cstdint>
@@ -39,7 +39,8 @@ struct BatchOptions {
 Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args);
 
 // Whether text is a plain decimal number: optional sign, digits with at most
-// one point, optional exponent.
+// one point, optional exponent; full-width digits, point and signs count as
+// their ASCII characters, as everywhere a number is read.
 bool isPlainNumber(std::string_view text);
 
 // What --help prints.
