@@ -42,6 +42,9 @@ std::string durationText(double seconds) {
     if (!(seconds >= 0)) {
         seconds = 0;
     }
+    if (seconds < 0.05) {
+        return "不到 0.1 秒";
+    }
     if (seconds < 59.95) {
         return shortNumber(seconds, 1) + " 秒";
     }

@@ -23,7 +23,7 @@ std::array<std::string, 2> summaryLines(const RunSummary& run);
 // (units of 1024).
 std::string fileSizeText(uintmax_t bytes);
 
-// A time taken: "0.4 秒", "12.3 秒", "2 分 05 秒", "1 时 02 分".
+// A time taken: "不到 0.1 秒", "0.4 秒", "12.3 秒", "2 分 05 秒", "1 时 02 分".
 std::string durationText(double seconds);
 
 } // namespace tovrel
