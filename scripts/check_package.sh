@@ -30,8 +30,9 @@ control=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '^\./$' | sort | tr 
 [ "$control" = "./control ./md5sums " ] || fail "unexpected control files: $control"
 
 depends=$(dpkg-deb -f "$deb" Depends)
+names=$(tr ',|' '\n\n' <<<"$depends" | sed 's/(.*//; s/ //g')
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 fonts-wqy-zenhei; do
-    grep -Eq "(^|, )$lib( |,|$)" <<<"$depends" || fail "Depends lacks $lib: $depends"
+    grep -Fqx "$lib" <<<"$names" || fail "Depends lacks $lib: $depends"
 done
 
 root=$work/root
