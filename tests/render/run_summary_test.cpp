@@ -14,7 +14,7 @@ TEST(RunSummary, SizesAndTimesForPeople) {
         EXPECT_EQ(fileSizeText(bytes), text) << bytes;
     }
     const std::pair<double, const char*> times[] = {
-        {0, "不到 0.1 秒"},          {0.04, "不到 0.1 秒"},        {0.44, "0.4 秒"},      {12.345, "12.3 秒"},
+        {0, "不到 0.1 秒"},   {0.04, "不到 0.1 秒"}, {0.44, "0.4 秒"},      {12.345, "12.3 秒"},
         {59.94, "59.9 秒"},   {59.96, "1 分 00 秒"}, {125.4, "2 分 05 秒"}, {3599.4, "59 分 59 秒"},
         {3725, "1 时 02 分"}, {-1, "不到 0.1 秒"}};
     for (const auto& [seconds, text] : times) {
