@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -56,8 +57,20 @@ void expectToolsReadCleanly(const fs::path& file, bool copy) {
     }
 }
 
-// Where strip i must start and how long it must be.
-void expectStrips(const TiffContents& t, uint64_t rowBytes) {
+// An uncompressed chunky 8-bit RGB BigTIFF of that size and resolution in
+// pixels per inch, read without a complaint, its strips of whole rows of at
+// most 8 MiB one after the other from offset 16.
+void expectBigTiff(const TiffContents& t, uint32_t w, uint32_t h, float resolution) {
+    ASSERT_TRUE(t.opened);
+    EXPECT_EQ(t.complaints, std::vector<std::string>{});
+    EXPECT_TRUE(t.bigTiff);
+    EXPECT_EQ(std::tie(t.width, t.height, t.samplesPerPixel, t.bitsPerSample, t.photometric,
+                       t.planar, t.compression, t.resolutionUnit),
+              std::make_tuple(w, h, uint16_t{3}, uint16_t{8}, uint16_t{2}, uint16_t{1},
+                              uint16_t{1}, uint16_t{2}));
+    EXPECT_EQ(t.xResolution, resolution);
+    EXPECT_EQ(t.yResolution, resolution);
+    const uint64_t rowBytes = 3 * uint64_t{w};
     const uint64_t rowsPerStrip = std::min<uint64_t>(kStripLimit / rowBytes, t.height);
     EXPECT_EQ(t.rowsPerStrip, rowsPerStrip);
     ASSERT_EQ(t.strips, (t.height + rowsPerStrip - 1) / rowsPerStrip);
@@ -125,22 +138,8 @@ TEST(BigTiff, HoldsThePixelAreaOfTheClassicFileOfTheSameRun) {
 
         const TiffContents a = readTiff(job.OutPath, true);
         const TiffContents b = readTiff(big.OutPath, true);
-        ASSERT_TRUE(b.opened);
-        EXPECT_EQ(b.complaints, std::vector<std::string>{});
-        EXPECT_TRUE(b.bigTiff);
-        EXPECT_FALSE(a.bigTiff);
-        EXPECT_EQ(b.width, a.width);
-        EXPECT_EQ(b.height, a.height);
-        EXPECT_EQ(b.samplesPerPixel, 3);
-        EXPECT_EQ(b.bitsPerSample, 8);
-        EXPECT_EQ(b.photometric, 2);
-        EXPECT_EQ(b.planar, 1);
-        EXPECT_EQ(b.compression, 1);
-        EXPECT_EQ(b.resolutionUnit, 2);
-        EXPECT_EQ(b.xResolution, a.xResolution);
-        EXPECT_EQ(b.yResolution, a.yResolution);
+        expectBigTiff(b, uint32_t(c.w), uint32_t(c.h), a.xResolution);
         EXPECT_EQ(b.photoshop, a.photoshop);
-        expectStrips(b, 3 * uint64_t(c.w));
         EXPECT_TRUE(b.rows == a.rows);
     }
     // The tools on the last file of the table.
@@ -190,21 +189,8 @@ TEST(BigTiff, JustBeyondTheClassicLimitReadsBackThroughLibtiff) {
     writeSparse(file, c.value(), kRowBytes, {{0, top}, {kSide - 1, last}});
 
     const TiffContents t = readTiffRows(file, {kSide - 1, 0, kSide / 2});
-    ASSERT_TRUE(t.opened);
-    EXPECT_EQ(t.complaints, std::vector<std::string>{});
-    EXPECT_TRUE(t.bigTiff);
-    EXPECT_EQ(t.width, uint32_t(kSide));
-    EXPECT_EQ(t.height, uint32_t(kSide));
-    EXPECT_EQ(t.samplesPerPixel, 3);
-    EXPECT_EQ(t.bitsPerSample, 8);
-    EXPECT_EQ(t.photometric, 2);
-    EXPECT_EQ(t.planar, 1);
-    EXPECT_EQ(t.compression, 1);
-    EXPECT_EQ(t.resolutionUnit, 2);
-    EXPECT_EQ(t.xResolution, kFbl);
-    EXPECT_EQ(t.yResolution, kFbl);
+    expectBigTiff(t, kSide, kSide, kFbl);
     // 104 rows a strip: 258 strips, the last of 27 rows.
-    expectStrips(t, kRowBytes);
     EXPECT_EQ(t.strips, 258u);
     EXPECT_EQ(t.stripByteCounts.back(), 27 * uint64_t{kRowBytes});
     // The resolution resource as the classic header patches it.
