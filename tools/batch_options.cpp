@@ -22,7 +22,9 @@ constexpr std::string_view kUsage =
   -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
   --bigtiff             write a BigTIFF whatever the size (by default only files
                         beyond 2 GB, which a classic TIFF cannot hold, are)
-  --data-file PATH      default: kvxj.dll next to the program
+  --data-file PATH      default: kvxj.dll next to the program, else your own
+                        $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
+                        first made as a copy of the installed /usr/share/tovrel/kvxj.dll
 )";
 
 bool digitsAt(std::string_view text, std::size_t& at) {
