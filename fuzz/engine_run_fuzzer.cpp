@@ -4,7 +4,9 @@
 // a source, the data file or a folder. A picture may be damaged, or shortened
 // after it was chosen. The run must
 //   - when it is done, give the same file byte for byte as the row-by-row
-//     rendering, and record its pitch in the pitch list;
+//     rendering, and record its pitch in the pitch list; asked for a
+//     BigTIFF, give that rendering's pixel area in the BigTIFF container
+//     composed for the run;
 //   - otherwise say why, naming no file the user did not choose, and leave
 //     an earlier output file as it was;
 //   - never leave a temporary file behind, nor damage the data file.
@@ -28,6 +30,7 @@
 #include "render/interlace_engine.h"
 #include "render/run_header.h"
 #include "render/temp_output.h"
+#include "render/tiff_container.h"
 #include "tests/render/oracle_engine.h"
 
 #include <optional>
@@ -48,6 +51,7 @@ enum Flags : uint8_t {
     kHorizontal = 2,
     kEarlierOutput = 4,
     kShortenAfterChoosing = 8,
+    kBigTiff = 16,
 };
 
 enum OutputChoice : uint8_t { kPlain, kSource, kDataFile, kFolder, kMissingFolder, kChoices };
@@ -179,8 +183,8 @@ bool smallEnough(const Scene& scene) {
 
 RunHooks storeHooks(PitchStore& store) {
     RunHooks hooks;
-    hooks.makeTif = [&store](JobState& job, const fs::path& file) {
-        if (!writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl)) {
+    hooks.makeTif = [&store](JobState& job, const fs::path& file, TiffForm form) {
+        if (!writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form)) {
             return false;
         }
         // A failure here is told to the user and the run goes on.
@@ -217,8 +221,9 @@ Bytes oracleOutput(const fs::path& folder, JobState job, const RunSettings& sett
     fs::remove(job.OutPath, ec);
     PitchStore store(folder);
     RunHooks hooks;
-    hooks.makeTif = [&store](JobState& j, const fs::path& file) {
-        return static_cast<bool>(writeRunHeader(store, file, j.OutPath, j.tifW, j.tifH, j.fbl));
+    hooks.makeTif = [&store](JobState& j, const fs::path& file, TiffForm form) {
+        return static_cast<bool>(
+            writeRunHeader(store, file, j.OutPath, j.tifW, j.tifH, j.fbl, form));
     };
     JobState again = job;
     RunResult result = test::oracleInterlace(job, settings, hooks);
@@ -253,6 +258,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     scene.settings.whiteGaps = flags & kWhiteGaps;
     scene.settings.whiteWidth = static_cast<int8_t>(in.byte());
     scene.settings.horizontal = flags & kHorizontal;
+    scene.settings.bigTiff = flags & kBigTiff;
     const uint8_t outputChoice = in.byte();
     if (!choosePictures(in, scene)) {
         return 0;
@@ -310,9 +316,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     FUZZ_CHECK(scene.job.TifOK == 1);
     FUZZ_CHECK(pitchListed(entries.value(), scene.job.Pitch));
     const Bytes output = readBytes(scene.job.OutPath);
+    const std::size_t pixels = std::size_t(scene.job.RowBytes) * std::size_t(scene.job.tifH);
+    const Bytes oracle = oracleOutput(scene.folder, chosen, scene.settings, shortened);
     // The header, the pixels and the final byte behind them.
-    FUZZ_CHECK(output.size() ==
-               kTemplateSize + std::size_t(scene.job.RowBytes) * std::size_t(scene.job.tifH) + 1);
-    FUZZ_CHECK(output == oracleOutput(scene.folder, chosen, scene.settings, shortened));
+    FUZZ_CHECK(oracle.size() == kTemplateSize + pixels + 1);
+    if (!scene.settings.bigTiff) {
+        FUZZ_CHECK(output == oracle);
+        return 0;
+    }
+    const Result<TiffTemplate> tmpl = store.readTemplate();
+    FUZZ_CHECK(tmpl.isOk());
+    const Result<TiffContainer> big =
+        composeTiffContainer(scene.job.tifW, scene.job.tifH, scene.job.fbl, tmpl.value(), true);
+    FUZZ_CHECK(big.isOk() && big.value().form == TiffForm::Big);
+    Bytes expected = big.value().head;
+    expected.insert(expected.end(), oracle.begin() + kTemplateSize,
+                    oracle.begin() + std::ptrdiff_t(kTemplateSize + pixels));
+    expected.insert(expected.end(), big.value().tail.begin(), big.value().tail.end());
+    FUZZ_CHECK(output == expected);
     return 0;
 }

@@ -142,7 +142,7 @@ def pitch_store_seeds():
 
 # --- engine_run: pictures, settings and an output path ----------------------
 
-WHITE, HORIZONTAL, EARLIER, SHORTEN = 1, 2, 4, 8
+WHITE, HORIZONTAL, EARLIER, SHORTEN, BIGTIFF = 1, 2, 4, 8, 16
 PLAIN, SOURCE, DATA_FILE, FOLDER, MISSING_FOLDER = range(5)
 INFO_SIZES = {40: 0, 108: 1, 124: 2, 12: 3}
 
@@ -198,6 +198,10 @@ def engine_run_seeds():
         "unused_bytes_cut": bytes.fromhex(
             "0103302e3501320330 2e35033503340c00000101300130070500000000010130013007050000000001"
             " 2800".replace(" ", "")),
+        "bigtiff": run_seed([picture(9, 7), picture(8, 6, "1", "1")], sharp="3",
+                            flags=WHITE | BIGTIFF | EARLIER, white=1),
+        "bigtiff_horizontal": run_seed([picture(6, 8), picture(7, 8), picture(6, 9, "0", "1")],
+                                       width="0.3", height="0.7", flags=HORIZONTAL | BIGTIFF),
         "three_growing": run_seed([picture(4, 3), picture(4, 3), picture(4, 3)], pitch="0.254",
                                   sharp="2", width="1.2", height="0.9", flags=HORIZONTAL | WHITE,
                                   white=2),

@@ -24,6 +24,6 @@ need_packages() {
 # What building the program needs, and the CJK font its window uses.
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-wqy-zenhei)
 # What the tests need beyond that.
-TEST_PACKAGES=(libgtest-dev libtiff-dev)
+TEST_PACKAGES=(libgtest-dev libtiff-dev libtiff-tools)
 # What making the Debian package and checking it need.
 PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils man-db)

@@ -20,6 +20,8 @@ constexpr std::string_view kUsage =
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
   -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
+  --bigtiff             write a BigTIFF whatever the size (by default only files
+                        beyond 2 GB, which a classic TIFF cannot hold, are)
   --data-file PATH      default: kvxj.dll next to the program, else your own
                         $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
                         first made as a copy of the installed /usr/share/tovrel/kvxj.dll
@@ -217,7 +219,7 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             o.help = true;
             return o;
         }
-        const bool flag = name == "--horizontal";
+        const bool flag = name == "--horizontal" || name == "--bigtiff";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
@@ -228,7 +230,7 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             if (eq != std::string::npos) {
                 return bad(name, "不带取值。");
             }
-            o.horizontal = true;
+            (name == "--horizontal" ? o.horizontal : o.bigTiff) = true;
             continue;
         }
         std::string value;

@@ -29,6 +29,7 @@ struct BatchOptions {
     std::optional<std::string> height;
     std::array<std::optional<BatchAnchor>, kSlots> anchors;
     bool horizontal = false;
+    bool bigTiff = false; // BigTIFF whatever the size
     int32_t whiteGap = 0; // 0: no white gaps
     std::optional<std::string> output;
     std::optional<std::string> dataFile;

@@ -135,6 +135,7 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& de
     run.settings.whiteGaps = options.whiteGap > 0;
     run.settings.whiteWidth = options.whiteGap;
     run.settings.horizontal = options.horizontal;
+    run.settings.bigTiff = options.bigTiff;
     Result<std::string> out = outputPath(run.job, options);
     if (!out) {
         return out.status();

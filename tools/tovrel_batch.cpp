@@ -70,11 +70,7 @@ fs::path programFolder() {
 class ProgressBar {
   public:
     ProgressBar() : shown_(::isatty(STDERR_FILENO) == 1) {}
-    ~ProgressBar() {
-        if (drawn_) {
-            std::fputc('\n', stderr);
-        }
-    }
+    ~ProgressBar() { finish(); }
     void show(int value) {
         if (!shown_) {
             return;
@@ -85,6 +81,14 @@ class ProgressBar {
                      std::string(std::size_t(kWidth - filled), '.').c_str(), value / 10);
         std::fflush(stderr);
         drawn_ = true;
+    }
+    // Ends the bar's line, so whatever is printed next starts a line of its own.
+    void finish() {
+        if (drawn_) {
+            std::fputc('\n', stderr);
+            std::fflush(stderr);
+            drawn_ = false;
+        }
     }
 
   private:
@@ -97,9 +101,10 @@ int run(tovrel::BatchRun& batch) {
     PitchStore store(batch.dataFolder);
     ProgressBar bar;
     RunHooks hooks;
-    hooks.makeTif = [&store](JobState& job, const fs::path& file) {
+    hooks.makeTif = [&store](JobState& job, const fs::path& file, TiffForm form) {
         notePendingFile(file);
-        if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl);
+        if (Status header =
+                writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form);
             !header) {
             complain(header.message());
             return false;
@@ -116,6 +121,7 @@ int run(tovrel::BatchRun& batch) {
     }
     const RunResult result = runInterlace(batch.job, batch.settings, hooks);
     havePendingFile = 0;
+    bar.finish();
     switch (result.outcome) {
     case RunOutcome::Done:
         break;
@@ -131,7 +137,12 @@ int run(tovrel::BatchRun& batch) {
               << "打印尺寸：" << batch.widthText << " × " << batch.heightText << " 厘米\n"
               << "宽度：" << job.tifW << " 像素\n"
               << "高度：" << job.tifH << " 像素\n"
-              << "分辨率：" << formatSingle(job.fbl) << " 像素/英寸\n";
+              << "分辨率：" << formatSingle(job.fbl) << " 像素/英寸\n"
+              << "格式："
+              << (tiffFormFor(job.tifW, job.tifH, batch.settings.bigTiff) == TiffForm::Big
+                      ? "BigTIFF"
+                      : "TIFF")
+              << '\n';
     return 0;
 }
 

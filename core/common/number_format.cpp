@@ -1,5 +1,7 @@
 #include "common/number_format.h"
 
+#include "common/rounding.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -66,6 +68,19 @@ std::string formatSingle(float value) {
 }
 std::string formatDouble(double value) {
     return formatGeneral(value, 15);
+}
+
+std::string formatByteSize(int64_t bytes) {
+    static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
+    if (bytes < 1000) {
+        return std::to_string(bytes) + " 字节";
+    }
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    for (value /= 1000; value >= 999.95 && unit + 1 < std::size(kUnits); value /= 1000) {
+        ++unit;
+    }
+    return formatDouble(roundToDecimals(value, 1)) + " " + kUnits[unit];
 }
 
 } // namespace tovrel

@@ -1,6 +1,7 @@
 #pragma once
 // The general number format: how every number is written into a box or label.
 
+#include <cstdint>
 #include <string>
 
 namespace tovrel {
@@ -12,5 +13,9 @@ namespace tovrel {
 // sizes, pitches and resolutions the window shows reach.
 std::string formatSingle(float value);
 std::string formatDouble(double value);
+
+// A file size for messages, in decimal units with one decimal: "6.4 GB",
+// "812.3 MB", "950 KB"; below 1000 bytes the bytes themselves ("12 字节").
+std::string formatByteSize(int64_t bytes);
 
 } // namespace tovrel

@@ -3,7 +3,7 @@
 #include "render/pixel_area.h"
 #include "render/run_checks.h"
 #include "render/temp_output.h"
-#include "render/tiff_header.h"
+#include "render/tiff_container.h"
 
 #include <new>
 
@@ -25,7 +25,7 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
     if (Status frame = checkCommonFrame(job); !frame) {
         return refused(frame);
     }
-    if (Status limits = checkHeaderLimits(job.tifW, job.tifH, job.fbl); !limits) {
+    if (Status limits = checkHeaderLimits(job.tifW, job.tifH, job.fbl, settings.bigTiff); !limits) {
         return refused(limits);
     }
     Result<std::filesystem::path> target = outputTarget(job);
@@ -38,7 +38,8 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
     }
 
     job.TifOK = 0;
-    if (!hooks.makeTif(job, temp.value().path())) {
+    const TiffForm form = tiffFormFor(job.tifW, job.tifH, settings.bigTiff);
+    if (!hooks.makeTif(job, temp.value().path(), form)) {
         return {RunOutcome::HeaderNotWritten, Status::ok()};
     }
     job.TifOK = 1;
@@ -47,7 +48,8 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
 
     Status pixels;
     try {
-        pixels = writePixelArea(job, settings, hooks.progress, temp.value().path());
+        pixels = writePixelArea(job, settings, hooks.progress, temp.value().path(),
+                                pixelAreaOffset(form));
     } catch (const std::bad_alloc&) {
         // Rows of absurd widths: a few of them may not fit in memory.
         pixels = Status::fail("内存不足：输出图像的一行太宽。请减小打印宽度或清晰倍数。");

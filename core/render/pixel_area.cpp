@@ -130,7 +130,8 @@ Status writeFailure(int err, const JobState& job) {
 } // namespace
 
 Status writePixelArea(JobState& job, const RunSettings& settings,
-                      const std::function<void(int)>& progress, const std::filesystem::path& file) {
+                      const std::function<void(int)>& progress, const std::filesystem::path& file,
+                      int64_t areaOffset) {
     PosixFile out = PosixFile::open(file, O_WRONLY);
     if (!out.isOpen()) {
         return writeFailure(errno, job);
@@ -139,7 +140,7 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     if (const int err = out.status(info); err != 0) {
         return writeFailure(err, job);
     }
-    const int64_t needed = 1448 + static_cast<int64_t>(job.RowBytes) * job.tifH;
+    const int64_t needed = areaOffset + static_cast<int64_t>(job.RowBytes) * job.tifH;
     if (info.st_size < needed) {
         return Status::fail("输出文件的文件头没有写完整，无法写入图像数据。\n" + job.OutPath);
     }
@@ -156,7 +157,8 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     // Rows the sink writes must outlive it: the white row is made here.
     const bool whiteRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
     const std::vector<unsigned char> white(whiteRows ? job.OutRow.size() : 0, 255);
-    RowSink sink(out.fd(), job.tifH, job.RowBytes, job.OutRow.data(), progress, job.OutPath);
+    RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress,
+                 job.OutPath);
     const RowLoop loop{job, settings, sources.value(), pool, sink, columns, white.data()};
     Status rows = settings.horizontal ? horizontalRows(loop) : verticalRows(loop);
     if (rows) {

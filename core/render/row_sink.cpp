@@ -9,17 +9,15 @@
 
 namespace tovrel {
 
-namespace {
-constexpr int64_t kPixelAreaOffset = 1448;
-} // namespace
-
-RowSink::RowSink(int fd, int32_t tifH, int32_t rowBytes, const unsigned char* start,
-                 std::function<void(int)> progress, std::string outName, std::size_t chunkBytes)
-    : fd_(fd), tifH_(tifH), rowBytes_(static_cast<std::size_t>(rowBytes)),
+RowSink::RowSink(int fd, int64_t areaOffset, int32_t tifH, int32_t rowBytes,
+                 const unsigned char* start, std::function<void(int)> progress, std::string outName,
+                 std::size_t chunkBytes)
+    : fd_(fd), areaOffset_(areaOffset), tifH_(tifH), rowBytes_(static_cast<std::size_t>(rowBytes)),
       capacity_(std::clamp<std::size_t>(chunkBytes / rowBytes_, 1, IOV_MAX)),
       // Left uninitialised: every row is made in full before it is written.
       arena_(new unsigned char[capacity_ * rowBytes_]), current_(start),
-      progress_(std::move(progress)), outName_(std::move(outName)) {
+      progress_(std::move(progress)), outName_(std::move(outName)),
+      writeback_(fd, kChunksInFlight) {
     parts_.reserve(capacity_);
 }
 
@@ -79,8 +77,11 @@ Status RowSink::flush() {
     // Queued bottom row first; the file holds the top row first.
     std::reverse(parts_.begin(), parts_.end());
     const int64_t offset =
-        kPixelAreaOffset + static_cast<int64_t>(tifH_ - lastRow_) * static_cast<int64_t>(rowBytes_);
-    const int err = writeAllAt(fd_, parts_, offset);
+        areaOffset_ + static_cast<int64_t>(tifH_ - lastRow_) * static_cast<int64_t>(rowBytes_);
+    int err = writeAllAt(fd_, parts_, offset);
+    if (err == 0) {
+        err = writeback_.written(offset, static_cast<int64_t>(parts_.size() * rowBytes_));
+    }
     parts_.clear();
     arenaUsed_ = 0;
     if (err != 0) {

@@ -6,6 +6,7 @@
 // the same bytes again.
 
 #include "common/status.h"
+#include "render/writeback_window.h"
 
 #include <cstdint>
 #include <functional>
@@ -19,16 +20,18 @@ namespace tovrel {
 // Chunks of about 8 MiB: large enough for full disk speed, small enough that
 // the progress bar moves often.
 inline constexpr std::size_t kRowChunkBytes = std::size_t(8) << 20;
+// Chunks on their way to the disk at once.
+inline constexpr std::size_t kChunksInFlight = 4;
 
 class RowSink {
   public:
-    // fd: the output file, whose pixel area starts at offset 1448 and holds
+    // fd: the output file, whose pixel area starts at areaOffset and holds
     // tifH rows of rowBytes. start: the current content before any row is
     // made; it must stay valid while the sink lives. progress (may be empty)
     // is told, after each chunk, floor(r * 1000 / tifH) for the last row r of
     // the chunk. outName names the file in messages. A chunk holds as many
     // rows as fit chunkBytes, at least one.
-    RowSink(int fd, int32_t tifH, int32_t rowBytes, const unsigned char* start,
+    RowSink(int fd, int64_t areaOffset, int32_t tifH, int32_t rowBytes, const unsigned char* start,
             std::function<void(int)> progress, std::string outName,
             std::size_t chunkBytes = kRowChunkBytes);
 
@@ -50,6 +53,7 @@ class RowSink {
     bool inArena(const unsigned char* row) const;
 
     int fd_;
+    int64_t areaOffset_;
     int32_t tifH_;
     std::size_t rowBytes_;
     std::size_t capacity_; // rows per chunk and rows in the arena
@@ -60,6 +64,7 @@ class RowSink {
     int32_t lastRow_ = 0;      // the last row queued
     std::function<void(int)> progress_;
     std::string outName_;
+    WritebackWindow writeback_;
 };
 
 } // namespace tovrel

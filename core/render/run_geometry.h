@@ -2,8 +2,8 @@
 // The numbers a run derives before it writes anything: the output size and
 // resolution, the scale from the common frame to the output, the strip width.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 
 #include <cstdint>
 
@@ -17,6 +17,7 @@ struct RunSettings {
     int32_t whiteWidth =
         0; // leading number of Combo1's selected item, rounded half even; 0 if none
     bool horizontal = false; // Op_h selected
+    bool bigTiff = false;    // BigTIFF whatever the size (the batch tool's --bigtiff)
 };
 
 // Sets tifW, tifH (floor of size x 10 x pictures x Sharp / Pitch, in double,

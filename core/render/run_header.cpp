@@ -5,8 +5,10 @@
 namespace tovrel {
 
 Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file,
-                      const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl) {
-    if (Status limits = checkHeaderLimits(tifW, tifH, fbl); !limits) {
+                      const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl,
+                      TiffForm form) {
+    const bool big = form == TiffForm::Big;
+    if (Status limits = checkHeaderLimits(tifW, tifH, fbl, big); !limits) {
         return limits;
     }
     if (!store.present()) {
@@ -16,7 +18,7 @@ Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file
     if (!tmpl) {
         return tmpl.status();
     }
-    return writeTiffHeader(file, tmpl.value(), tifW, tifH, fbl, output);
+    return writeTiffHeader(file, tmpl.value(), tifW, tifH, fbl, output, big);
 }
 
 Status recordRunPitch(PitchStore& store, float pitch) {

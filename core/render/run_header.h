@@ -5,6 +5,7 @@
 
 #include "common/status.h"
 #include "params/pitch_store.h"
+#include "render/tiff_container.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -12,11 +13,12 @@
 namespace tovrel {
 
 // Refuses sizes and resolutions the header cannot describe, then a missing
-// data file (with the not-found message), then writes the header into file.
-// Nothing is created or changed when it refuses. Messages name the run's
-// output path, not the temporary file it writes into.
+// data file (with the not-found message), then writes the header of the
+// given form into file. Nothing is created or changed when it refuses.
+// Messages name the run's output path, not the temporary file it writes into.
 Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file,
-                      const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl);
+                      const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl,
+                      TiffForm form);
 
 // Adds the run's pitch to the pitch list when it is not there yet. The output
 // does not depend on the list, so a run goes on after a failure here; the

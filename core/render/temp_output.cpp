@@ -102,6 +102,7 @@ TempOutput::~TempOutput() {
 
 Result<TempOutput> TempOutput::create(const std::filesystem::path& target) {
     const std::filesystem::path folder = target.parent_path();
+    removeStaleTemporaries(folder);
     std::random_device seed;
     std::mt19937_64 random(seed());
     bool unnamed = true;

@@ -5,8 +5,10 @@
 //
 // Its name is ".<output name>.<16 hex digits>.tovrel.tmp", and the run holds
 // an exclusive flock on it for as long as it lives. A run that is killed
-// leaves its file behind, unlocked; the next run that succeeds in that folder
-// removes every such file it can lock, never one another run still holds.
+// leaves its file behind, unlocked; the next run that gets as far as making
+// its own file in that folder removes every such file it can lock, never one
+// another run still holds. It does so first: a leftover of a large run may
+// hold the very room the new run needs.
 
 #include "common/status.h"
 #include "params/posix_file.h"
@@ -18,8 +20,9 @@ namespace tovrel {
 
 class TempOutput {
   public:
-    // Creates an empty, locked file with a fresh name in target's folder.
-    // The failure message says the folder cannot be written.
+    // Removes the leftovers of killed runs from target's folder, then creates
+    // an empty, locked file with a fresh name there. The failure message says
+    // the folder cannot be written.
     static Result<TempOutput> create(const std::filesystem::path& target);
 
     TempOutput(TempOutput&& other) noexcept;
@@ -31,7 +34,7 @@ class TempOutput {
 
     // Renames the file over the target (its data must be synced already),
     // syncs the folder, so the new name survives a crash, and removes the
-    // files killed runs left in the folder.
+    // files runs killed meanwhile left in the folder.
     Status commit();
 
   private:

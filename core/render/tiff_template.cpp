@@ -31,12 +31,7 @@ constexpr std::size_t kResolutionInfoAt = 228;
 constexpr std::size_t kResolutionInfoSize = 16;
 constexpr std::size_t kEntrySize = 12;
 
-// One directory entry: its type, count and where its values are.
-struct Field {
-    uint16_t type;
-    uint32_t count;
-    std::size_t valuesAt;
-};
+using Field = TemplateField;
 
 // A byte range [from, to) of the template that one part of the file owns.
 struct Span {
@@ -114,7 +109,7 @@ Directory readDirectory(const Template& t) {
     for (uint16_t i = 0; i < count; ++i) {
         const std::size_t entry = ifd + 2 + kEntrySize * i;
         const uint16_t tag = t.le16(entry);
-        Field field{t.le16(entry + 2), t.le32(entry + 4), entry + 8};
+        Field field{entry, t.le16(entry + 2), t.le32(entry + 4), entry + 8};
         if (!dir.fields.empty() && tag <= dir.fields.rbegin()->first) {
             dir.fault = "图像目录的字段没有按标签升序排列";
             return dir;
@@ -219,6 +214,15 @@ bool resolutionResourceInPlace(const Template& t, const Directory& d) {
 }
 
 } // namespace
+
+std::optional<TemplateField> templateField(const TiffTemplate& tmpl, uint16_t tag) {
+    const Directory d = readDirectory(Template(tmpl));
+    const auto found = d.fields.find(tag);
+    if (!d.fault.empty() || found == d.fields.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
 
 Status checkTemplate(const TiffTemplate& tmpl) {
     const Template t(tmpl);

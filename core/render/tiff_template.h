@@ -8,8 +8,24 @@
 #include "common/status.h"
 #include "params/pitch_store.h"
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
 namespace tovrel {
 
 Status checkTemplate(const TiffTemplate& tmpl);
+
+// A field of the first directory of a template that passed checkTemplate:
+// where its entry is, its type and count, and where its values lie.
+struct TemplateField {
+    std::size_t entryAt;
+    uint16_t type;
+    uint32_t count;
+    std::size_t valuesAt;
+};
+
+// Nothing when the template has no field with that tag.
+std::optional<TemplateField> templateField(const TiffTemplate& tmpl, uint16_t tag);
 
 } // namespace tovrel

@@ -3,7 +3,9 @@
 // next run that fits succeeds and leaves nothing behind.
 
 #include "render/temp_output.h"
+#include "render/tiff_header.h"
 #include "tests/faults/run_scene.h"
+#include "tests/params/data_file_maker.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/support/restricted_run.h"
 #include "tests/support/temp_dir.h"
@@ -25,7 +27,7 @@ constexpr std::size_t kDisk = 12 * 1024 * 1024; // more than one chunk of rows
 // A header hook that makes the file full length without setting room aside,
 // as file systems that copy on write or compress leave it: the disk fills
 // while the rows are written.
-bool sparseHeader(JobState& job, const fs::path& file) {
+bool sparseHeader(JobState& job, const fs::path& file, TiffForm) {
     const int fd = ::open(file.c_str(), O_WRONLY);
     if (fd < 0) {
         return false;
@@ -38,14 +40,24 @@ bool sparseHeader(JobState& job, const fs::path& file) {
 }
 
 // What a run on the small disk said, where it got, and what it left.
-std::string runOnFullDisk(const fs::path& folder, bool sparse) {
+std::string runOnFullDisk(const fs::path& folder, bool sparse, bool bigTiff) {
     JobState job;
     RunSettings settings;
     test::setUpRun(job, settings, folder, {{100, 80}, {96, 84, 2, 2}}, 3000, 1500);
+    settings.bigTiff = bigTiff;
     test::writeFile(job.OutPath, kEarlier);
     int lastProgress = -1;
+    std::string headerMessage;
     RunHooks hooks;
-    hooks.makeTif = sparse ? sparseHeader : test::writeTestHeader;
+    hooks.makeTif = sparseHeader;
+    if (!sparse) {
+        hooks.makeTif = [&headerMessage](JobState& j, const fs::path& file, TiffForm form) {
+            const Status written = writeTiffHeader(file, test::shippedTemplate(), j.tifW, j.tifH,
+                                                   j.fbl, j.OutPath, form == TiffForm::Big);
+            headerMessage = written.message();
+            return written.isOk();
+        };
+    }
     hooks.progress = [&](int value) { lastProgress = value; };
     const RunResult result = runInterlace(job, settings, hooks);
     std::string report = result.outcome == RunOutcome::Failed             ? "failed"
@@ -58,23 +70,33 @@ std::string runOnFullDisk(const fs::path& folder, bool sparse) {
     test::setUpRun(job, settings, folder, {{100, 80}, {96, 84, 2, 2}}, 200, 150);
     report += "|next " + test::runAndSay(job, settings);
     report += test::runTemporariesIn(folder).empty() ? "|clean" : "|left a file";
-    return report + "|" + result.status.message();
+    return report + "|" + result.status.message() + headerMessage;
 }
 
 TEST(FullDiskRun, FailsClearlyKeepsTheEarlierFileAndTheNextRunWorks) {
     test::TempDir dir;
-    for (const bool sparse : {false, true}) {
-        SCOPED_TRACE(sparse ? "room not set aside" : "room set aside with the header");
-        const auto report = test::runOnSmallDisk(dir.path(), kDisk,
-                                                 [&] { return runOnFullDisk(dir.path(), sparse); });
+    const struct {
+        const char* name;
+        bool sparse;
+        bool bigTiff;
+    } cases[] = {{"room set aside with the header", false, false},
+                 {"room set aside with a BigTIFF header", false, true},
+                 {"room not set aside", true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto report = test::runOnSmallDisk(
+            dir.path(), kDisk, [&] { return runOnFullDisk(dir.path(), c.sparse, c.bigTiff); });
         if (!report) {
             GTEST_SKIP() << "cannot mount a small disk here";
         }
-        if (!sparse) {
-            // The header's writer finds no room and says so itself.
+        if (!c.sparse) {
+            // The header's writer finds no room and says so itself, with what
+            // the file needs and what the user can change.
             EXPECT_EQ(report->rfind("no header|progress -1|earlier kept|clean|next done|clean|", 0),
                       0u)
                 << *report;
+            EXPECT_NE(report->find("磁盘空间不足。这个文件需要 13."), std::string::npos) << *report;
+            EXPECT_NE(report->find("请腾出磁盘空间"), std::string::npos) << *report;
             continue;
         }
         EXPECT_EQ(report->rfind("failed|progress ", 0), 0u) << *report;

@@ -1,5 +1,5 @@
-// The temporary files of runs: a successful run removes what killed runs left
-// in its folder, and nothing else: no file another run is still writing, no
+// The temporary files of runs: a run that makes its own removes what killed
+// runs left in its folder, and nothing else: no file another run is still writing, no
 // link, folder or pipe, no file of a name that is not a run's.
 
 #include "render/temp_output.h"
@@ -74,7 +74,7 @@ struct RunFolder : ::testing::Test {
     }
 };
 
-TEST_F(RunFolder, ASuccessfulRunRemovesOnlyUnlockedFilesOfTheRunsForm) {
+TEST_F(RunFolder, ARunRemovesOnlyUnlockedFilesOfTheRunsForm) {
     test::TempDir elsewhere;
     std::set<std::string> kept;
     for (const Entry& e : entries()) {
@@ -92,17 +92,31 @@ TEST_F(RunFolder, ASuccessfulRunRemovesOnlyUnlockedFilesOfTheRunsForm) {
     kept.insert(busy);
 
     const std::set<std::string> before = test::namesIn(dir.path());
-    // A failed run removes nothing of what it did not make.
-    fs::resize_file(job.InPath(2), 100);
-    EXPECT_EQ(test::runAndSay(job, settings).rfind("failed: ", 0), 0u);
+    // A run refused before it makes its file removes nothing.
+    JobState unconfirmed = job;
+    unconfirmed.Pitch = 0;
+    EXPECT_EQ(test::runAndSay(unconfirmed, settings).rfind("refused: ", 0), 0u);
     EXPECT_EQ(test::namesIn(dir.path()), before);
 
+    // One that makes its file removes the leftovers first, though it fails
+    // later: a leftover of a large run may hold the room the run needs.
+    std::set<std::string> expected = kept;
+    expected.insert({"pic1.bmp", "pic2.bmp"});
+    fs::resize_file(job.InPath(2), 100);
+    EXPECT_EQ(test::runAndSay(job, settings).rfind("failed: ", 0), 0u);
+    EXPECT_EQ(test::namesIn(dir.path()), expected);
+
+    // And so does a run that succeeds.
+    for (const Entry& e : entries()) {
+        if (e.removed) {
+            e.make(dir / e.name, elsewhere.path());
+        }
+    }
     test::setUpRun(job, settings, dir.path(), {{40, 30}, {36, 32, 1, 1}}, 60, 40);
     ASSERT_EQ(test::runAndSay(job, settings), "done");
     ::close(held);
 
-    std::set<std::string> expected = kept;
-    expected.insert({"pic1.bmp", "pic2.bmp", "out.tif"});
+    expected.insert("out.tif");
     EXPECT_EQ(test::namesIn(dir.path()), expected);
     EXPECT_EQ(test::readFile(dir / busy), kJunk);
     EXPECT_EQ(test::readFile(elsewhere / "target"), kJunk);

@@ -9,18 +9,19 @@ namespace tovrel::test {
 
 RunHooks recordingHooks(RunRecord& record) {
     RunHooks hooks;
-    hooks.makeTif = [&record](JobState& job, const std::filesystem::path& file) {
+    hooks.makeTif = [&record](JobState& job, const std::filesystem::path& file, TiffForm form) {
         ++record.headers;
-        return writeTestHeader(job, file);
+        return writeTestHeader(job, file, form);
     };
     hooks.progress = [&record](int value) { record.progress.push_back(value); };
     return hooks;
 }
 
-bool writeTestHeader(JobState& job, const std::filesystem::path& file) {
+bool writeTestHeader(JobState& job, const std::filesystem::path& file, TiffForm form) {
     static const Result<TiffTemplate> shipped =
         PitchStore(shippedDataFile().parent_path()).readTemplate();
-    return shipped && writeTiffHeader(file, shipped.value(), job.tifW, job.tifH, job.fbl);
+    return shipped && writeTiffHeader(file, shipped.value(), job.tifW, job.tifH, job.fbl, {},
+                                      form == TiffForm::Big);
 }
 
 double sizeFor(const JobState& job, int32_t pixels) {

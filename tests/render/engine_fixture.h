@@ -20,10 +20,10 @@ struct RunRecord {
 // Hooks whose header is written by writeTestHeader and that record the calls.
 RunHooks recordingHooks(RunRecord& record);
 
-// Makes `file` a complete output file for the job's tifW, tifH and fbl with
-// the shipped header template, as the window's MakeTif does (without the
-// pitch list).
-bool writeTestHeader(JobState& job, const std::filesystem::path& file);
+// Makes `file` a complete output file of the given form for the job's tifW,
+// tifH and fbl with the shipped header template, as the window's MakeTif
+// does (without the pitch list).
+bool writeTestHeader(JobState& job, const std::filesystem::path& file, TiffForm form);
 
 // Print width or height in cm that gives exactly `pixels` pixels for the
 // job's pictures, Sharp and Pitch.

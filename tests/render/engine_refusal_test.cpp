@@ -73,12 +73,18 @@ const Refusal kRefusals[] = {
     {"row bytes beyond 32 bits",
      [](JobState& j, RunSettings& s, const TempDir&) { s.widthCm = sizeFor(j, 800'000'000); },
      "太大"},
-    {"more pixels than the header can describe",
+    {"rows longer than a strip of the BigTIFF the size needs",
      [](JobState& j, RunSettings& s, const TempDir&) {
-         s.widthCm = sizeFor(j, 30'000);
-         s.heightCm = sizeFor(j, 30'000);
+         s.widthCm = sizeFor(j, 2'800'000);
+         s.heightCm = sizeFor(j, 300);
      },
-     "太大"},
+     "8 MiB"},
+    {"a BigTIFF beyond 4 TB",
+     [](JobState& j, RunSettings& s, const TempDir&) {
+         s.widthCm = sizeFor(j, 2'000'000);
+         s.heightCm = sizeFor(j, 700'000);
+     },
+     "4 TB"},
     {"no common frame width", [](JobState& j, RunSettings&, const TempDir&) { j.BaseW = 0; },
      "公共画面"},
     {"no common frame height", [](JobState& j, RunSettings&, const TempDir&) { j.BaseH = -3; },
@@ -184,7 +190,7 @@ TEST_F(RunScene, AFolderTheUserCannotWriteIsRefused) {
 
 TEST_F(RunScene, AHeaderNotWrittenEndsTheRunWithNothingLeft) {
     RunHooks hooks = recordingHooks(record);
-    hooks.makeTif = [this](JobState&, const fs::path& file) {
+    hooks.makeTif = [this](JobState&, const fs::path& file, TiffForm) {
         ++record.headers;
         writeFile(file, {1, 2, 3}); // a partial header, as a failing writer may leave
         return false;
@@ -238,8 +244,8 @@ TEST_F(RunScene, AWriteFailingMidRunLeavesTheEarlierFile) {
     // header is in place: the rows, written from the end of the file, fail.
     const auto message = runWithFileSizeLimit(std::numeric_limits<off_t>::max(), [&] {
         RunHooks hooks = recordingHooks(record);
-        hooks.makeTif = [](JobState& j, const fs::path& file) {
-            const bool written = writeTestHeader(j, file);
+        hooks.makeTif = [](JobState& j, const fs::path& file, TiffForm form) {
+            const bool written = writeTestHeader(j, file, form);
             const rlimit limit{1448 + 4 * rlim_t(j.RowBytes) + 7, RLIM_INFINITY};
             return written && setrlimit(RLIMIT_FSIZE, &limit) == 0;
         };

@@ -44,7 +44,7 @@ RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunH
 
     // 2. Header.
     job.TifOK = 0;
-    if (hooks.makeTif(job, job.OutPath)) {
+    if (hooks.makeTif(job, job.OutPath, TiffForm::Classic)) {
         job.TifOK = 1;
     }
     if (job.TifOK == 0) {

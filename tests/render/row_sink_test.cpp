@@ -16,24 +16,34 @@ namespace {
 constexpr int32_t kRowBytes = 12;
 constexpr int32_t kRows = 400;
 
-std::vector<unsigned char> emptyOutput() {
-    return std::vector<unsigned char>(1448 + std::size_t(kRows) * kRowBytes + 1, 0);
+std::vector<unsigned char> emptyOutput(std::size_t areaOffset = 1448) {
+    return std::vector<unsigned char>(areaOffset + std::size_t(kRows) * kRowBytes + 1, 0);
 }
 
+// Chunks of every size, with the pixel area where the classic header ends
+// and where the BigTIFF header does.
 TEST(RowSink, WritesEveryRowAtItsPlaceWhateverTheChunkSize) {
     std::mt19937 random(7);
     const std::vector<unsigned char> white(kRowBytes, 255);
     const std::vector<unsigned char> start(kRowBytes, 0);
-    for (const std::size_t chunkRows : {1, 2, 3, 5, 64}) {
+    for (const auto& [chunkRows, areaOffset] : {std::pair<std::size_t, std::size_t>{1, 1448},
+                                                {2, 1448},
+                                                {3, 16},
+                                                {5, 1448},
+                                                {64, 1448},
+                                                {1, 16},
+                                                {5, 16},
+                                                {64, 16}}) {
+        SCOPED_TRACE("pixel area at " + std::to_string(areaOffset));
         TempDir dir;
         const auto file = dir / "out.tif";
-        writeFile(file, emptyOutput());
-        std::vector<unsigned char> expected = emptyOutput();
+        writeFile(file, emptyOutput(areaOffset));
+        std::vector<unsigned char> expected = emptyOutput(areaOffset);
         std::vector<int> progress;
         {
             PosixFile out = PosixFile::open(file, O_WRONLY);
             RowSink sink(
-                out.fd(), kRows, kRowBytes, start.data(),
+                out.fd(), int64_t(areaOffset), kRows, kRowBytes, start.data(),
                 [&](int value) { progress.push_back(value); }, "out.tif", chunkRows * kRowBytes);
             std::vector<unsigned char> current = start;
             int32_t lastWritten = 0;
@@ -59,7 +69,8 @@ TEST(RowSink, WritesEveryRowAtItsPlaceWhateverTheChunkSize) {
                     row = current.data();
                 }
                 std::copy(row, row + kRowBytes,
-                          expected.begin() + 1448 + std::ptrdiff_t(kRows - r) * kRowBytes);
+                          expected.begin() + std::ptrdiff_t(areaOffset) +
+                              std::ptrdiff_t(kRows - r) * kRowBytes);
                 lastWritten = r;
             }
             ASSERT_TRUE(sink.finish().isOk());
@@ -82,7 +93,8 @@ TEST(RowSink, AFailedWriteNamesTheFileAndItsCause) {
     writeFile(file, emptyOutput());
     PosixFile readOnly = PosixFile::open(file, O_RDONLY);
     const std::vector<unsigned char> start(kRowBytes, 0);
-    RowSink sink(readOnly.fd(), kRows, kRowBytes, start.data(), {}, "/some/out.tif", kRowBytes);
+    RowSink sink(readOnly.fd(), 1448, kRows, kRowBytes, start.data(), {}, "/some/out.tif",
+                 kRowBytes);
     ASSERT_TRUE(sink.putCurrent(1).isOk());   // queued only
     const Status second = sink.putCurrent(2); // the chunk is full: written now
     ASSERT_FALSE(second.isOk());

@@ -1,4 +1,5 @@
 #include "render/tiff_header.h"
+#include "render/tiff_resolution.h"
 
 #include "tests/params/data_file_maker.h"
 #include "tests/support/temp_dir.h"
@@ -51,38 +52,55 @@ TEST(ResolutionBytes, AreTheResolutionAs16Dot16BigEndian) {
     }
 }
 
-TEST(CheckHeaderLimits, RefusesWhatTheHeaderCannotDescribe) {
+TEST(CheckHeaderLimits, RefusesWhatTheFilesFormCannotDescribe) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const struct {
         const char* name;
         int32_t w, h;
         float fbl;
-        bool ok;
+        bool forceBig;
+        TiffForm form;
+        const char* refusal; // a part of the message; nullptr when accepted
     } cases[] = {
-        {"worked example", 1000, 500, 300.0f, true},
-        {"smallest image", 1, 1, 0.0f, true},
-        {"largest pixel area", 715827399, 1, 300.0f, true},
-        {"largest pixel area, other way round", 1, 715827399, 300.0f, true},
-        {"one pixel too many", 715827400, 1, 300.0f, false},
-        {"square just too big", 26755, 26755, 300.0f, false},
-        {"product beyond 64 bits of 3 * w * h", 2147483647, 2147483647, 300.0f, false},
-        {"zero width", 0, 10, 300.0f, false},
-        {"zero height", 10, 0, 300.0f, false},
-        {"negative width", -5, 10, 300.0f, false},
-        {"both negative", -70000, -70000, 300.0f, false},
-        {"highest resolution", 10, 10, 32767.998046875f, true},
-        {"resolution 32768", 10, 10, 32768.0f, false},
-        {"negative resolution", 10, 10, -0.5f, false},
-        {"resolution not a number", 10, 10, nan, false},
-        {"infinite resolution", 10, 10, inf, false},
+        {"worked example", 1000, 500, 300.0f, false, TiffForm::Classic, nullptr},
+        {"worked example as BigTIFF", 1000, 500, 300.0f, true, TiffForm::Big, nullptr},
+        {"smallest image", 1, 1, 0.0f, false, TiffForm::Classic, nullptr},
+        {"smallest BigTIFF", 1, 1, 0.0f, true, TiffForm::Big, nullptr},
+        {"largest classic pixel area", 715827399, 1, 300.0f, false, TiffForm::Classic, nullptr},
+        {"other way round", 1, 715827399, 300.0f, false, TiffForm::Classic, nullptr},
+        {"one pixel more: BigTIFF, whose strips cannot hold the row", 715827400, 1, 300.0f, false,
+         TiffForm::Big, "8 MiB"},
+        {"largest classic row, forced", 715827399, 1, 300.0f, true, TiffForm::Big, "8 MiB"},
+        {"square just beyond classic", 26755, 26755, 300.0f, false, TiffForm::Big, nullptr},
+        {"tallest BigTIFF", 1, 2147483647, 300.0f, false, TiffForm::Big, nullptr},
+        {"widest BigTIFF row", 2796202, 1000, 300.0f, false, TiffForm::Big, nullptr},
+        {"a row one pixel wider", 2796203, 1000, 300.0f, false, TiffForm::Big, "8 MiB"},
+        {"beyond 4 TB", 2796202, 477000, 300.0f, false, TiffForm::Big, "4 TB"},
+        {"just below 4 TB", 2796202, 476000, 300.0f, false, TiffForm::Big, nullptr},
+        {"product beyond 64 bits of 3 * w * h", 2147483647, 2147483647, 300.0f, false,
+         TiffForm::Big, "8 MiB"},
+        {"zero width", 0, 10, 300.0f, false, TiffForm::Classic, "至少为 1 像素"},
+        {"zero height", 10, 0, 300.0f, true, TiffForm::Big, "至少为 1 像素"},
+        {"negative width", -5, 10, 300.0f, false, TiffForm::Classic, "至少为 1 像素"},
+        {"both negative", -70000, -70000, 300.0f, false, TiffForm::Big, "至少为 1 像素"},
+        {"highest resolution", 10, 10, 32767.998046875f, false, TiffForm::Classic, nullptr},
+        {"highest resolution, BigTIFF", 10, 10, 32767.998046875f, true, TiffForm::Big, nullptr},
+        {"resolution 32768", 10, 10, 32768.0f, false, TiffForm::Classic, "32768"},
+        {"resolution 32768, BigTIFF", 10, 10, 32768.0f, true, TiffForm::Big, "32768"},
+        {"negative resolution", 10, 10, -0.5f, false, TiffForm::Classic, "32768"},
+        {"resolution not a number", 10, 10, nan, false, TiffForm::Classic, "32768"},
+        {"infinite resolution", 10, 10, inf, true, TiffForm::Big, "32768"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Status s = checkHeaderLimits(c.w, c.h, c.fbl);
-        EXPECT_EQ(s.isOk(), c.ok) << s.message();
-        if (!c.ok) {
-            EXPECT_FALSE(s.message().empty());
+        EXPECT_EQ(tiffFormFor(c.w, c.h, c.forceBig), c.form);
+        const Status s = checkHeaderLimits(c.w, c.h, c.fbl, c.forceBig);
+        EXPECT_EQ(s.isOk(), c.refusal == nullptr) << s.message();
+        if (c.refusal != nullptr) {
+            EXPECT_NE(s.message().find(c.refusal), std::string::npos) << s.message();
+            // Every refusal says what to change.
+            EXPECT_NE(s.message().find("请"), std::string::npos) << s.message();
         }
     }
 }
@@ -234,7 +252,11 @@ TEST_F(TiffHeaderTest, BrokenLimitsCreateAndChangeNothing) {
     const struct {
         int32_t w, h;
         float fbl;
-    } cases[] = {{0, 5, 300.0f}, {715827400, 1, 300.0f}, {10, 10, 32768.0f}, {10, 10, -1.0f}};
+    } cases[] = {{0, 5, 300.0f},
+                 {715827400, 1, 300.0f},
+                 {2796203, 800, 300.0f},
+                 {10, 10, 32768.0f},
+                 {10, 10, -1.0f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
         fs::remove(out);

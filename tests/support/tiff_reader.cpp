@@ -47,9 +47,9 @@ uint32_t be32(const std::vector<uint8_t>& b, std::size_t at) {
            uint32_t{b[at + 3]};
 }
 
-} // namespace
-
-TiffContents readTiff(const std::filesystem::path& file, bool readRows) {
+// Reads the fields, then every row or the rows wanted.
+TiffContents readFields(const std::filesystem::path& file, bool every,
+                        const std::vector<uint32_t>& wanted) {
     TiffContents c;
     Complaints complaints(c.complaints);
     // "c": no virtual splitting of the one strip, so the fields read are the file's own.
@@ -69,13 +69,16 @@ TiffContents readTiff(const std::filesystem::path& file, bool readRows) {
     TIFFGetField(tif, TIFFTAG_XRESOLUTION, &c.xResolution);
     TIFFGetField(tif, TIFFTAG_YRESOLUTION, &c.yResolution);
     TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &c.resolutionUnit);
+    c.bigTiff = TIFFIsBigTIFF(tif) != 0;
     c.strips = TIFFNumberOfStrips(tif);
     uint64_t* offsets = nullptr;
     uint64_t* counts = nullptr;
     if (TIFFGetField(tif, TIFFTAG_STRIPOFFSETS, &offsets) && offsets != nullptr) {
+        c.stripOffsets.assign(offsets, offsets + c.strips);
         c.stripOffset = offsets[0];
     }
     if (TIFFGetField(tif, TIFFTAG_STRIPBYTECOUNTS, &counts) && counts != nullptr) {
+        c.stripByteCounts.assign(counts, counts + c.strips);
         c.stripByteCount = counts[0];
     }
     uint32_t psSize = 0;
@@ -83,18 +86,27 @@ TiffContents readTiff(const std::filesystem::path& file, bool readRows) {
     if (TIFFGetField(tif, TIFFTAG_PHOTOSHOP, &psSize, &ps) && ps != nullptr) {
         c.photoshop.assign(ps, ps + psSize);
     }
-    if (readRows) {
-        const tmsize_t rowSize = TIFFScanlineSize(tif);
-        for (uint32_t row = 0; row < c.height; ++row) {
-            std::vector<uint8_t> line(static_cast<std::size_t>(rowSize));
-            if (TIFFReadScanline(tif, line.data(), row, 0) != 1) {
-                break;
-            }
-            c.rows.push_back(std::move(line));
+    const tmsize_t rowSize = TIFFScanlineSize(tif);
+    const uint32_t count = every ? c.height : static_cast<uint32_t>(wanted.size());
+    for (uint32_t i = 0; i < count; ++i) {
+        std::vector<uint8_t> line(static_cast<std::size_t>(rowSize));
+        if (TIFFReadScanline(tif, line.data(), every ? i : wanted[i], 0) != 1) {
+            break;
         }
+        c.rows.push_back(std::move(line));
     }
     TIFFClose(tif);
     return c;
+}
+
+} // namespace
+
+TiffContents readTiff(const std::filesystem::path& file, bool readRows) {
+    return readFields(file, readRows, {});
+}
+
+TiffContents readTiffRows(const std::filesystem::path& file, const std::vector<uint32_t>& rows) {
+    return readFields(file, false, rows);
 }
 
 std::vector<uint8_t> imageResource(const std::vector<uint8_t>& block, uint16_t id) {

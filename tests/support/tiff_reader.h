@@ -21,9 +21,12 @@ struct TiffContents {
     uint16_t planar = 0;
     uint16_t compression = 0;
     uint32_t rowsPerStrip = 0;
+    bool bigTiff = false;
     uint32_t strips = 0;
-    uint64_t stripOffset = 0;
+    uint64_t stripOffset = 0; // of the first strip
     uint64_t stripByteCount = 0;
+    std::vector<uint64_t> stripOffsets; // of every strip
+    std::vector<uint64_t> stripByteCounts;
     float xResolution = 0;
     float yResolution = 0;
     uint16_t resolutionUnit = 0;
@@ -32,6 +35,10 @@ struct TiffContents {
 };
 
 TiffContents readTiff(const std::filesystem::path& file, bool readRows);
+
+// The same with only the given rows read (0 = the top row), in that order:
+// any row of a file too large to read whole.
+TiffContents readTiffRows(const std::filesystem::path& file, const std::vector<uint32_t>& rows);
 
 // Whether every row of file reads through libtiff without a complaint, as an
 // image of width x height pixels at the given resolution (pixels per inch).

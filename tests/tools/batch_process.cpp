@@ -60,8 +60,9 @@ BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironme
     if (pipe2(outPipe, O_CLOEXEC) != 0) {
         throw std::runtime_error("pipe failed");
     }
-    if (env.terminal ? openpty(&errPair[0], &errPair[1], nullptr, nullptr, nullptr) != 0
-                     : pipe2(errPair, O_CLOEXEC) != 0) {
+    if (env.terminal || env.sharedTerminal
+            ? openpty(&errPair[0], &errPair[1], nullptr, nullptr, nullptr) != 0
+            : pipe2(errPair, O_CLOEXEC) != 0) {
         throw std::runtime_error("cannot make the error stream");
     }
     fcntl(errPair[0], F_SETFD, FD_CLOEXEC);
@@ -80,7 +81,7 @@ BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironme
         }
         const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
         dup2(devNull, STDIN_FILENO);
-        dup2(outPipe[1], STDOUT_FILENO);
+        dup2(env.sharedTerminal ? errPair[1] : outPipe[1], STDOUT_FILENO);
         dup2(errPair[1], STDERR_FILENO);
         execv(argv[0], argv.data());
         _exit(127);

@@ -19,6 +19,9 @@ struct BatchEnvironment {
     off_t maxFileBytes = 0;
     // Standard error is a terminal instead of a pipe.
     bool terminal = false;
+    // Standard output goes to that terminal too, as in a shell; all the
+    // tool says then lands in err.
+    bool sharedTerminal = false;
     // Another copy of the tool to run instead of the built one.
     std::string program;
 };

@@ -71,7 +71,7 @@ TEST_F(BatchTool, HelpDocumentsEveryOption) {
     EXPECT_EQ(help.err, "");
     for (const char* option :
          {"--pitch MM", "--sharpness N", "--width CM", "--height CM", "--anchor K:X,Y",
-          "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH"}) {
+          "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH", "--bigtiff"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }
@@ -130,6 +130,40 @@ TEST_F(BatchTool, ProgressBarOnlyOnATerminal) {
     EXPECT_NE(shown.err.find("%"), std::string::npos) << shown.err;
     EXPECT_EQ(shown.out.find("%"), std::string::npos) << shown.out;
     EXPECT_NE(shown.out.find("宽度：240 像素"), std::string::npos) << shown.out;
+}
+
+// Both streams on one terminal, as in a shell: the bar's line ends before
+// the summary starts.
+TEST_F(BatchTool, TheProgressLineEndsBeforeTheSummary) {
+    BatchEnvironment shell;
+    shell.sharedTerminal = true;
+    const BatchOutcome done = runBatch(standard(), shell);
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    const std::size_t summary = done.err.find("输出文件：");
+    ASSERT_NE(summary, std::string::npos) << done.err;
+    // The bar's figure, the end of its line (a terminal turns a line feed
+    // into a carriage return and a line feed), then the summary.
+    ASSERT_GE(summary, 3u);
+    EXPECT_EQ(done.err.substr(summary - 3, 3), "%\r\n") << done.err;
+}
+
+// --bigtiff: the same pixels in the BigTIFF form, said so in the summary.
+TEST_F(BatchTool, BigTiffHoldsThePixelsOfTheClassicFile) {
+    const BatchOutcome classic = runBatch(standard());
+    ASSERT_EQ(classic.exitCode, 0) << classic.err;
+    EXPECT_NE(classic.out.find("格式：TIFF\n"), std::string::npos) << classic.out;
+    const std::vector<unsigned char> plain = readFile(defaultOutput());
+    const BatchOutcome big = runBatch(standard({"--bigtiff"}));
+    ASSERT_EQ(big.exitCode, 0) << big.err;
+    EXPECT_NE(big.out.find("格式：BigTIFF\n"), std::string::npos) << big.out;
+    const std::vector<unsigned char> bigBytes = readFile(defaultOutput());
+    const std::size_t pixels = 240 * 180 * 3;
+    ASSERT_EQ(plain.size(), 1449 + pixels);
+    ASSERT_GT(bigBytes.size(), 16 + pixels);
+    EXPECT_TRUE(std::equal(plain.begin() + 1448, plain.end() - 1, bigBytes.begin() + 16));
+    const TiffContents t = readTiff(defaultOutput(), false);
+    EXPECT_TRUE(t.bigTiff);
+    EXPECT_TRUE(readsAsTiff(defaultOutput(), 240, 180, 304.8f));
 }
 
 TEST_F(BatchTool, PitchThatCannotBeRecordedStillGivesTheOutput) {
@@ -288,14 +322,34 @@ INSTANTIATE_TEST_SUITE_P(
                     1, "输出文件夹不存在"},
         ToolRefusal{"OutputTooLarge",
                     [](const BatchTool& t) {
-                        return Args{"--pitch",     "0.01",
+                        return Args{"--pitch",     "0.1",
                                     "--sharpness", "20",
                                     "--width",     "300",
                                     "--height",    "300",
                                     "--data-file", t.dataFile().string(),
                                     t.picture(1),  t.picture(2)};
                     },
-                    1, "太大"}),
+                    1, "4 TB"},
+        ToolRefusal{"RowsTooLongForStrips",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch",     "0.04",
+                                    "--sharpness", "20",
+                                    "--width",     "300",
+                                    "--height",    "1",
+                                    "--data-file", t.dataFile().string(),
+                                    t.picture(1),  t.picture(2)};
+                    },
+                    1, "8 MiB"},
+        ToolRefusal{"ResolutionTooHigh",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch",     "0.01",
+                                    "--sharpness", "20",
+                                    "--width",     "3",
+                                    "--height",    "3",
+                                    "--data-file", t.dataFile().string(),
+                                    t.picture(1),  t.picture(2)};
+                    },
+                    1, "32768"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -3,6 +3,7 @@
 // the size cap, exit, and the pitch list's load and delete.
 
 #include "job/job_state.h"
+#include "render/tiff_container.h"
 
 #include <QString>
 #include <QStringList>
@@ -133,10 +134,10 @@ class mainS : public QWidget {
     // Name box Text1 to Text4 of a slot 1 to 4.
     NameBox* nameBox(int slot) const;
 
-    // Writes the header of the current run (tifW, tifH, fbl) into file and
-    // records the run's pitch; false, after a message, when no header was
-    // written.
-    bool MakeTif(const std::filesystem::path& file);
+    // Writes the header of the current run (tifW, tifH, fbl) in the run's
+    // form into file and records the run's pitch; false, after a message,
+    // when no header was written.
+    bool MakeTif(const std::filesystem::path& file, TiffForm form);
 
     const std::filesystem::path& dataFolder() const { return dataFolder_; }
 

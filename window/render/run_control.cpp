@@ -91,7 +91,9 @@ void runInterlacing(mainS& w) {
     }
     const RunSettings settings = settingsOf(w);
     RunHooks hooks;
-    hooks.makeTif = [&w](JobState&, const std::filesystem::path& file) { return w.MakeTif(file); };
+    hooks.makeTif = [&w](JobState&, const std::filesystem::path& file, TiffForm form) {
+        return w.MakeTif(file, form);
+    };
     hooks.progress = [&w](int value) {
         w.HScroll1->setValue(value);
         RunInputBlock::keepAlive();

@@ -1,0 +1,34 @@
+#pragma once
+// The BigTIFF form of an output file, composed field by field: a 16-byte
+// header (little-endian, version 43, 8-byte offsets), the pixel area, and
+// behind it the one image directory with the values it points to. The image
+// is uncompressed, chunky, 8-bit RGB, rows top to bottom, in strips of whole
+// rows.
+
+#include "render/tiff_resolution.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tovrel {
+
+struct BigTiffImage {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t rowsPerStrip = 0;      // every strip but the last holds this many rows
+    Rational resolution{};          // pixels per inch
+    uint16_t resourceType = 0;      // the type the template gives tag 34377 (BYTE or UNDEFINED)
+    std::vector<uint8_t> resources; // the image-resource block of tag 34377
+};
+
+inline constexpr uint64_t kBigTiffHeaderSize = 16;
+
+// The first 16 bytes of the file, pointing at the directory at ifdAt.
+std::vector<uint8_t> bigTiffHeader(uint64_t ifdAt);
+
+// The directory with its values, for ifdAt (a multiple of 8, behind the
+// pixel area) and pixel rows from pixelOffset on.
+std::vector<uint8_t> bigTiffDirectory(const BigTiffImage& image, uint64_t pixelOffset,
+                                      uint64_t ifdAt);
+
+} // namespace tovrel
