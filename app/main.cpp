@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <csignal>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     // A write past a file-size limit then fails with an error the run reports,
@@ -9,8 +10,11 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tovrel");
-    // The data file lives next to the program file.
-    tovrel::mainS window(QCoreApplication::applicationDirPath().toStdString());
+    // The data file lives next to the program file; decoded pictures go to
+    // the user's cache folder.
+    tovrel::mainS window(
+        QCoreApplication::applicationDirPath().toStdString(),
+        tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
     window.show();
     return app.exec();
 }

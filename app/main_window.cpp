@@ -23,8 +23,9 @@ const QSize kMaxOuterSize = twipsSize(12030, 8445);
 
 } // namespace
 
-mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
-    : QWidget(parent), dataFolder_(std::move(dataFolder)) {
+mainS::mainS(std::filesystem::path dataFolder, std::filesystem::path cacheFolder, QWidget* parent)
+    : QWidget(parent), dataFolder_(std::move(dataFolder)),
+      pictureCache_(cacheFolder.empty() ? dataFolder_ / "cache" : std::move(cacheFolder)) {
     setObjectName("mainS");
     setWindowTitle("Tovrel V2.1");
     setWindowIcon(appIcon());
@@ -33,6 +34,14 @@ mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
     setFocusOrder();
     connectHandlers();
     setGeometry(twipsRect(1005, 1125, 11910, 7980));
+}
+
+mainS::~mainS() {
+    std::vector<std::filesystem::path> held;
+    for (int i = 1; i <= job.ViewCount; ++i) {
+        held.emplace_back(job.RowPath(i));
+    }
+    pictureCache_.removeAllBut(held);
 }
 
 void mainS::connectHandlers() {
