@@ -1,6 +1,6 @@
 #include "app/file_list.h"
 
-#include "app/file_pick.h"
+#include "job/file_pick.h"
 #include "app/folder_access.h"
 
 #include <QDir>

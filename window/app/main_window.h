@@ -2,8 +2,8 @@
 // The program's one window: every control under its design name, start-up,
 // the size cap, exit, and the pitch list's load and delete.
 
-#include "app/job_state.h"
 #include "intake/picture_cache.h"
+#include "job/job_state.h"
 
 #include <QString>
 #include <QWidget>
