@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <png.h>
 #include <string>

@@ -67,7 +67,8 @@ Status TiffDecoder::open() {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, onError, this);
     TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, this);
-    tif_ = TIFFOpenExt(file_.c_str(), "r", options);
+    // "m": read, not map, the file: a mapped file counts whole in memory.
+    tif_ = TIFFOpenExt(file_.c_str(), "rm", options);
     TIFFOpenOptionsFree(options);
     if (tif_ == nullptr) {
         return failure();

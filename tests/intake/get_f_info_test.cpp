@@ -68,7 +68,7 @@ TEST_F(GetFInfo, APhotoIsUsedUpright) {
     ASSERT_TRUE(photo.save(path(ppm), "PPM"));
     ASSERT_TRUE(shell("cjpeg " + ppm.string() + " > " + jpeg.string()));
     std::vector<unsigned char> bytes = withExifOrientation(readFile(jpeg), 6);
-    bytes[36 + 13] = 2, bytes[36 + 14] = 0, bytes[36 + 15] = 28; // JFIF after the EXIF: 28 per cm
+    bytes[68 + 13] = 2, bytes[68 + 14] = 0, bytes[68 + 15] = 28; // JFIF after the EXIF: 28 per cm
     writeFile(jpeg, bytes);
     writePicture("p2.bmp", 480, 640);
     openPictures();

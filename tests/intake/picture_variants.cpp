@@ -367,10 +367,13 @@ bool shell(const std::string& command) {
 
 std::vector<unsigned char> withExifOrientation(const std::vector<unsigned char>& jpeg,
                                                int orientation) {
+    // Big-endian TIFF structure: orientation, XResolution 72/1, ResolutionUnit inches.
     const std::vector<unsigned char> app1{
-        0xFF, 0xE1, 0, 34, 'E', 'x',  'i',  'f', 0, 0, 'M', 'M', 0, 42, 0,
-        0,    0,    8, 0,  1,   0x01, 0x12, 0,   3, 0, 0,   0,   1, 0,  uint8_t(orientation),
-        0,    0,    0, 0,  0,   0};
+        0xFF, 0xE1, 0,    66,   'E', 'x',  'i',  'f', 0, 0, 'M', 'M', 0, 42, 0,
+        0,    0,    8,    0,    3,   0x01, 0x12, 0,   3, 0, 0,   0,   1, 0,  uint8_t(orientation),
+        0,    0,    0x01, 0x1A, 0,   5,    0,    0,   0, 1, 0,   0,   0, 50, 0x01,
+        0x28, 0,    3,    0,    0,   0,    1,    0,   2, 0, 0,   0,   0, 0,  0,
+        0,    0,    0,    72,   0,   0,    0,    1};
     std::vector<unsigned char> out(jpeg.begin(), jpeg.begin() + 2);
     out.insert(out.end(), app1.begin(), app1.end());
     out.insert(out.end(), jpeg.begin() + 2, jpeg.end());

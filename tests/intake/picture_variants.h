@@ -24,7 +24,8 @@ std::vector<PictureVariant> pictureVariants();
 // Runs a command line through the shell; true when it succeeded.
 bool shell(const std::string& command);
 
-// A JPEG's bytes with an APP1 "Exif" segment holding the orientation tag.
+// A JPEG's bytes with an APP1 "Exif" segment holding the orientation tag and
+// a resolution of 72 dots per inch.
 std::vector<unsigned char> withExifOrientation(const std::vector<unsigned char>& jpeg,
                                                int orientation);
 
