@@ -39,7 +39,8 @@ Result<std::vector<uint8_t>> shrinkRows(const std::filesystem::path& file, const
             continue;
         }
         // Rows target .. next - 1 of the preview take the average so far.
-        for (; target < std::max(next, target + 1) && target < toH; ++target) {
+        for (const int32_t end = std::min(std::max(next, target + 1), toH); target < end;
+             ++target) {
             for (size_t c = 0; c < size_t(toW); ++c) {
                 for (size_t k = 0; k < 3; ++k) {
                     const uint64_t n = std::max<uint64_t>(counts[c], 1);

@@ -4,6 +4,7 @@
 
 #include "intake/common_frame.h"
 #include "intake/picture_cache.h"
+#include "intake/store_preview.h"
 #include "render/interlace_engine.h"
 #include "tests/intake/picture_variants.h"
 #include "tests/params/data_file_maker.h"
@@ -82,6 +83,26 @@ TEST_F(PictureFormats, EveryVariantRunsAsABmpOfItsPixels) {
         EXPECT_EQ(job.ImgH(1), expected.height());
         EXPECT_EQ(job.DataOff(1), 54);
         EXPECT_EQ(fs::path(job.RowPath(1)).parent_path(), cache.folder());
+
+        // Its preview: the top and the bottom half averaged to one pixel each.
+        const RowLayout rows{job.ImgW(1), job.ImgH(1), job.DataOff(1), job.ImgStride(1)};
+        const Result<std::vector<uint8_t>> preview = shrinkRows(job.RowPath(1), rows, 1, 2);
+        ASSERT_TRUE(preview);
+        for (int half = 0; half < 2; ++half) {
+            const int top = half == 0 ? 0 : (expected.height() + 1) / 2;
+            const int end = half == 0 ? top + (expected.height() + 1) / 2 : expected.height();
+            const int64_t n = int64_t{end - top} * expected.width();
+            int64_t sum[3] = {};
+            for (int y = top; y < end; ++y) {
+                for (int x = 0; x < expected.width(); ++x) {
+                    const QRgb p = expected.pixel(x, y);
+                    sum[0] += qBlue(p), sum[1] += qGreen(p), sum[2] += qRed(p);
+                }
+            }
+            for (int k = 0; k < 3; ++k) {
+                EXPECT_EQ(preview.value()[size_t(half * 3 + k)], (sum[k] + n / 2) / n) << half;
+            }
+        }
     }
     // The plain 24-bit BMP is read in place.
     JobState job;
