@@ -13,6 +13,9 @@
 // engine take turns for a few rounds and the fastest time of each counts;
 // everything is synced before each candidate starts.
 //
+// The vertical run is also timed on the same pictures stored top-down, which
+// the run reads through their decoded row stores.
+//
 // Usage: engine_bench [folder] [--no-plain] [--poster] [--rounds N]
 //   folder: where pictures and outputs go (default: the temporary folder);
 //   --no-plain skips the row-by-row rendering, which takes much longer;
@@ -20,6 +23,7 @@
 //   --rounds: turns of dd and the engine (default 3). Outputs are removed
 //   right after each is timed, so the disk holds one at a time.
 
+#include "bench/bench_support.h"
 #include "intake/bmp_layout.h"
 #include "intake/common_frame.h"
 #include "params/pitch_store.h"
@@ -43,6 +47,7 @@
 
 namespace fs = std::filesystem;
 using namespace tovrel;
+using namespace tovrel::bench;
 
 namespace {
 
@@ -50,8 +55,10 @@ constexpr int32_t kWidth = 3000;
 constexpr int32_t kHeight = 2000;
 constexpr int kPictures = 4;
 
-// A 24-bit BMP with a 54-byte header and smooth gradients, different per picture.
-void writeBmp(const fs::path& file, int n) {
+// A 24-bit BMP with a 54-byte header and smooth gradients, different per
+// picture; top-down files hold the same pixels, and are read through their
+// decoded row stores.
+void writeBmp(const fs::path& file, int n, bool topDown) {
     const int32_t stride = rowStride(kWidth);
     std::vector<unsigned char> header(54, 0);
     auto put = [&header](std::size_t at, uint32_t v) {
@@ -65,14 +72,15 @@ void writeBmp(const fs::path& file, int n) {
     put(10, 54);
     put(14, 40);
     put(18, kWidth);
-    put(22, kHeight);
+    put(22, uint32_t(topDown ? -kHeight : kHeight));
     header[26] = 1;
     header[28] = 24;
     put(38, 2835);
     std::ofstream out(file, std::ios::binary);
     out.write(reinterpret_cast<const char*>(header.data()), 54);
     std::vector<unsigned char> row(std::size_t(stride), 0);
-    for (int32_t y = 0; y < kHeight; ++y) {
+    for (int32_t i = 0; i < kHeight; ++i) {
+        const int32_t y = topDown ? kHeight - 1 - i : i;
         for (int32_t x = 0; x < kWidth; ++x) {
             row[std::size_t(3 * x)] = static_cast<unsigned char>(x * n);
             row[std::size_t(3 * x + 1)] = static_cast<unsigned char>(y + 60 * n);
@@ -82,94 +90,29 @@ void writeBmp(const fs::path& file, int n) {
     }
 }
 
-// The job as the window leaves it after the four pictures are chosen and
-// the sharpness is confirmed.
-JobState benchJob(const fs::path& folder, float sharp) {
+std::string pictureName(int n, bool topDown) {
+    return "bench" + std::to_string(n) + (topDown ? "-top.bmp" : ".bmp");
+}
+
+// The job as the window leaves it after the four pictures are chosen and the
+// sharpness is confirmed; with a cache, the top-down pictures through their
+// stores.
+JobState benchJob(const fs::path& folder, float sharp, const PictureCache* cache = nullptr) {
     JobState job;
     job.ViewCount = kPictures;
     job.Views = kPictures;
     for (int n = 1; n <= kPictures; ++n) {
-        job.InPath(n) = (folder / ("bench" + std::to_string(n) + ".bmp")).string();
+        job.InPath(n) = (folder / pictureName(n, cache != nullptr)).string();
     }
     const SlotArray<double> offY = readAnchors(job, {}, {});
     for (int n = 1; n <= kPictures; ++n) {
-        readSlotHeader(job, n);
+        readSlotHeader(job, n, cache);
     }
     computeCommonFrame(job, offY);
     job.Pitch = 0.254f;
     job.Sharp = sharp;
     job.OutPath = (folder / "bench-out.tif").string();
     return job;
-}
-
-long statusKb(const char* field) {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::stol(line.substr(std::strlen(field)));
-        }
-    }
-    return -1;
-}
-
-struct Measured {
-    bool ok = false;
-    double seconds = 0;
-    long peakBeyondKb = 0;
-};
-
-// Runs fn in a child: the peak resident size is reset first, so what it
-// reports is the growth fn caused.
-Measured measure(const std::function<bool()>& fn) {
-    sync();
-    int fds[2];
-    if (pipe(fds) != 0) {
-        return {};
-    }
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        std::ofstream("/proc/self/clear_refs") << "5";
-        const long baseline = statusKb("VmRSS:");
-        const auto start = std::chrono::steady_clock::now();
-        Measured m;
-        m.ok = fn();
-        m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        m.peakBeyondKb = statusKb("VmHWM:") - baseline;
-        const bool sent = write(fds[1], &m, sizeof m) == static_cast<ssize_t>(sizeof m);
-        _exit(sent ? 0 : 1);
-    }
-    close(fds[1]);
-    Measured m;
-    if (pid < 0 || read(fds[0], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) {
-        m = {};
-    }
-    close(fds[0]);
-    if (pid > 0) {
-        waitpid(pid, nullptr, 0);
-    }
-    return m;
-}
-
-double timeDd(const fs::path& file, int64_t bytes) {
-    sync();
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const std::string of = "of=" + file.string();
-        const std::string count = "count=" + std::to_string(bytes);
-        execlp("dd", "dd", "if=/dev/zero", of.c_str(), "bs=1M", count.c_str(), "iflag=count_bytes",
-               "conv=fsync", "status=none", static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    fs::remove(file);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
 }
 
 bool syncFile(const fs::path& file) {
@@ -228,7 +171,8 @@ int main(int argc, char** argv) {
     const fs::path work = folder / ("tovrel-bench-" + std::to_string(getpid()));
     fs::create_directories(work);
     for (int n = 1; n <= kPictures; ++n) {
-        writeBmp(work / ("bench" + std::to_string(n) + ".bmp"), n);
+        writeBmp(work / pictureName(n, false), n, false);
+        writeBmp(work / pictureName(n, true), n, true);
     }
 
     RunHooks hooks;
@@ -258,9 +202,13 @@ int main(int argc, char** argv) {
                 container.value().form == TiffForm::Big ? "BigTIFF" : "classic TIFF",
                 static_cast<long long>(bytes), work.c_str());
 
-    auto engine = [&](const RunSettings& settings) {
+    // The top-down pictures decoded once, as when they are chosen.
+    const PictureCache cache(work / "cache");
+    benchJob(work, sharp, &cache);
+
+    auto engine = [&](const RunSettings& settings, const PictureCache* stores = nullptr) {
         const Measured m = measure([&] {
-            JobState job = benchJob(work, sharp);
+            JobState job = benchJob(work, sharp, stores);
             const RunResult result = runInterlace(job, settings, hooks);
             if (result.outcome != RunOutcome::Done) {
                 std::fprintf(stderr, "%s\n", result.status.message().c_str());
@@ -271,7 +219,7 @@ int main(int argc, char** argv) {
         return m;
     };
     double dd = 1e9;
-    Measured verticalRun, horizontalRun;
+    Measured verticalRun, horizontalRun, storesRun;
     for (int round = 0; round < rounds; ++round) {
         const double seconds = timeDd(work / "dd.out", bytes);
         if (seconds > 0) {
@@ -280,12 +228,14 @@ int main(int argc, char** argv) {
         verticalRun = best(verticalRun, engine(vertical));
         if (!poster) {
             horizontalRun = best(horizontalRun, engine(horizontal));
+            storesRun = best(storesRun, engine(vertical, &cache));
         }
     }
     std::printf("%-40s %7.2f s\n", "dd bs=1M conv=fsync", dd);
     report("engine, vertical", verticalRun, dd);
     if (!poster) {
         report("engine, horizontal, white gaps 1", horizontalRun, dd);
+        report("engine, vertical, from decoded stores", storesRun, dd);
     }
     if (plain) {
         const Measured m = measure([&] {

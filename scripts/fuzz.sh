@@ -20,9 +20,10 @@ declare -A MAX_LEN=(
     [numbers]=4096
     [pitch_store]=1024
     [engine_run]=4096
+    [picture_decode]=16384
 )
 # The order they run in.
-ALL_TARGETS=(bmp_frame numbers pitch_store engine_run)
+ALL_TARGETS=(bmp_frame numbers pitch_store engine_run picture_decode)
 
 seconds="${1:-60}"
 shift || true

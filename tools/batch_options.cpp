@@ -11,7 +11,10 @@ namespace tovrel {
 namespace {
 
 constexpr std::string_view kUsage =
-    R"(tovrel-batch [options] PICTURE1.bmp PICTURE2.bmp [PICTURE3.bmp [PICTURE4.bmp]]
+    R"(tovrel-batch [options] PICTURE1 PICTURE2 [PICTURE3 [PICTURE4]]
+  Pictures: BMP, PNG, JPEG or TIFF files (.bmp .png .jpg .jpeg .tif .tiff). Pictures
+  other than plain 24-bit BMP files are decoded first into $XDG_CACHE_HOME/tovrel
+  (else ~/.cache/tovrel); colour profiles are not applied (sRGB is assumed).
   --pitch MM            lens pitch in millimetres (required; above 0, at most 3)
   --sharpness N         sharpness multiple (required; 1 to 20)
   --width CM            print width; default: the window's proposal
@@ -19,7 +22,8 @@ constexpr std::string_view kUsage =
   --anchor K:X,Y        anchor point of picture K (default 0,0), repeatable
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
-  -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
+  -o, --output PATH     default: the window's proposed name (first picture's path without
+                        its extension, "!" or "-", ".tif")
   --bigtiff             write a BigTIFF whatever the size (by default only files
                         beyond 2 GB, which a classic TIFF cannot hold, are)
   --data-file PATH      default: kvxj.dll next to the program, else your own

@@ -9,8 +9,6 @@
 #include "render/run_checks.h"
 #include "tools/print_size_boxes.h"
 
-#include <algorithm>
-#include <cctype>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -23,7 +21,7 @@ constexpr const char* kDataFileName = "kvxj.dll";
 
 // Choosing the pictures: paths, header fields, common frame, as the window's
 // picture list and GetF_info leave them.
-Status choosePictures(JobState& job, const BatchOptions& options) {
+Status choosePictures(JobState& job, const BatchOptions& options, const PictureCache& cache) {
     const auto count = static_cast<int32_t>(options.pictures.size());
     job.ViewCount = static_cast<uint8_t>(count);
     job.Views = static_cast<float>(count);
@@ -39,7 +37,7 @@ Status choosePictures(JobState& job, const BatchOptions& options) {
     }
     const SlotArray<double> offY = readAnchors(job, x, y);
     for (int32_t k = 1; k <= count; ++k) {
-        if (Status header = readSlotHeader(job, k); !header) {
+        if (Status header = readSlotHeader(job, k, &cache); !header) {
             return header;
         }
     }
@@ -75,26 +73,16 @@ Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
     return Status::ok();
 }
 
-bool endsInBmp(const std::string& path) {
-    if (path.size() < 4) {
-        return false;
-    }
-    std::string tail = path.substr(path.size() - 4);
-    std::transform(tail.begin(), tail.end(), tail.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return tail == ".bmp";
-}
-
 Result<std::string> outputPath(const JobState& job, const BatchOptions& options) {
     if (options.output) {
         // As in the window: no control characters, and the full path.
         std::error_code unknown;
         return outputPathFor(*options.output, fs::current_path(unknown).string());
     }
-    // The proposal cuts the four characters of the extension off.
-    if (!endsInBmp(job.InPath(1))) {
-        return Status::fail("第 1 张图片的文件名不以 .bmp 结尾，无法推出输出文件名："
-                            "请用 -o 指定输出文件。");
+    // The proposal cuts the extension off.
+    if (!hasPictureExtension(job.InPath(1))) {
+        return Status::fail("第 1 张图片的文件名不以 .bmp、.png、.jpg、.jpeg、.tif 或 .tiff "
+                            "结尾，无法推出输出文件名：请用 -o 指定输出文件。");
     }
     return proposedOutputPath(job.InPath(1), options.horizontal);
 }
@@ -116,14 +104,15 @@ Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& default
 
 } // namespace
 
-Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& defaultDataFolder) {
+Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& defaultDataFolder,
+                                 const PictureCache& cache) {
     BatchRun run;
     Result<fs::path> folder = dataFolder(options, defaultDataFolder);
     if (!folder) {
         return folder.status();
     }
     run.dataFolder = folder.value();
-    if (Status pictures = choosePictures(run.job, options); !pictures) {
+    if (Status pictures = choosePictures(run.job, options, cache); !pictures) {
         return pictures;
     }
     if (Status size = choosePrintSize(run, options); !size) {

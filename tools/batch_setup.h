@@ -5,6 +5,7 @@
 // settings, the output path and the data file's folder.
 
 #include "common/status.h"
+#include "intake/picture_cache.h"
 #include "job/job_state.h"
 #include "render/run_geometry.h"
 #include "tools/batch_options.h"
@@ -22,11 +23,13 @@ struct BatchRun {
     std::filesystem::path dataFolder; // the folder of kvxj.dll
 };
 
-// defaultDataFolder: the folder of kvxj.dll without --data-file. Refuses
+// defaultDataFolder: the folder of kvxj.dll without --data-file; cache:
+// where pictures other than plain 24-bit BMP files are decoded. Refuses
 // pictures whose headers cannot be read, pictures without a common frame,
 // a print size that cannot be proposed, and an output name that cannot be
 // proposed or a data file not named kvxj.dll.
 Result<BatchRun> prepareBatchRun(const BatchOptions& options,
-                                 const std::filesystem::path& defaultDataFolder);
+                                 const std::filesystem::path& defaultDataFolder,
+                                 const PictureCache& cache);
 
 } // namespace tovrel

@@ -1,4 +1,4 @@
-// tovrel-batch: interlaces two to four BMP pictures into one TIFF from the
+// tovrel-batch: interlaces two to four pictures into one TIFF from the
 // command line, with the same core and the same results as the window.
 
 #include "common/number_format.h"
@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -174,7 +175,10 @@ int main(int argc, char** argv) {
         }
         dataFolder = data.folder;
     }
-    tovrel::Result<tovrel::BatchRun> batch = tovrel::prepareBatchRun(options.value(), dataFolder);
+    const tovrel::PictureCache cache(
+        tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    tovrel::Result<tovrel::BatchRun> batch =
+        tovrel::prepareBatchRun(options.value(), dataFolder, cache);
     if (!batch) {
         complain(batch.message());
         return kExitRefused;

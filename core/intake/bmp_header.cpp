@@ -1,5 +1,7 @@
 #include "intake/bmp_header.h"
 
+#include "intake/picture_message.h"
+
 #include <array>
 #include <cstdio>
 #include <limits>
@@ -28,14 +30,6 @@ uint16_t le16(const Header& h, size_t at) {
     return static_cast<uint16_t>(h[at] | h[at + 1] << 8);
 }
 
-std::string quoted(const std::filesystem::path& file) {
-    return "“" + file.string() + "”";
-}
-
-Status refuse(const std::filesystem::path& file, const std::string& reason) {
-    return Status::fail("图片" + quoted(file) + "无法使用：" + reason + "。");
-}
-
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -51,16 +45,16 @@ struct RawHeader {
 Result<RawHeader> readRaw(const std::filesystem::path& file) {
     File f(std::fopen(file.c_str(), "rb"));
     if (!f) {
-        return Status::fail("无法打开图片文件" + quoted(file) + "。");
+        return Status::fail("无法打开图片文件" + quotedPath(file) + "。");
     }
     RawHeader raw;
     raw.got = std::fread(raw.bytes.data(), 1, raw.bytes.size(), f.get());
     if (std::ferror(f.get()) || fseeko(f.get(), 0, SEEK_END) != 0) {
-        return Status::fail("无法读取图片文件" + quoted(file) + "。");
+        return Status::fail("无法读取图片文件" + quotedPath(file) + "。");
     }
     raw.length = ftello(f.get());
     if (raw.length < 0) {
-        return Status::fail("无法读取图片文件" + quoted(file) + "。");
+        return Status::fail("无法读取图片文件" + quotedPath(file) + "。");
     }
     return raw;
 }
@@ -74,59 +68,62 @@ Result<BmpHeader> readBmpHeader(const std::filesystem::path& file) {
     }
     const RawHeader& raw = read.value();
     if (raw.got < kHeaderBytes) {
-        return refuse(file, "文件只有 " + std::to_string(raw.length) +
-                                " 字节，容不下 BMP 文件头，文件不完整或不是 BMP 文件");
+        return refusePicture(file, "文件只有 " + std::to_string(raw.length) +
+                                       " 字节，容不下 BMP 文件头，文件不完整或不是 BMP 文件");
     }
     const Header& h = raw.bytes;
     if (h[0] != 'B' || h[1] != 'M') {
-        return refuse(file, "文件开头不是“BM”标记，不是 BMP 位图文件");
+        return refusePicture(file, "文件开头不是“BM”标记，不是 BMP 位图文件");
     }
     const uint32_t infoBytes = le32(h, 14);
     if (infoBytes < kMinInfoHeaderBytes) {
-        return refuse(file, "信息头长 " + std::to_string(infoBytes) +
-                                " 字节，只支持 40 字节及以上的 Windows 位图信息头");
+        return refusePicture(file, "信息头长 " + std::to_string(infoBytes) +
+                                       " 字节，只支持 40 字节及以上的 Windows 位图信息头");
     }
     const uint16_t bits = le16(h, 28);
     if (bits != 24) {
-        return refuse(file, "每像素 " + std::to_string(bits) + " 位，只支持 24 位真彩色图像");
+        return refusePicture(file,
+                             "每像素 " + std::to_string(bits) + " 位，只支持 24 位真彩色图像");
     }
     const uint32_t compression = le32(h, 30);
     if (compression != 0) {
-        return refuse(file, "图像经过压缩（压缩方式 " + std::to_string(compression) +
-                                "），只支持未压缩的图像");
+        return refusePicture(file, "图像经过压缩（压缩方式 " + std::to_string(compression) +
+                                       "），只支持未压缩的图像");
     }
 
     BmpHeader out{signed32(h, 10), signed32(h, 18), signed32(h, 22), signed32(h, 38)};
     if (out.ImgW <= 0) {
-        return refuse(file, "宽度为 " + std::to_string(out.ImgW) + "，宽度必须大于 0");
+        return refusePicture(file, "宽度为 " + std::to_string(out.ImgW) + "，宽度必须大于 0");
     }
     if (out.ImgH == 0) {
-        return refuse(file, "高度为 0，图像中没有像素行");
+        return refusePicture(file, "高度为 0，图像中没有像素行");
     }
     if (out.ImgH < 0) {
-        return refuse(file, "高度为 " + std::to_string(out.ImgH) +
-                                "，像素行自上而下存储，只支持自下而上存储的图像");
+        return refusePicture(file, "高度为 " + std::to_string(out.ImgH) +
+                                       "，像素行自上而下存储，只支持自下而上存储的图像");
     }
     // rowStride needs imgW * 3 + 3 to fit.
     if (int64_t{out.ImgW} * 3 + 3 > kLongMax) {
-        return refuse(file, "宽度 " + std::to_string(out.ImgW) +
-                                " 像素过大，一行的字节数超出 32 位整数的范围");
+        return refusePicture(file, "宽度 " + std::to_string(out.ImgW) +
+                                       " 像素过大，一行的字节数超出 32 位整数的范围");
     }
     if (int64_t{out.DataOff} < int64_t{kFileHeaderBytes} + infoBytes) {
-        return refuse(file, "像素数据的偏移为 " + std::to_string(out.DataOff) + "，落在文件头之内");
+        return refusePicture(file, "像素数据的偏移为 " + std::to_string(out.DataOff) +
+                                       "，落在文件头之内");
     }
     const int64_t stride = rowStride(out.ImgW);
     // Every file position the job keeps must fit 32 bits.
     const int64_t areaEnd = out.DataOff + stride * out.ImgH;
     if (areaEnd > kLongMax) {
-        return refuse(file, "像素数据到第 " + std::to_string(areaEnd) +
-                                " 字节为止，超出 32 位文件位置的范围");
+        return refusePicture(file, "像素数据到第 " + std::to_string(areaEnd) +
+                                       " 字节为止，超出 32 位文件位置的范围");
     }
     // The last stored row may lack its pad bytes.
     const int64_t needed = out.DataOff + stride * (out.ImgH - 1) + int64_t{out.ImgW} * 3;
     if (raw.length < needed) {
-        return refuse(file, "文件长 " + std::to_string(raw.length) + " 字节，但像素数据需要 " +
-                                std::to_string(needed) + " 字节，文件不完整");
+        return refusePicture(file, "文件长 " + std::to_string(raw.length) +
+                                       " 字节，但像素数据需要 " + std::to_string(needed) +
+                                       " 字节，文件不完整");
     }
     return out;
 }

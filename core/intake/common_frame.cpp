@@ -73,11 +73,27 @@ SlotArray<double> readAnchors(JobState& job, const AnchorTexts& textX, const Anc
     return offY;
 }
 
-Status readSlotHeader(JobState& job, int slot) {
-    const Result<BmpHeader> header = readBmpHeader(job.InPath(slot));
+Status readSlotHeader(JobState& job, int slot, const PictureCache* cache,
+                      const DecodeProgress& progress) {
+    std::string rows;
+    if (cache != nullptr && sniffFormat(job.InPath(slot)) != PictureFormat::PlainBmp) {
+        std::vector<std::filesystem::path> inUse;
+        for (int i = 1; i <= kSlots; ++i) {
+            if (i != slot && !job.RowPath(i).empty()) {
+                inUse.emplace_back(job.RowPath(i));
+            }
+        }
+        Result<std::filesystem::path> store = cache->storeFor(job.InPath(slot), inUse, progress);
+        if (!store) {
+            return store.status();
+        }
+        rows = store.value().string();
+    }
+    const Result<BmpHeader> header = readBmpHeader(rows.empty() ? job.InPath(slot) : rows);
     if (!header) {
         return header.status();
     }
+    job.RowPath(slot) = rows;
     const BmpHeader& h = header.value();
     job.DataOff(slot) = h.DataOff;
     job.ImgW(slot) = h.ImgW;

@@ -18,6 +18,7 @@
 
 #include "job/job_state.h"
 #include "common/status.h"
+#include "intake/picture_cache.h"
 
 #include <array>
 #include <cstdint>
@@ -33,9 +34,13 @@ using AnchorTexts = std::array<std::string, kSlots>;
 SlotArray<double> readAnchors(JobState& job, const AnchorTexts& textX, const AnchorTexts& textY);
 
 // Reads the header of InPath(slot) into DataOff, ImgW, ImgH, ImgRes and
-// ImgStride of that slot. On failure the slot's fields are left as they were
-// and the status carries the message for the user.
-Status readSlotHeader(JobState& job, int slot);
+// ImgStride of that slot, and sets its RowPath. A plain 24-bit BMP file is
+// read in place; any other picture through its decoded row store in `cache`
+// (decoded now unless there is one; without a cache it is refused), whose
+// fields then describe the upright picture. On failure the slot's fields are
+// left as they were and the status carries the message for the user.
+Status readSlotHeader(JobState& job, int slot, const PictureCache* cache = nullptr,
+                      const DecodeProgress& progress = {});
 
 struct CommonFrame {
     // Stored row (1-based, from the bottom) of each filled slot's picture

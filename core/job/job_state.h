@@ -37,12 +37,15 @@ struct JobState {
     int32_t PutPos = 0;           // scratch: last output row written in a run
     uint8_t ActiveSlot = 0;       // slot the next picked file fills, 1 to 4
     std::string OutPath;          // output TIFF file
-    SlotArray<std::string> InPath; // BMP file of each slot
-    std::string PickPath;          // file last clicked in the file list
-    SlotArray<float> OffX;         // anchor X of each slot
-    SlotArray<int32_t> FrameCol;   // 1-based column where the frame begins
-    std::vector<uint8_t> OutRow;   // output row being assembled (kept after a run)
-    float FrameTop = 0;            // extents of the common frame around the anchor
+    SlotArray<std::string> InPath; // picture file of each slot
+    // Decoded row store a run reads instead of InPath; empty for a plain
+    // 24-bit BMP file, which is read in place.
+    SlotArray<std::string> RowPath;
+    std::string PickPath;        // file last clicked in the file list
+    SlotArray<float> OffX;       // anchor X of each slot
+    SlotArray<int32_t> FrameCol; // 1-based column where the frame begins
+    std::vector<uint8_t> OutRow; // output row being assembled (kept after a run)
+    float FrameTop = 0;          // extents of the common frame around the anchor
     float FrameLeft = 0;
     float FrameRight = 0;
     float FrameBottom = 0;

@@ -1,6 +1,7 @@
 #include "render/source_rows.h"
 
 #include "intake/bmp_layout.h"
+#include "intake/picture_cache.h"
 #include "render/slot_text.h"
 
 #include <array>
@@ -51,12 +52,39 @@ Status checkUnchanged(const JobState& job, int32_t n, const PosixFile& file) {
     return Status::ok();
 }
 
+// The file a slot's rows are read from: the picture itself, or its decoded
+// row store while that still belongs to the picture as it is now.
+Result<std::string> rowFile(const JobState& job, int32_t n) {
+    if (job.RowPath(n).empty()) {
+        return job.InPath(n);
+    }
+    const std::filesystem::path store(job.RowPath(n));
+    const std::optional<std::string> now = storeName(job.InPath(n));
+    if (!now) {
+        return Status::fail("无法打开" + slotText(n) + "：文件已不存在或无法读取。\n" +
+                            job.InPath(n));
+    }
+    if (*now != store.filename()) {
+        return Status::fail(slotText(n) + "在选择后被修改过：请重新选择这张图片。\n" +
+                            job.InPath(n));
+    }
+    return job.RowPath(n);
+}
+
 } // namespace
 
 Result<SourceRows> SourceRows::open(const JobState& job) {
     SourceRows rows(job);
     for (int32_t n = 1; n <= job.ViewCount; ++n) {
-        PosixFile file = PosixFile::open(job.InPath(n), O_RDONLY);
+        const Result<std::string> path = rowFile(job, n);
+        if (!path) {
+            return path.status();
+        }
+        PosixFile file = PosixFile::open(path.value(), O_RDONLY);
+        if (!file.isOpen() && !job.RowPath(n).empty()) {
+            return Status::fail(slotText(n) + "的解码缓存已被删除：请重新选择这张图片。\n" +
+                                job.InPath(n));
+        }
         if (!file.isOpen()) {
             return Status::fail("无法打开" + slotText(n) + "：" + systemErrorText(errno) + "。\n" +
                                 job.InPath(n));

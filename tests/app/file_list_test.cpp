@@ -59,7 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
                 {"h.bmp"}},
         Listing{"FoldersLeftOut", {"k.bmp"}, {"folder.bmp", "sub"}, {"k.bmp"}},
         Listing{"ChineseNames", {"猫.bmp", "狗.BMP"}, {}, {"狗.BMP", "猫.bmp"}},
-        Listing{"NoPictures", {"picture.tif", "notes"}, {"x"}, {}}),
+        Listing{"OtherFormats",
+                {"a.PNG", "b.jpg", "c.JPEG", "d.tif", "e.Tiff", "f.gif", "g.jpe", "h.tiff.x"},
+                {},
+                {"a.PNG", "b.jpg", "c.JPEG", "d.tif", "e.Tiff"}},
+        Listing{"NoPictures", {"picture.gif", "notes"}, {"x"}, {}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 class FileListUse : public ::testing::Test {

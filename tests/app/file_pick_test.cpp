@@ -17,9 +17,22 @@ TEST(FilePick, NameLosesItsLastFourCharacters) {
     const struct {
         const char* in;
         const char* out;
-    } cases[] = {{"cat.bmp", "cat"}, {"CAT.BMP", "CAT"}, {"猫.bmp", "猫"},     {"a.b.bmp", "a.b"},
-                 {".bmp", ""},       {"bmp", ""},        {"猫猫.BmP", "猫猫"}, {"", ""},
-                 {"图片猫的", ""},   {"x图片猫的", "x"}};
+    } cases[] = {{"cat.bmp", "cat"},
+                 {"CAT.BMP", "CAT"},
+                 {"猫.bmp", "猫"},
+                 {"a.b.bmp", "a.b"},
+                 {".bmp", ""},
+                 {"bmp", ""},
+                 {"猫猫.BmP", "猫猫"},
+                 {"", ""},
+                 {"图片猫的", ""},
+                 {"x图片猫的", "x"},
+                 // The other formats lose their whole extension, in any case.
+                 {"photo.jpeg", "photo"},
+                 {"P.TIFF", "P"},
+                 {"猫.Png", "猫"},
+                 {"a.jpg.tif", "a.jpg"},
+                 {"x.gif", "x"}};
     for (const auto& c : cases) {
         EXPECT_EQ(withoutExtension(c.in), c.out) << c.in;
     }
@@ -30,6 +43,8 @@ TEST(FilePick, OutputNameMarksTheDirection) {
     EXPECT_EQ(proposedOutputPath("/pics/cat.bmp", true), "/pics/cat-.tif");
     EXPECT_EQ(proposedOutputPath("/pics/CAT.BMP", false), "/pics/CAT!.tif");
     EXPECT_EQ(proposedOutputPath("/图片/猫.bmp", false), "/图片/猫!.tif");
+    EXPECT_EQ(proposedOutputPath("/pics/photo.jpeg", false), "/pics/photo!.tif");
+    EXPECT_EQ(proposedOutputPath("/pics/scan.TIFF", true), "/pics/scan-.tif");
 }
 
 TEST(OutputName, RelativeNamesLieInTheShownFolderControlCharactersAreRefused) {

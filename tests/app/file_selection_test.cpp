@@ -5,7 +5,7 @@
 #include "app/file_list.h"
 #include "app/folder_list.h"
 #include "app/name_box.h"
-#include "intake/bmp_header.h"
+#include "intake/common_frame.h"
 #include "tests/app/pick_fixture.h"
 #include "tests/app/qt_print.h"
 
@@ -310,8 +310,15 @@ TEST_F(FileSelection, ARefusedPictureLeavesItsSlotToBeFilledAgain) {
     eightBit.setColor(1, qRgb(255, 255, 255));
     eightBit.fill(1);
     ASSERT_TRUE(eightBit.save(picked("b.bmp"), "BMP"));
+    // Cut short in its pixel rows, it cannot be decoded.
+    std::vector<unsigned char> bytes = readFile(pictures / "b.bmp");
+    bytes.resize(bytes.size() - 40);
+    writeFile(pictures / "b.bmp", bytes);
     ASSERT_TRUE(window->File1->setPath(path(pictures.path())));
-    const Result<BmpHeader> refusal = readBmpHeader(pictures / "b.bmp");
+    JobState alone;
+    alone.InPath(1) = pickedStd("b.bmp");
+    const PictureCache cache(pictures / "cache");
+    const Status refusal = readSlotHeader(alone, 1, &cache);
     ASSERT_FALSE(refusal);
 
     pick({"a.bmp", "b.bmp"});

@@ -3,10 +3,12 @@
 
 #include "app/main_window.h"
 #include "app/name_box.h"
+#include "app/progress_scroll_bar.h"
 #include "tests/app/pick_fixture.h"
 #include "tests/app/qt_print.h"
 #include "tests/app/typing.h"
 #include "tests/intake/frame_expect.h"
+#include "tests/intake/picture_variants.h"
 #include "tests/support/bmp_file.h"
 
 #include <QComboBox>
@@ -55,6 +57,44 @@ TEST_F(GetFInfo, TwoPicturesOfDifferentSizes) {
     EXPECT_EQ(job.Aspect, 1.3333334f);
     EXPECT_EQ(window->CombK->currentText(), QString("22.57"));
     EXPECT_EQ(window->CombG->currentText(), QString("16.93"));
+}
+
+// A photo turned by its EXIF orientation is used upright: its label, its
+// preview, its frame and the size proposed from its JFIF resolution.
+TEST_F(GetFInfo, APhotoIsUsedUpright) {
+    QImage photo(640, 480, QImage::Format_RGB888);
+    photo.fill(QColor(200, 30, 40));
+    const std::filesystem::path ppm = pictures / "photo.ppm", jpeg = pictures / "photo.JPG";
+    ASSERT_TRUE(photo.save(path(ppm), "PPM"));
+    ASSERT_TRUE(shell("cjpeg " + ppm.string() + " > " + jpeg.string()));
+    std::vector<unsigned char> bytes = withExifOrientation(readFile(jpeg), 6);
+    bytes[68 + 13] = 2, bytes[68 + 14] = 0, bytes[68 + 15] = 28; // JFIF after the EXIF: 28 per cm
+    writeFile(jpeg, bytes);
+    writePicture("p2.bmp", 480, 640);
+    openPictures();
+    clickFile("photo.JPG");
+    clickFile("p2.bmp");
+
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(window->nameBox(1)->text(), QString("photo"));
+    EXPECT_EQ(window->TextOUT->text(), path(pictures / "photo!.tif"));
+    EXPECT_EQ(window->LabXY[0]->text(), QString("640 x 480"));
+    EXPECT_LT(image(1)->width(), image(1)->height());
+    EXPECT_FALSE(image(1)->pixmap().isNull());
+    const JobState& job = window->job;
+    EXPECT_EQ(job.ImgRes(1), 2800);
+    EXPECT_EQ(std::filesystem::path(job.RowPath(1)).parent_path(), dataDir.path() / "cache");
+    expectJobFrame(job, {0, 480, 0, 640, 480, 640, {1, 1}, {1, 1}, {55, 55}});
+    EXPECT_EQ(window->CombK->currentText(), QString("17.14"));
+    EXPECT_EQ(window->CombG->currentText(), QString("22.85"));
+    EXPECT_EQ(window->HScroll1->value(), 0);
+
+    // Closing the window keeps the stores of the chosen pictures only.
+    const std::string store = job.RowPath(1);
+    writeFile(dataDir.path() / "cache" / "0123456789abcdef.bmp", {1});
+    window.reset();
+    EXPECT_TRUE(std::filesystem::exists(store));
+    EXPECT_FALSE(std::filesystem::exists(dataDir.path() / "cache" / "0123456789abcdef.bmp"));
 }
 
 TEST_F(GetFInfo, AnchorsShiftTheFrame) {

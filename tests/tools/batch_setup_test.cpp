@@ -28,7 +28,7 @@ class BatchSetup : public ::testing::Test {
         if (!options) {
             return options.status();
         }
-        return prepareBatchRun(options.value(), dir.path());
+        return prepareBatchRun(options.value(), dir.path(), PictureCache(dir.path() / "cache"));
     }
 
     TempDir dir;

@@ -1,5 +1,6 @@
 #include "app/file_list.h"
 
+#include "job/file_pick.h"
 #include "app/folder_access.h"
 
 #include <QDir>
@@ -11,6 +12,14 @@ namespace tovrel {
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     connect(this, &QListWidget::itemClicked, this, &FileList::fileClicked, Qt::DirectConnection);
+}
+
+QStringList FileList::patterns() {
+    QStringList out;
+    for (std::string_view ext : kPictureExtensions) {
+        out << "*" + QString::fromLatin1(ext.data(), static_cast<qsizetype>(ext.size()));
+    }
+    return out;
 }
 
 bool FileList::setPath(const QString& folder) {
@@ -32,7 +41,7 @@ bool FileList::setPath(const QString& folder) {
 void FileList::fill() {
     clear();
     // Name filters of QDir ignore case unless told otherwise.
-    addItems(QDir(path_).entryList({pattern()}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    addItems(QDir(path_).entryList(patterns(), QDir::Files, QDir::Name | QDir::IgnoreCase));
     setCurrentRow(-1);
 }
 

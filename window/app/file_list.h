@@ -1,10 +1,11 @@
 #pragma once
-// The file list: the files of one folder whose names match "*.bmp", without
-// regard to case, sorted by name. Choosing a file with the mouse or the arrow
-// keys raises fileClicked.
+// The file list: the files of one folder whose names end in a picture
+// extension (file_pick.h), without regard to case, sorted by name. Choosing a file with the mouse
+// or the arrow keys raises fileClicked.
 
 #include <QListWidget>
 #include <QString>
+#include <QStringList>
 
 namespace tovrel {
 
@@ -13,7 +14,7 @@ class FileList : public QListWidget {
   public:
     explicit FileList(QWidget* parent = nullptr);
 
-    static QString pattern() { return "*.bmp"; }
+    static QStringList patterns();
 
     // The listed folder, as an absolute path.
     QString path() const { return path_; }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <csignal>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
     // A write past a file-size limit then fails with an error the run reports,
@@ -13,7 +14,9 @@ int main(int argc, char** argv) {
     tovrel::nameApplication();
     const tovrel::DataLocation data = tovrel::locateDataFolder(
         QCoreApplication::applicationDirPath().toStdString(), tovrel::processDataEnvironment());
-    tovrel::mainS window(data.folder);
+    // Decoded pictures go to the user's cache folder.
+    tovrel::mainS window(data.folder, tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"),
+                                                              std::getenv("HOME")));
     if (!data.problem.empty()) {
         window.showMessage(QString::fromStdString(data.problem));
     }

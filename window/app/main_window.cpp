@@ -33,8 +33,9 @@ constexpr std::size_t kLongestWord = 48;
 
 } // namespace
 
-mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
-    : QWidget(parent), dataFolder_(std::move(dataFolder)) {
+mainS::mainS(std::filesystem::path dataFolder, std::filesystem::path cacheFolder, QWidget* parent)
+    : QWidget(parent), dataFolder_(std::move(dataFolder)),
+      pictureCache_(cacheFolder.empty() ? dataFolder_ / "cache" : std::move(cacheFolder)) {
     setObjectName("mainS");
     setWindowTitle("Tovrel V2.1");
     setWindowIcon(appIcon());
@@ -46,6 +47,14 @@ mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
     guardWheel(Frame1);
     acceptPictureDrops(this, [this](const QStringList& files) { dropPictures(files); });
     setGeometry(twipsRect(1005, 1125, 11910, 7980));
+}
+
+mainS::~mainS() {
+    std::vector<std::filesystem::path> held;
+    for (int i = 1; i <= job.ViewCount; ++i) {
+        held.emplace_back(job.RowPath(i));
+    }
+    pictureCache_.removeAllBut(held);
 }
 
 void mainS::connectHandlers() {

@@ -2,6 +2,7 @@
 // The program's one window: every control under its design name, start-up,
 // the size cap, exit, and the pitch list's load and delete.
 
+#include "intake/picture_cache.h"
 #include "job/job_state.h"
 #include "render/tiff_container.h"
 
@@ -32,8 +33,13 @@ class ProgressScrollBar;
 class mainS : public QWidget {
     Q_OBJECT
   public:
-    // dataFolder is the folder that holds the data file kvxj.dll.
-    explicit mainS(std::filesystem::path dataFolder, QWidget* parent = nullptr);
+    // dataFolder is the folder that holds the data file kvxj.dll; pictures
+    // other than plain 24-bit BMP files are decoded into cacheFolder
+    // (dataFolder/cache when none is given).
+    explicit mainS(std::filesystem::path dataFolder, std::filesystem::path cacheFolder = {},
+                   QWidget* parent = nullptr);
+    // Removes the decoded pictures no slot holds.
+    ~mainS() override;
 
     JobState job;
 
@@ -171,6 +177,7 @@ class mainS : public QWidget {
     QString doneFolder_;
 
     std::filesystem::path dataFolder_;
+    PictureCache pictureCache_;
     bool loaded_ = false;
     // How deep the width and height handlers run nested in each other.
     int sizeExchangeDepth_ = 0;

@@ -5,12 +5,15 @@
 
 #include "app/main_window.h"
 #include "app/name_box.h"
+#include "app/progress_scroll_bar.h"
 #include "app/set_text.h"
 #include "common/rounding.h"
 #include "intake/common_frame.h"
 #include "intake/preview_fit.h"
 #include "intake/size_proposal.h"
 #include "params/print_size.h"
+#include "intake/store_preview.h"
+#include "render/run_input_block.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -23,6 +26,7 @@
 #include <algorithm>
 #include <functional>
 #include <limits>
+#include <optional>
 
 namespace tovrel {
 
@@ -70,6 +74,13 @@ class AllocationLimitFor {
     int saved_;
 };
 
+void showPicture(QLabel* image, QImage picture) {
+    const qreal ratio = image->devicePixelRatioF();
+    QPixmap pixmap = QPixmap::fromImage(std::move(picture));
+    pixmap.setDevicePixelRatio(ratio);
+    image->setPixmap(pixmap);
+}
+
 // Decodes the picture straight to the size it is shown at, so that no
 // full-size copy stays in memory. False when it cannot be decoded.
 bool loadPreview(QLabel* image, const QString& file, int32_t imgW, int32_t imgH) {
@@ -82,9 +93,24 @@ bool loadPreview(QLabel* image, const QString& file, int32_t imgW, int32_t imgH)
         image->clear();
         return false;
     }
-    QPixmap pixmap = QPixmap::fromImage(std::move(picture));
-    pixmap.setDevicePixelRatio(ratio);
-    image->setPixmap(pixmap);
+    showPicture(image, std::move(picture));
+    return true;
+}
+
+// The preview of a decoded picture, from its row store: averaged down to at
+// most the preview's size, then stretched to it.
+bool loadStorePreview(QLabel* image, const JobState& job, int i) {
+    const QSize size = image->size() * image->devicePixelRatioF();
+    const int32_t toW = std::min(size.width(), job.ImgW(i));
+    const int32_t toH = std::min(size.height(), job.ImgH(i));
+    const RowLayout rows{job.ImgW(i), job.ImgH(i), job.DataOff(i), job.ImgStride(i)};
+    Result<std::vector<uint8_t>> pixels = shrinkRows(job.RowPath(i), rows, toW, toH);
+    if (!pixels) {
+        image->clear();
+        return false;
+    }
+    const QImage small(pixels.value().data(), toW, toH, toW * 3, QImage::Format_BGR888);
+    showPicture(image, small.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     return true;
 }
 
@@ -117,8 +143,19 @@ QString shownPath(const std::string& path) {
 void mainS::GetF_info() {
     const SlotArray<double> offY = anchorsOf(*this);
 
+    // Decoding a picture moves the progress bar and keeps the window painted,
+    // with the user's input held off as during a run.
+    std::optional<RunInputBlock> block;
+    const DecodeProgress progress = [this, &block](int value) {
+        if (!block) {
+            block.emplace(this);
+        }
+        HScroll1->setValue(value);
+        RunInputBlock::keepAlive();
+    };
     for (int i = 1; i <= job.ViewCount; ++i) {
-        const Status header = readSlotHeader(job, i);
+        const Status header = readSlotHeader(job, i, &pictureCache_, progress);
+        HScroll1->setValue(0);
         if (!header) {
             // From here on the slots hold no pictures: the job and the
             // window describe only the pictures read in full.
@@ -135,7 +172,11 @@ void mainS::GetF_info() {
         QLabel* image = Image1[i - 1];
         image->setGeometry(previewRect(Picture1[i - 1], job.ImgW(i), job.ImgH(i)));
         LabXY[i - 1]->setText(QString::fromStdString(sizeLabel(job.ImgW(i), job.ImgH(i))));
-        if (!loadPreview(image, QString::fromStdString(job.InPath(i)), job.ImgW(i), job.ImgH(i))) {
+        const bool shown = job.RowPath(i).empty()
+                               ? loadPreview(image, QString::fromStdString(job.InPath(i)),
+                                             job.ImgW(i), job.ImgH(i))
+                               : loadStorePreview(image, job, i);
+        if (!shown) {
             showMessage(QString("无法显示图片“%1”的预览：图片数据无法解码。图片已选用，预览留空。")
                             .arg(shownPath(job.InPath(i))));
         }

@@ -1,0 +1,83 @@
+#include "bench/bench_support.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace tovrel::bench {
+
+namespace {
+
+long statusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::stol(line.substr(std::strlen(field)));
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+// Runs fn in a child: the peak resident size is reset first, so what it
+// reports is the growth fn caused.
+Measured measure(const std::function<bool()>& fn) {
+    sync();
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return {};
+    }
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long baseline = statusKb("VmRSS:");
+        const auto start = std::chrono::steady_clock::now();
+        Measured m;
+        m.ok = fn();
+        m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        m.peakBeyondKb = statusKb("VmHWM:") - baseline;
+        const bool sent = write(fds[1], &m, sizeof m) == static_cast<ssize_t>(sizeof m);
+        _exit(sent ? 0 : 1);
+    }
+    close(fds[1]);
+    Measured m;
+    if (pid < 0 || read(fds[0], &m, sizeof m) != static_cast<ssize_t>(sizeof m)) {
+        m = {};
+    }
+    close(fds[0]);
+    if (pid > 0) {
+        waitpid(pid, nullptr, 0);
+    }
+    return m;
+}
+
+double timeDd(const fs::path& file, int64_t bytes) {
+    sync();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const std::string of = "of=" + file.string();
+        const std::string count = "count=" + std::to_string(bytes);
+        execlp("dd", "dd", "if=/dev/zero", of.c_str(), "bs=1M", count.c_str(), "iflag=count_bytes",
+               "conv=fsync", "status=none", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    fs::remove(file);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+} // namespace tovrel::bench

@@ -1,0 +1,25 @@
+#pragma once
+// What the benchmarks share: a measurement in a child process of its own
+// (time and peak resident memory beyond the child's baseline) and dd's time
+// for writing a number of bytes into a folder.
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+
+namespace tovrel::bench {
+
+struct Measured {
+    bool ok = false;
+    double seconds = 0;
+    long peakBeyondKb = 0;
+};
+
+// Runs fn in a child: the peak resident size is reset first, so what it
+// reports is the growth fn caused.
+Measured measure(const std::function<bool()>& fn);
+
+// Seconds dd takes to write `bytes` zeros into `file` and sync it; -1 on failure.
+double timeDd(const std::filesystem::path& file, int64_t bytes);
+
+} // namespace tovrel::bench

@@ -1,0 +1,55 @@
+#pragma once
+// A decoded picture written once, row by row, as an uncompressed 24-bit BMP
+// file with its rows bottom-up and the picture turned upright: a run reads it
+// exactly as it reads a BMP file the user chose.
+
+#include "intake/picture_decoder.h"
+#include "params/posix_file.h"
+
+#include <functional>
+#include <vector>
+
+namespace tovrel {
+
+// Called with the share of the work done, 0 to 1000, each time it grows.
+using DecodeProgress = std::function<void(int)>;
+
+class RowStoreWriter final : public DecodedRows {
+  public:
+    // `store` is open for reading and writing and empty; `scratch`, needed
+    // only by pictures turned on their side, holds their rows as stored
+    // until they are turned.
+    RowStoreWriter(PosixFile store, PosixFile scratch, const PictureInfo& info,
+                   DecodeProgress progress);
+
+    // Bytes of the store file for a picture, and of the scratch file.
+    static int64_t storeBytes(const PictureInfo& info);
+    static int64_t scratchBytes(const PictureInfo& info);
+
+    Status begin(); // header and full length
+    Status row(int32_t y, const uint8_t* bgr) override;
+    Status pixels(int32_t y, int32_t x0, int32_t dx, const uint8_t* bgr, int32_t count) override;
+    Status finish(); // remaining rows, then the turn of a picture on its side
+
+  private:
+    Status writeUpright(int32_t v, const uint8_t* bgr);
+    Status flushBand();
+    Status turnSideways();
+    Status failed(int err) const;
+    void advance();
+    int64_t rowOffset(int32_t v) const; // of upright row v (0 on top)
+
+    PosixFile store_, scratch_;
+    PictureInfo info_;
+    int32_t width_, height_, stride_; // upright
+    DecodeProgress progress_;
+    int64_t done_ = 0, total_ = 0;
+    int shown_ = -1;
+    // Rows are gathered in a band of store rows and written in runs.
+    std::vector<uint8_t> band_;
+    std::vector<char> filled_;
+    int32_t bandFirst_ = -1, bandRows_ = 1, lastStoreRow_ = -1;
+    std::vector<uint8_t> mirrored_;
+};
+
+} // namespace tovrel
