@@ -3,6 +3,8 @@
 // the size cap, exit, and the pitch list's load and delete.
 
 #include "job/job_state.h"
+#include "params/print_settings.h"
+#include "params/size_exchange.h"
 
 #include <QString>
 #include <QWidget>
@@ -98,6 +100,9 @@ class mainS : public QWidget {
     // pixels per inch.
     void PrintFBL();
 
+    // The print settings as the controls hold them.
+    SettingsTexts settingsTexts() const;
+
     // Reads the header of every chosen picture, shows previews and sizes,
     // works out the common frame and proposes a print size.
     void GetF_info();
@@ -134,8 +139,8 @@ class mainS : public QWidget {
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;
-    // How deep the width and height handlers run nested in each other.
-    int sizeExchangeDepth_ = 0;
+    // The width and height boxes answering each other.
+    SizeExchange sizeExchange_;
 };
 
 } // namespace tovrel
