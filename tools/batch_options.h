@@ -2,8 +2,8 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 
 #include <array>
 #include <cstdint>
@@ -29,7 +29,8 @@ struct BatchOptions {
     std::optional<std::string> height;
     std::array<std::optional<BatchAnchor>, kSlots> anchors;
     bool horizontal = false;
-    int32_t whiteGap = 0; // 0: no white gaps
+    int32_t whiteGap = 0;                  // 0: no white gaps
+    std::optional<std::string> printerPpi; // render at this printer resolution
     std::optional<std::string> output;
     std::optional<std::string> dataFile;
 };

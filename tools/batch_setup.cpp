@@ -136,6 +136,8 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& pr
             whiteGapItems(leadingNumber(options.sharpness)).at(std::size_t(options.whiteGap - 1));
     }
     texts.horizontal = options.horizontal;
+    texts.printerRes = options.printerPpi.has_value();
+    texts.printerPpi = options.printerPpi.value_or("");
     const Confirmation confirmed = confirmSettings(texts, run.job.ViewCount);
     run.job.Pitch = confirmed.Pitch;
     run.job.Sharp = confirmed.Sharp;

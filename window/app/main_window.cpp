@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -35,6 +36,10 @@ mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
     setGeometry(twipsRect(1005, 1125, 11910, 7980));
 }
 
+mainS::~mainS() {
+    ComboRes->lineEdit()->disconnect(this);
+}
+
 void mainS::connectHandlers() {
     constexpr auto direct = Qt::DirectConnection;
     connect(Command1, &QPushButton::clicked, this, &mainS::Command1_Click, direct);
@@ -49,6 +54,11 @@ void mainS::connectHandlers() {
     connect(LB1, &QCheckBox::toggled, this, &mainS::LB1_Click, direct);
     connectChosen(Op_h, [this] { Op_h_Click(); });
     connectChosen(Op_s, [this] { Op_s_Click(); });
+    connect(PrinterRes, &QCheckBox::toggled, this, &mainS::PrinterRes_Click, direct);
+    connectChangeAndClick(
+        ComboRes, [this] { ComboRes_Change(); }, [this] { ComboRes_Click(); });
+    connect(ComboRes->lineEdit(), &QLineEdit::editingFinished, this, &mainS::ComboRes_LostFocus,
+            direct);
     connect(Dir1, &FolderList::listingFailed, this, &mainS::showMessage, direct);
     connect(File1, &FileList::listingFailed, this, &mainS::showMessage, direct);
     connectFileSelection();
@@ -87,6 +97,7 @@ void mainS::Form_Load() {
     YBL->setChecked(true);
     writeCredits();
     loadXJ();
+    loadPrinterChoice();
 }
 
 void mainS::resizeEvent(QResizeEvent* event) {

@@ -34,6 +34,8 @@ class mainS : public QWidget {
   public:
     // dataFolder is the folder that holds the data file kvxj.dll.
     explicit mainS(std::filesystem::path dataFolder, QWidget* parent = nullptr);
+    // Stops the handlers that losing the focus would run while the controls go.
+    ~mainS() override;
 
     JobState job;
 
@@ -69,6 +71,8 @@ class mainS : public QWidget {
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label1 = nullptr;
+    QCheckBox* PrinterRes = nullptr;
+    QComboBox* ComboRes = nullptr;
 
     // Every message box of the window: title "Tovrel", one OK button, modal.
     // While messageHook is set it receives the text instead.
@@ -95,6 +99,11 @@ class mainS : public QWidget {
     void LB1_Click();
     void Op_h_Click();
     void Op_s_Click();
+    void PrinterRes_Click();
+    void ComboRes_Click();
+    void ComboRes_Change();
+    // Typing in the resolution box ended (Return or leaving the box).
+    void ComboRes_LostFocus();
 
     // Stores pitch and sharpness with their resolution and shows it in
     // pixels per inch.
@@ -136,6 +145,9 @@ class mainS : public QWidget {
     void connectFileSelection();
     // Enables the white-gap list with its first item chosen.
     void enableWhiteGapList();
+    // The printer resolution choice in the user's settings.
+    void loadPrinterChoice();
+    void savePrinterChoice();
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;

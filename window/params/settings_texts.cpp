@@ -19,6 +19,8 @@ SettingsTexts mainS::settingsTexts() const {
         texts.whiteGapItem = Combo1->itemText(Combo1->currentIndex()).toStdString();
     }
     texts.horizontal = Op_h->isChecked();
+    texts.printerRes = PrinterRes->isChecked();
+    texts.printerPpi = ComboRes->currentText().toStdString();
     return texts;
 }
 
