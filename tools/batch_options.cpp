@@ -23,7 +23,9 @@ constexpr std::string_view kUsage =
   --printer-ppi R       render at the printer's resolution R (72 to 4800 pixels per inch):
                         lenses of R x pitch / 25.4 pixels, centred on the card
   -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
-  --data-file PATH      default: kvxj.dll next to the program
+  --data-file PATH      default: kvxj.dll next to the program, else your own
+                        $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
+                        first made as a copy of the installed /usr/share/tovrel/kvxj.dll
 )";
 
 bool digitsAt(std::string_view text, std::size_t& at) {
@@ -72,10 +74,11 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
     return Status::ok();
 }
 
-Status parseWhiteGap(BatchOptions& o, const std::string& text) {
+Status parseWhiteGap(BatchOptions& o, const std::string& typed) {
+    const std::string text = asciiNumberText(typed);
     std::size_t end = 0;
     if (!digitsAt(text, end) || end != text.size() || text.size() > 3) {
-        return bad("--white-gap", "“" + text + "”不是 0 或正整数（像素）。");
+        return bad("--white-gap", "“" + typed + "”不是 0 或正整数（像素）。");
     }
     o.whiteGap = std::stoi(text);
     return Status::ok();
@@ -174,7 +177,8 @@ Status checkValues(const BatchOptions& o) {
 
 } // namespace
 
-bool isPlainNumber(std::string_view text) {
+bool isPlainNumber(std::string_view typed) {
+    const std::string text = asciiNumberText(typed);
     std::size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
         ++at;

@@ -1,4 +1,7 @@
-// Runs the window tests inside a QApplication on the offscreen platform.
+// Runs the window tests inside a QApplication on the offscreen platform, named
+// as the program names itself, with settings kept away from the real user's.
+
+#include "app/app_identity.h"
 
 #include <QApplication>
 #include <QStandardPaths>
@@ -8,10 +11,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Tovrel");
-    // Settings the window keeps go to a test folder, never the user's own.
     QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    tovrel::nameApplication();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -114,7 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
                 {{301, 221}, {301, 221}},
                 {.pitch = "3", .sharpness = "1 倍清晰", .typedWidth = "100"},
                 {"--pitch", "3", "--sharpness", "1", "--width", "100"},
-                666}),
+                666},
+        // Numbers typed with a Chinese input method, in the boxes and as options.
+        SameRun{"FullWidthDigits",
+                kTwo,
+                {.pitch = "０．５", .sharpness = "３倍清晰", .width = "２", .height = "１。５"},
+                {"--pitch", "０．５", "--sharpness", "３", "--width", "２", "--height", "１。５"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
