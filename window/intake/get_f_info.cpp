@@ -10,7 +10,6 @@
 #include "intake/common_frame.h"
 #include "intake/preview_fit.h"
 #include "intake/size_proposal.h"
-#include "params/print_size.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -21,7 +20,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <algorithm>
-#include <functional>
 #include <limits>
 
 namespace tovrel {
@@ -97,15 +95,6 @@ SlotArray<double> anchorsOf(mainS& w) {
         textY[static_cast<size_t>(i)] = w.TextY[i]->text().toStdString();
     }
     return readAnchors(w.job, textX, textY);
-}
-
-// Runs a size box's handler so that the other box it sets does not answer
-// back: the box the user typed into keeps its text.
-void answerOnce(int& exchangeDepth, const std::function<void()>& handler) {
-    const int saved = exchangeDepth;
-    exchangeDepth = kMaxSizeExchangeDepth - 1;
-    handler();
-    exchangeDepth = saved;
 }
 
 QString shownPath(const std::string& path) {
@@ -193,11 +182,13 @@ void mainS::followAnchors() {
             proposePrintSize();
         }
         break;
+    // The typed box still holds the user's edit, so the exchange its handler
+    // runs leaves it as typed.
     case TypedSize::Width:
-        answerOnce(sizeExchangeDepth_, [this] { CombK_Change(); });
+        CombK_Change();
         break;
     case TypedSize::Height:
-        answerOnce(sizeExchangeDepth_, [this] { CombG_Change(); });
+        CombG_Change();
         break;
     }
 }
