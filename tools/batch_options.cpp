@@ -2,6 +2,7 @@
 
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "params/print_settings.h"
 
 #include <cctype>
 #include <set>
@@ -22,6 +23,8 @@ constexpr std::string_view kUsage =
   --anchor K:X,Y        anchor point of picture K (default 0,0), repeatable
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
+  --printer-ppi R       render at the printer's resolution R (72 to 4800 pixels per inch):
+                        lenses of R x pitch / 25.4 pixels, centred on the card
   -o, --output PATH     default: the window's proposed name (first picture's path without
                         its extension, "!" or "-", ".tif")
   --bigtiff             write a BigTIFF whatever the size (by default only files
@@ -50,8 +53,9 @@ Result<double> numberOf(const std::string& option, const std::string& text) {
     return leadingNumber(text);
 }
 
-const std::set<std::string> kValueOptions = {"--pitch",  "--sharpness", "--width",  "--height",
-                                             "--anchor", "--white-gap", "--output", "--data-file"};
+const std::set<std::string> kValueOptions = {"--pitch",  "--sharpness", "--width",
+                                             "--height", "--anchor",    "--white-gap",
+                                             "--output", "--data-file", "--printer-ppi"};
 
 Status parseAnchor(BatchOptions& o, const std::string& text) {
     const std::string option = "--anchor";
@@ -104,6 +108,8 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
         o.width = value;
     } else if (name == "--height") {
         o.height = value;
+    } else if (name == "--printer-ppi") {
+        o.printerPpi = value;
     } else if (name == "--output") {
         o.output = value;
     } else {
@@ -156,6 +162,10 @@ Status checkValues(const BatchOptions& o) {
         if (!(height.value() > 0)) {
             return bad("--height", "打印高度必须大于 0 厘米。");
         }
+    }
+    if (o.printerPpi && (!isPlainNumber(*o.printerPpi) || !printerPpiOf(*o.printerPpi))) {
+        return bad("--printer-ppi", "打印机分辨率必须是 " + std::to_string(kMinPrinterPpi) +
+                                        " 到 " + std::to_string(kMaxPrinterPpi) + " 之间的整数。");
     }
     // The white-gap list offers the whole numbers 1 to the sharpness less one.
     const double widest = roundHalfEven(sharp.value() - 1);

@@ -29,8 +29,9 @@ struct BatchOptions {
     std::optional<std::string> height;
     std::array<std::optional<BatchAnchor>, kSlots> anchors;
     bool horizontal = false;
-    bool bigTiff = false; // BigTIFF whatever the size
-    int32_t whiteGap = 0; // 0: no white gaps
+    bool bigTiff = false;                  // BigTIFF whatever the size
+    int32_t whiteGap = 0;                  // 0: no white gaps
+    std::optional<std::string> printerPpi; // render at this printer resolution
     std::optional<std::string> output;
     std::optional<std::string> dataFile;
 };

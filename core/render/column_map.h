@@ -38,6 +38,11 @@ class PixelPool {
 // falls outside 1..baseW - 1: such columns stay black.
 std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW);
 
+// Frame row of output row r (1 = the bottom row), 0 where the row is skipped:
+// outside 2..baseH - 1. And the same for every row, index r - 1 for row r.
+int32_t sourceRow(int64_t r, float scale, int32_t baseH);
+std::vector<int32_t> sourceRows(int32_t tifH, float scale, int32_t baseH);
+
 struct StripLayout {
     int32_t views = 2;      // pictures, 2 to 4
     int32_t strip = 1;      // strip width in pixels

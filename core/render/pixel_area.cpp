@@ -2,6 +2,7 @@
 
 #include "params/posix_file.h"
 #include "render/column_map.h"
+#include "render/printer_grid.h"
 #include "render/row_sink.h"
 #include "render/source_rows.h"
 
@@ -27,10 +28,7 @@ struct RowLoop {
     const unsigned char* white; // a white row, for horizontal white gaps
 
     // Frame row of output row r; 0 when the row is skipped (left as the file holds it).
-    int32_t sourceRow(int64_t r) const {
-        const double y = sourceIndex(r, job.Scale);
-        return y > 1 && y < job.BaseH ? static_cast<int32_t>(y) : 0;
-    }
+    int32_t sourceRow(int64_t r) const { return tovrel::sourceRow(r, job.Scale, job.BaseH); }
 
     Status read(int32_t n, int32_t y) const {
         return sources.read(n, y, pool.row(n), pool.usedBytes());
@@ -47,12 +45,29 @@ struct RowLoop {
     }
 };
 
-// A vertical row depends only on its frame row: rows sharing one are made once.
-Status verticalRows(const RowLoop& loop) {
+// The map of the usual vertical strips.
+std::vector<std::size_t> stripMap(const RowLoop& loop) {
     const JobState& job = loop.job;
     const StripLayout layout{job.ViewCount, job.SharpB, loop.settings.whiteGaps,
                              loop.settings.whiteWidth};
-    const std::vector<std::size_t> map = stripColumnMap(loop.columns, layout, loop.pool);
+    return stripColumnMap(loop.columns, layout, loop.pool);
+}
+
+// The map of vertical strips on the printer's grid.
+std::vector<std::size_t> printerMap(const RowLoop& loop, std::span<const GridCell> cells) {
+    std::vector<std::size_t> map(cells.size());
+    for (std::size_t j = 0; j < cells.size(); ++j) {
+        const GridCell& cell = cells[j];
+        map[j] = cell.white         ? kWhitePixel
+                 : cell.source == 0 ? kBlackPixel
+                                    : loop.pool.offset(cell.picture, cell.source);
+    }
+    return map;
+}
+
+// A vertical row depends only on its frame row: rows sharing one are made once.
+Status verticalRows(const RowLoop& loop, const std::vector<std::size_t>& map) {
+    const JobState& job = loop.job;
     int32_t lastY = 0;
     for (int32_t r = 1; r <= job.tifH; ++r) {
         const int32_t y = loop.sourceRow(r);
@@ -77,16 +92,21 @@ Status verticalRows(const RowLoop& loop) {
     return Status::ok();
 }
 
+std::vector<std::vector<std::size_t>> pictureMaps(const RowLoop& loop) {
+    std::vector<std::vector<std::size_t>> maps;
+    for (int32_t n = 1; n <= loop.job.ViewCount; ++n) {
+        maps.push_back(pictureColumnMap(loop.columns, n, loop.pool));
+    }
+    return maps;
+}
+
 // A horizontal strip repeats the row made at its first row: one row per
 // strip. A strip whose first row is skipped repeats the row carried from
 // before (black at the start). With white gaps the first rows of every
 // strip are white and the loop goes on after them.
 Status horizontalRows(const RowLoop& loop) {
     const JobState& job = loop.job;
-    std::vector<std::vector<std::size_t>> maps;
-    for (int32_t n = 1; n <= job.ViewCount; ++n) {
-        maps.push_back(pictureColumnMap(loop.columns, n, loop.pool));
-    }
+    const std::vector<std::vector<std::size_t>> maps = pictureMaps(loop);
     const int64_t whiteWidth = loop.settings.whiteGaps ? loop.settings.whiteWidth : 0;
     const int64_t s = job.SharpB;
     const int64_t lens = s * job.ViewCount;
@@ -123,6 +143,55 @@ Status horizontalRows(const RowLoop& loop) {
     return Status::ok();
 }
 
+// Horizontal strips on the printer's grid: every row that is not skipped
+// shows its cell's picture row, white or black; runs of equal cells are made
+// once.
+Status printerRows(const RowLoop& loop, std::span<const GridCell> cells,
+                   const unsigned char* black) {
+    const JobState& job = loop.job;
+    const std::vector<std::vector<std::size_t>> maps = pictureMaps(loop);
+    GridCell made{0, 0, false};
+    for (int32_t r = 1; r <= job.tifH; ++r) {
+        if (loop.sourceRow(r) == 0) {
+            continue;
+        }
+        const GridCell& cell = cells[std::size_t(r - 1)];
+        if (cell.white || cell.source == 0) {
+            if (Status put = loop.sink.putFixed(r, cell.white ? loop.white : black); !put) {
+                return put;
+            }
+            continue;
+        }
+        if (cell != made) {
+            if (Status read = loop.read(cell.picture, cell.source); !read) {
+                return read;
+            }
+            if (Status rendered = loop.render(maps[std::size_t(cell.picture - 1)]); !rendered) {
+                return rendered;
+            }
+            made = cell;
+        }
+        if (Status put = loop.sink.putCurrent(r); !put) {
+            return put;
+        }
+    }
+    return Status::ok();
+}
+
+Status rows(const RowLoop& loop, const unsigned char* black) {
+    const JobState& job = loop.job;
+    const RunSettings& settings = loop.settings;
+    if (settings.printerPpi == 0) {
+        return settings.horizontal ? horizontalRows(loop) : verticalRows(loop, stripMap(loop));
+    }
+    const LensGrid grid = lensGridOf(job, settings);
+    if (settings.horizontal) {
+        const std::vector<int32_t> sources = sourceRows(job.tifH, job.Scale, job.BaseH);
+        return printerRows(loop, lensGridCells(sources, grid), black);
+    }
+    return verticalRows(loop, printerMap(loop, lensGridCells(loop.columns, grid)));
+}
+
 Status writeFailure(int err, const JobState& job) {
     return Status::fail("写入输出文件失败：" + systemErrorText(err) + "。\n" + job.OutPath);
 }
@@ -154,18 +223,19 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     const int32_t usedColumns =
         columns.empty() ? 0 : *std::max_element(columns.begin(), columns.end());
     PixelPool pool(job.ViewCount, usedColumns);
-    // Rows the sink writes must outlive it: the white row is made here.
-    const bool whiteRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
-    const std::vector<unsigned char> white(whiteRows ? job.OutRow.size() : 0, 255);
-    RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress,
-                 job.OutPath);
+    // Rows the sink writes must outlive it: the white and black rows are made here.
+    const bool fixedRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
+    const bool blackRows = settings.horizontal && settings.printerPpi != 0;
+    const std::vector<unsigned char> white(fixedRows ? job.OutRow.size() : 0, 255);
+    const std::vector<unsigned char> black(blackRows ? job.OutRow.size() : 0, 0);
+    RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress, job.OutPath);
     const RowLoop loop{job, settings, sources.value(), pool, sink, columns, white.data()};
-    Status rows = settings.horizontal ? horizontalRows(loop) : verticalRows(loop);
-    if (rows) {
-        rows = sink.finish();
+    Status made = rows(loop, black.data());
+    if (made) {
+        made = sink.finish();
     }
-    if (!rows) {
-        return rows;
+    if (!made) {
+        return made;
     }
     if (sink.current() != job.OutRow.data()) {
         std::memcpy(job.OutRow.data(), sink.current(), job.OutRow.size());

@@ -71,6 +71,8 @@ const Placed kControls[] = {
     {"Op_h", "QRadioButton", "Frame1", {56, 24, 49, 20}},
     {"Op_s", "QRadioButton", "Frame1", {8, 24, 49, 20}},
     {"Frame1", "QGroupBox", "mainS", {656, 336, 113, 57}},
+    {"PrinterRes", "QCheckBox", "mainS", {488, 507, 108, 17}},
+    {"ComboRes", "QComboBox", "mainS", {599, 506, 54, 20}},
     {"Image1(0)", "QLabel", "Picture1(0)", {8, 8, 173, 175}},
     {"Image1(1)", "QLabel", "Picture1(1)", {8, 8, 173, 175}},
     {"Image1(2)", "QLabel", "Picture1(2)", {8, 8, 173, 175}},
@@ -334,13 +336,15 @@ TEST_F(FocusOrder, TabWalksTheDesignOrder) {
     writeDataFile(dataDir.path(), {});
     open();
     window->Combo1->setEnabled(true);
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList{"Op_s"});
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes"}));
+    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "ComboRes"}));
 }
 
 TEST_F(FocusOrder, DisabledWhiteGapListIsSkipped) {
     writeDataFile(dataDir.path(), {});
     open();
-    QStringList expected = kTabOrder + QStringList{"Op_s"};
+    QStringList expected = kTabOrder + QStringList{"Op_s", "PrinterRes"};
     expected.removeAll("Combo1");
     EXPECT_EQ(tabWalk(), expected);
 }
@@ -365,7 +369,7 @@ TEST_F(FocusOrder, OptionGroupIsEnteredAtTheChosenButton) {
     window->Combo1->setEnabled(true);
     QTest::mouseClick(window->Op_h, Qt::LeftButton);
     ASSERT_TRUE(window->Op_h->isChecked());
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList{"Op_h"});
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_h", "PrinterRes"}));
     // The arrow keys move the choice within the group.
     window->Op_h->setFocus();
     QTest::keyClick(window->Op_h, Qt::Key_Left);

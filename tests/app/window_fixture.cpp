@@ -2,13 +2,24 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QSettings>
 
 namespace tovrel::test {
+
+WindowTest::WindowTest() {
+    // Each test starts from no user settings (kept in the test folder).
+    QSettings().clear();
+}
 
 void WindowTest::open() {
     window = std::make_unique<mainS>(dataDir.path());
     window->messageHook = [this](const QString& text) { messages.push_back(text); };
     window->show();
+}
+
+WindowTest::~WindowTest() {
+    window.reset();
+    QSettings().clear();
 }
 
 void WindowTest::activate() {

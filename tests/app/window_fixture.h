@@ -16,6 +16,9 @@ namespace tovrel::test {
 
 class WindowTest : public ::testing::Test {
   protected:
+    // Starts and leaves no user settings for the next test.
+    WindowTest();
+    ~WindowTest() override;
     // Creates the window, captures its messages and shows it, which loads it.
     void open();
     // Makes the window the active one so that it takes keyboard focus.

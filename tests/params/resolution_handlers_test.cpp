@@ -25,6 +25,7 @@ const auto byName = [](const auto& info) { return std::string(info.param.name); 
 using BoxOf = QComboBox* mainS::*;
 constexpr BoxOf pitch = &mainS::Combo3;
 constexpr BoxOf sharpness = &mainS::Combo4;
+constexpr BoxOf printerPpi = &mainS::ComboRes;
 
 Act clicked(BoxOf box, int index) {
     return [box, index](mainS& w) { pickByClick(w.*box, index); };
@@ -308,6 +309,72 @@ TEST_F(ChosenParameters, AcceptedSharpnessIsConfirmedAgainWithCredits) {
     EXPECT_EQ(caption(), QString("确定"));
     EXPECT_TRUE(creditsShown(*window));
     EXPECT_EQ(resolutionText(), QString("1000 像素/英寸"));
+}
+
+// The printer resolution: the check box, then the resolution box.
+Act printerOn(Act then) {
+    return [then](mainS& w) {
+        QTest::mouseClick(w.PrinterRes, Qt::LeftButton);
+        then(w);
+    };
+}
+Act leaveBox(Act then) {
+    return [then](mainS& w) {
+        then(w);
+        QTest::keyClick(w.ComboRes, Qt::Key_Tab);
+    };
+}
+const Act nothing = [](mainS&) {};
+
+class PrinterEntry : public ChosenParameters, public ::testing::WithParamInterface<Entry> {};
+
+TEST_P(PrinterEntry, ShowsThePrintersResolutionAndConfirmsAgain) {
+    clearCredits(*window);
+    GetParam().act(*window);
+    EXPECT_EQ(window->ComboRes->currentText(), QString(GetParam().box));
+    EXPECT_EQ(resolutionText(), QString(GetParam().label));
+    EXPECT_EQ(caption(), QString("确定"));
+    EXPECT_TRUE(creditsShown(*window));
+    // A run may start only with a resolution taken.
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    const bool taken = QString(GetParam().label) != "400 像素/英寸";
+    EXPECT_EQ(caption(), QString(taken ? "开始" : "确定"));
+    EXPECT_EQ(messages.size(), taken ? 0u : 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, PrinterEntry,
+    ::testing::Values(
+        Entry{"Picked", printerOn(keyed(printerPpi, 3)), "720", "720 像素/英寸"},
+        Entry{"Clicked", printerOn(clicked(printerPpi, 6)), "2400", "2400 像素/英寸"},
+        Entry{"Typed", printerOn(typed(printerPpi, "1200")), "1200", "1200 像素/英寸"},
+        Entry{"Lowest", printerOn(typed(printerPpi, "72")), "72", "72 像素/英寸"},
+        Entry{"Pasted", printerOn(pasted(printerPpi, "4800")), "4800", "4800 像素/英寸"},
+        Entry{"AboveTheRange", printerOn(typed(printerPpi, "4801")), "分辨率", "400 像素/英寸"},
+        Entry{"Letters", printerOn(typed(printerPpi, "abc")), "分辨率", "400 像素/英寸"},
+        Entry{"NotWhole", printerOn(typed(printerPpi, "600.5")), "分辨率", "400 像素/英寸"},
+        Entry{"TooFewDigitsLeft", printerOn(leaveBox(typed(printerPpi, "7"))), "分辨率",
+              "400 像素/英寸"},
+        Entry{"OnWithoutResolution", printerOn(nothing), "分辨率", "400 像素/英寸"}),
+    byName);
+
+TEST_F(ChosenParameters, PrinterChoiceIsKeptForTheNextRunOfTheProgram) {
+    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
+    pickByKeys(window->ComboRes, 5);
+    window.reset();
+    open();
+    EXPECT_TRUE(window->PrinterRes->isChecked());
+    EXPECT_TRUE(window->ComboRes->isEnabled());
+    EXPECT_EQ(window->ComboRes->currentText(), QString("1440"));
+    // Off again: the lenses' own resolution is shown, and kept so.
+    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
+    EXPECT_FALSE(window->ComboRes->isEnabled());
+    EXPECT_EQ(caption(), QString("确定"));
+    window.reset();
+    open();
+    EXPECT_FALSE(window->PrinterRes->isChecked());
+    EXPECT_FALSE(window->ComboRes->isEnabled());
+    EXPECT_EQ(window->ComboRes->currentText(), QString("1440"));
 }
 
 } // namespace

@@ -4,11 +4,14 @@
 #include "common/leading_number.h"
 #include "common/number_format.h"
 #include "common/rounding.h"
+#include "tests/params/combo_input.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QtTest/QTest>
 
 namespace tovrel::test {
 
@@ -32,13 +35,23 @@ void ensureWhiteGapItems(mainS& w) {
 void enterSettings(mainS& w, const WindowSettings& s) {
     w.Combo4->setEditText(s.sharpness);
     w.Combo3->setEditText(s.pitch);
-    w.YBL->setChecked(false);
-    w.CombK->setEditText(s.width);
-    w.CombG->setEditText(s.height);
+    QApplication::setActiveWindow(&w);
+    if (s.typedWidth.isEmpty()) {
+        w.YBL->setChecked(false);
+        w.CombK->setEditText(s.width);
+        w.CombG->setEditText(s.height);
+    } else {
+        w.YBL->setChecked(true);
+        typeInto(w.CombK, s.typedWidth);
+    }
     (s.horizontal ? w.Op_h : w.Op_s)->setChecked(true);
     ensureWhiteGapItems(w);
     w.LB1->setChecked(s.whiteGap != 0);
     w.Combo1->setCurrentIndex(s.whiteGap > 0 ? s.whiteGap - 1 : -1);
+    if (!s.printerPpi.isEmpty()) {
+        QTest::mouseClick(w.PrinterRes, Qt::LeftButton);
+        typeInto(w.ComboRes, s.printerPpi);
+    }
     w.TextOUT->setText(s.output);
 }
 

@@ -20,10 +20,16 @@ struct WindowSettings {
     int whiteGap = 0;
     bool horizontal = false;
     QString output = {};
+    // Not empty: printing at the printer's resolution, checked by a click and
+    // typed into its box.
+    QString printerPpi = {};
+    // Not empty: the width typed key by key with the proportion lock on, the
+    // height left to follow it.
+    QString typedWidth = {};
 };
 
 // Sharpness first, then pitch, sizes with the proportion lock off (both are
-// taken as given), direction, white gaps, output name.
+// taken as given), direction, white gaps, printer resolution, output name.
 void enterSettings(mainS& window, const WindowSettings& settings);
 
 } // namespace tovrel::test

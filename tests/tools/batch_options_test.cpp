@@ -10,10 +10,27 @@ namespace {
 using Args = std::vector<std::string>;
 
 TEST(BatchOptions, TakesEveryOption) {
-    const Result<BatchOptions> parsed = parseBatchOptions(
-        {"--pitch", "0.508", "--sharpness=3", "a.bmp", "--width", "20", "--height=15", "b.bmp",
-         "--anchor", "2:10,-20.5", "--anchor=1:0,3e1", "--horizontal", "--white-gap", "2", "-o",
-         "out.tif", "--data-file", "d/kvxj.dll", "c.bmp"});
+    const Result<BatchOptions> parsed = parseBatchOptions({"--pitch",
+                                                           "0.508",
+                                                           "--sharpness=3",
+                                                           "a.bmp",
+                                                           "--width",
+                                                           "20",
+                                                           "--height=15",
+                                                           "b.bmp",
+                                                           "--anchor",
+                                                           "2:10,-20.5",
+                                                           "--anchor=1:0,3e1",
+                                                           "--horizontal",
+                                                           "--white-gap",
+                                                           "2",
+                                                           "-o",
+                                                           "out.tif",
+                                                           "--data-file",
+                                                           "d/kvxj.dll",
+                                                           "c.bmp",
+                                                           "--printer-ppi",
+                                                           "1440"});
     ASSERT_TRUE(parsed) << parsed.message();
     const BatchOptions& o = parsed.value();
     EXPECT_FALSE(o.help);
@@ -32,6 +49,7 @@ TEST(BatchOptions, TakesEveryOption) {
     EXPECT_EQ(o.whiteGap, 2);
     EXPECT_EQ(o.output, "out.tif");
     EXPECT_EQ(o.dataFile, "d/kvxj.dll");
+    EXPECT_EQ(o.printerPpi, "1440");
 }
 
 TEST(BatchOptions, DefaultsLeaveTheWindowsChoices) {
@@ -39,7 +57,7 @@ TEST(BatchOptions, DefaultsLeaveTheWindowsChoices) {
         parseBatchOptions({"--pitch", "3", "--sharpness", "20", "a.bmp", "b.bmp"});
     ASSERT_TRUE(parsed) << parsed.message();
     const BatchOptions& o = parsed.value();
-    EXPECT_FALSE(o.width || o.height || o.output || o.dataFile);
+    EXPECT_FALSE(o.width || o.height || o.output || o.dataFile || o.printerPpi);
     EXPECT_FALSE(o.horizontal);
     EXPECT_EQ(o.whiteGap, 0);
     for (const auto& anchor : o.anchors) {
@@ -123,6 +141,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"WhiteGapNotWhole",
                 with({"--pitch", "1", "--sharpness", "4", "--white-gap", "1.5"}),
                 "不是 0 或正整数"},
+        Refusal{"PrinterPpiBelowRange",
+                with({"--pitch", "1", "--sharpness", "3", "--printer-ppi", "71"}),
+                "72 到 4800 之间的整数"},
+        Refusal{"PrinterPpiAboveRange",
+                with({"--pitch", "1", "--sharpness", "3", "--printer-ppi", "4801"}),
+                "72 到 4800 之间的整数"},
+        Refusal{"PrinterPpiNotWhole",
+                with({"--pitch", "1", "--sharpness", "3", "--printer-ppi", "600.5"}),
+                "--printer-ppi：打印机分辨率"},
+        Refusal{"PrinterPpiWithUnit",
+                with({"--pitch", "1", "--sharpness", "3", "--printer-ppi", "600dpi"}),
+                "--printer-ppi：打印机分辨率"},
         Refusal{"AnchorForAMissingPicture",
                 with({"--pitch", "1", "--sharpness", "3", "--anchor", "3:1,1"}), "没有第 3 张图片"},
         Refusal{"AnchorSlotFive", with({"--pitch", "1", "--sharpness", "3", "--anchor", "5:1,1"}),

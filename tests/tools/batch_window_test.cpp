@@ -9,6 +9,7 @@
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/window_and_batch.h"
 
+#include <QComboBox>
 #include <QPushButton>
 
 namespace tovrel::test {
@@ -21,6 +22,7 @@ struct SameRun {
     std::vector<TestPicture> pictures;
     WindowSettings window;
     std::vector<std::string> batch; // options besides pictures, output and data file
+    int32_t tifW = 0;               // the output's width in pixels, where checked
 };
 
 class BatchAndWindow : public WindowTest, public ::testing::WithParamInterface<SameRun> {
@@ -39,6 +41,12 @@ TEST_P(BatchAndWindow, WriteTheSameFile) {
     confirmAndRun(*window);
     ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
     ASSERT_EQ(window->Command1->text(), "确定");
+    if (!settings.typedWidth.isEmpty()) {
+        EXPECT_EQ(window->CombK->currentText(), settings.typedWidth);
+    }
+    if (c.tifW != 0) {
+        EXPECT_EQ(window->job.tifW, c.tifW);
+    }
 
     std::vector<fs::path> pictures;
     for (int n = 1; n <= static_cast<int>(c.pictures.size()); ++n) {
@@ -89,6 +97,24 @@ INSTANTIATE_TEST_SUITE_P(
                  .horizontal = true},
                 {"--pitch", "0.3", "--sharpness", "2", "--width", "1.7", "--height", "1.2",
                  "--anchor", "2:3,2", "--anchor", "3:1,4", "--anchor", "4:2,0", "--horizontal"}},
+        SameRun{"PrinterResolution",
+                kTwo,
+                {.printerPpi = "720"},
+                {"--pitch", "0.5", "--sharpness", "3", "--width", "2", "--height", "1.5",
+                 "--printer-ppi", "720"},
+                567},
+        SameRun{"PrinterResolutionHorizontalWhiteGaps",
+                {{16, 12}, {18, 13, 3, 2}, {17, 14, 1, 4}},
+                {.sharpness = "4 倍清晰", .whiteGap = 2, .horizontal = true, .printerPpi = "300"},
+                {"--pitch", "0.5", "--sharpness", "4", "--width", "2", "--height", "1.5",
+                 "--anchor", "2:3,2", "--anchor", "3:1,4", "--white-gap", "2", "--horizontal",
+                 "--printer-ppi", "300"}},
+        // 1 cm would give 0.73 cm, which would give 0.99 cm back.
+        SameRun{"WidthTypedWithTheLock",
+                {{301, 221}, {301, 221}},
+                {.pitch = "3", .sharpness = "1 倍清晰", .typedWidth = "100"},
+                {"--pitch", "3", "--sharpness", "1", "--width", "100"},
+                666},
         // Numbers typed with a Chinese input method, in the boxes and as options.
         SameRun{"FullWidthDigits",
                 kTwo,

@@ -50,6 +50,7 @@ mainS::mainS(std::filesystem::path dataFolder, std::filesystem::path cacheFolder
 }
 
 mainS::~mainS() {
+    ComboRes->lineEdit()->disconnect(this);
     std::vector<std::filesystem::path> held;
     for (int i = 1; i <= job.ViewCount; ++i) {
         held.emplace_back(job.RowPath(i));
@@ -82,6 +83,11 @@ void mainS::connectHandlers() {
     connect(
         CombG->lineEdit(), &QLineEdit::textEdited, this, [this] { typedSize_ = TypedSize::Height; },
         direct);
+    connect(PrinterRes, &QCheckBox::toggled, this, &mainS::PrinterRes_Click, direct);
+    connectChangeAndClick(
+        ComboRes, [this] { ComboRes_Change(); }, [this] { ComboRes_Click(); });
+    connect(ComboRes->lineEdit(), &QLineEdit::editingFinished, this, &mainS::ComboRes_LostFocus,
+            direct);
     connect(Dir1, &FolderList::listingFailed, this, &mainS::showMessage, direct);
     connect(File1, &FileList::listingFailed, this, &mainS::showMessage, direct);
     connectFileSelection();
@@ -132,6 +138,7 @@ void mainS::Form_Load() {
     YBL->setChecked(true);
     writeCredits();
     loadXJ();
+    loadPrinterChoice();
 }
 
 void mainS::resizeEvent(QResizeEvent* event) {

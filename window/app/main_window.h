@@ -5,6 +5,8 @@
 #include "intake/picture_cache.h"
 #include "job/job_state.h"
 #include "render/tiff_container.h"
+#include "params/print_settings.h"
+#include "params/size_exchange.h"
 
 #include <QString>
 #include <QStringList>
@@ -38,7 +40,8 @@ class mainS : public QWidget {
     // (dataFolder/cache when none is given).
     explicit mainS(std::filesystem::path dataFolder, std::filesystem::path cacheFolder = {},
                    QWidget* parent = nullptr);
-    // Removes the decoded pictures no slot holds.
+    // Removes the decoded pictures no slot holds, and stops the handlers that
+    // losing the focus would run while the controls go.
     ~mainS() override;
 
     JobState job;
@@ -79,6 +82,8 @@ class mainS : public QWidget {
     // button that opens the folder it lies in.
     QLabel* LabelDone = nullptr;
     QPushButton* CommandOpen = nullptr;
+    QCheckBox* PrinterRes = nullptr;
+    QComboBox* ComboRes = nullptr;
 
     // Every message box of the window: title "Tovrel", one OK button, modal.
     // While messageHook is set it receives the text instead.
@@ -117,10 +122,18 @@ class mainS : public QWidget {
     // The status line: what a run wrote and the folder it lies in; empty
     // texts clear it.
     void showRunStatus(const QString& lines, const QString& folder);
+    void PrinterRes_Click();
+    void ComboRes_Click();
+    void ComboRes_Change();
+    // Typing in the resolution box ended (Return or leaving the box).
+    void ComboRes_LostFocus();
 
     // Stores pitch and sharpness with their resolution and shows it in
     // pixels per inch.
     void PrintFBL();
+
+    // The print settings as the controls hold them.
+    SettingsTexts settingsTexts() const;
 
     // Reads the header of every chosen picture, shows previews and sizes,
     // works out the common frame and proposes a print size.
@@ -175,12 +188,15 @@ class mainS : public QWidget {
     int32_t proposedBaseH_ = 0;
     // The folder of the output file the last run wrote.
     QString doneFolder_;
+    // The printer resolution choice in the user's settings.
+    void loadPrinterChoice();
+    void savePrinterChoice();
 
     std::filesystem::path dataFolder_;
     PictureCache pictureCache_;
     bool loaded_ = false;
-    // How deep the width and height handlers run nested in each other.
-    int sizeExchangeDepth_ = 0;
+    // The width and height boxes answering each other.
+    SizeExchange sizeExchange_;
 };
 
 } // namespace tovrel

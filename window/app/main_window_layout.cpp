@@ -10,6 +10,7 @@
 #include "app/set_text.h"
 #include "app/twips.h"
 #include "app/window_fonts.h"
+#include "params/print_settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -184,6 +185,12 @@ void mainS::buildControls() {
     CommandOpen = make<QPushButton>(this, "CommandOpen", {5520, 7575, 1335, 330}, song);
     CommandOpen->setText("打开文件夹");
     CommandOpen->setEnabled(false);
+
+    PrinterRes = make<QCheckBox>(this, "PrinterRes", {7320, 7605, 1620, 255}, song);
+    PrinterRes->setText("按打印机分辨率");
+    ComboRes = makeEditableCombo(this, "ComboRes", {8985, 7590, 810, 300}, kPrinterPpiLabel);
+    replaceItems(ComboRes, {"300", "360", "600", "720", "1200", "1440", "2400"});
+    ComboRes->setEnabled(false);
 }
 
 void mainS::setFocusOrder() {
@@ -192,7 +199,8 @@ void mainS::setFocusOrder() {
         TextOUT,  Drive1,   Dir1,        File1,       Command2,    HScroll1,    CombK,
         Combo3,   Combo4,   Picture1[0], Picture1[1], Picture1[2], Picture1[3], TextX[1],
         TextX[2], TextX[3], TextY[1],    TextY[2],    TextY[3],    LB1,         CombG,
-        YBL,      Combo1,   Command3,    Op_h,        Op_s,        CommandOpen};
+        YBL,      Combo1,   Command3,    Op_h,        Op_s,        CommandOpen, PrinterRes,
+        ComboRes};
     for (size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }

@@ -24,7 +24,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <algorithm>
-#include <functional>
 #include <limits>
 #include <optional>
 
@@ -123,15 +122,6 @@ SlotArray<double> anchorsOf(mainS& w) {
         textY[static_cast<size_t>(i)] = w.TextY[i]->text().toStdString();
     }
     return readAnchors(w.job, textX, textY);
-}
-
-// Runs a size box's handler so that the other box it sets does not answer
-// back: the box the user typed into keeps its text.
-void answerOnce(int& exchangeDepth, const std::function<void()>& handler) {
-    const int saved = exchangeDepth;
-    exchangeDepth = kMaxSizeExchangeDepth - 1;
-    handler();
-    exchangeDepth = saved;
 }
 
 QString shownPath(const std::string& path) {
@@ -234,11 +224,13 @@ void mainS::followAnchors() {
             proposePrintSize();
         }
         break;
+    // The typed box still holds the user's edit, so the exchange its handler
+    // runs leaves it as typed.
     case TypedSize::Width:
-        answerOnce(sizeExchangeDepth_, [this] { CombK_Change(); });
+        CombK_Change();
         break;
     case TypedSize::Height:
-        answerOnce(sizeExchangeDepth_, [this] { CombG_Change(); });
+        CombG_Change();
         break;
     }
 }

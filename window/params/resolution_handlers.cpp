@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "app/set_text.h"
 #include "params/box_number.h"
+#include "params/print_settings.h"
 #include "params/resolution.h"
 
 #include <QCheckBox>
@@ -17,16 +18,16 @@ namespace tovrel {
 void mainS::PrintFBL() {
     const std::optional<Resolution> r =
         printResolution(boxNumber(Combo3), boxNumber(Combo4), job.ViewCount);
-    if (!r) {
-        return;
+    if (r) {
+        job.Pitch = r->Pitch;
+        job.Sharp = r->Sharp;
+        job.fbl = r->fbl;
     }
-    job.Pitch = r->Pitch;
-    job.Sharp = r->Sharp;
-    job.fbl = r->fbl;
-    // A resolution too long for the label keeps its first digits, and shows
-    // whole as the tooltip.
-    setFittedText(Label2, QString::fromStdString(resolutionLabel(r->pixelsPerInch)),
-                  Qt::ElideRight);
+    if (const auto shown = shownResolution(r, settingsTexts())) {
+        // A resolution too long for the label keeps its first digits, and
+        // shows whole as the tooltip.
+        setFittedText(Label2, QString::fromStdString(*shown), Qt::ElideRight);
+    }
 }
 
 void mainS::Combo3_Click() {

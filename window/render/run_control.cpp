@@ -5,20 +5,16 @@
 #include "app/fitted_text.h"
 #include "app/folder_list.h"
 #include "app/progress_scroll_bar.h"
-#include "common/leading_number.h"
-#include "common/rounding.h"
 #include "job/output_name.h"
+#include "params/print_settings.h"
 #include "params/pitch_store.h"
 #include "render/interlace_engine.h"
 #include "render/run_input_block.h"
 #include "render/run_summary.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <chrono>
 
 namespace tovrel {
@@ -28,14 +24,11 @@ namespace {
 const QString kConfirm = "确定";
 const QString kStart = "开始";
 
-double numberIn(const QString& text) {
-    return leadingNumber(text.toStdString());
-}
-
 void confirmParameters(mainS& w) {
-    w.job.Pitch = toSingle(numberIn(w.Combo3->currentText()));
-    w.job.Sharp = toSingle(numberIn(w.Combo4->currentText()));
-    if (w.job.Sharp == 0 || w.job.Pitch == 0 || w.job.ViewCount < 2) {
+    const Confirmation c = confirmSettings(w.settingsTexts(), w.job.ViewCount);
+    w.job.Pitch = c.Pitch;
+    w.job.Sharp = c.Sharp;
+    if (!c.valid) {
         w.showMessage("  请选择参数");
         return;
     }
@@ -51,24 +44,6 @@ void confirmParameters(mainS& w) {
     // The box names the file the run writes, in full.
     w.TextOUT->setText(QString::fromStdString(output.value()));
     w.TextOUT->setReadOnly(true);
-}
-
-// The white-gap width: the whole number an item i/N of the list starts with.
-int32_t whiteWidthOf(const QComboBox* list) {
-    if (list->currentIndex() < 0) {
-        return 0;
-    }
-    return roundToLong(numberIn(list->itemText(list->currentIndex()))).value_or(0);
-}
-
-RunSettings settingsOf(const mainS& w) {
-    RunSettings settings;
-    settings.widthCm = numberIn(w.CombK->currentText());
-    settings.heightCm = numberIn(w.CombG->currentText());
-    settings.whiteGaps = w.LB1->isChecked();
-    settings.whiteWidth = whiteWidthOf(w.Combo1);
-    settings.horizontal = w.Op_h->isChecked();
-    return settings;
 }
 
 void showSummary(mainS& w, double seconds) {
@@ -89,7 +64,7 @@ void runInterlacing(mainS& w) {
         w.showMessage(QString::fromStdString(path.message()));
         return;
     }
-    const RunSettings settings = settingsOf(w);
+    const RunSettings settings = runSettingsOf(w.settingsTexts());
     RunHooks hooks;
     hooks.makeTif = [&w](JobState&, const std::filesystem::path& file, TiffForm form) {
         return w.MakeTif(file, form);
