@@ -6,6 +6,8 @@
 // a white pixel, then the used part of each picture's current source row
 // (blue, green, red per pixel, as in the file).
 
+#include "render/strip_plan.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -38,18 +40,7 @@ class PixelPool {
 // falls outside 1..baseW - 1: such columns stay black.
 std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW);
 
-struct StripLayout {
-    int32_t views = 2;      // pictures, 2 to 4
-    int32_t strip = 1;      // strip width in pixels
-    bool whiteGaps = false; // white at the end of every strip
-    int32_t whiteWidth = 0; // white pixels per strip, 0 to strip
-};
-
-// Vertical strips: under every lens, strips of pictures 1..views in order,
-// each strip filled with its picture's pixel at the strip's first column.
-// With white gaps the last whiteWidth pixels of every whole strip are white;
-// in a strip cut off by the right edge the pixels that white would have
-// taken keep picture 1's pixel of their own column.
+// Vertical strips: every column as stripSource() lays it out.
 std::vector<std::size_t> stripColumnMap(std::span<const int32_t> columns, const StripLayout& layout,
                                         const PixelPool& pool);
 

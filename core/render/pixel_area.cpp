@@ -26,12 +26,6 @@ struct RowLoop {
     const std::vector<int32_t>& columns;
     const unsigned char* white; // a white row, for horizontal white gaps
 
-    // Frame row of output row r; 0 when the row is skipped (left as the file holds it).
-    int32_t sourceRow(int64_t r) const {
-        const double y = sourceIndex(r, job.Scale);
-        return y > 1 && y < job.BaseH ? static_cast<int32_t>(y) : 0;
-    }
-
     Status read(int32_t n, int32_t y) const {
         return sources.read(n, y, pool.row(n), pool.usedBytes());
     }
@@ -50,12 +44,11 @@ struct RowLoop {
 // A vertical row depends only on its frame row: rows sharing one are made once.
 Status verticalRows(const RowLoop& loop) {
     const JobState& job = loop.job;
-    const StripLayout layout{job.ViewCount, job.SharpB, loop.settings.whiteGaps,
-                             loop.settings.whiteWidth};
+    const StripLayout layout = runStripLayout(job, loop.settings);
     const std::vector<std::size_t> map = stripColumnMap(loop.columns, layout, loop.pool);
     int32_t lastY = 0;
     for (int32_t r = 1; r <= job.tifH; ++r) {
-        const int32_t y = loop.sourceRow(r);
+        const int32_t y = frameRowOf(r, job.Scale, job.BaseH);
         if (y == 0) {
             continue;
         }
@@ -78,47 +71,38 @@ Status verticalRows(const RowLoop& loop) {
 }
 
 // A horizontal strip repeats the row made at its first row: one row per
-// strip. A strip whose first row is skipped repeats the row carried from
-// before (black at the start). With white gaps the first rows of every
-// strip are white and the loop goes on after them.
+// strip, as horizontalStep() plans it.
 Status horizontalRows(const RowLoop& loop) {
     const JobState& job = loop.job;
     std::vector<std::vector<std::size_t>> maps;
     for (int32_t n = 1; n <= job.ViewCount; ++n) {
         maps.push_back(pictureColumnMap(loop.columns, n, loop.pool));
     }
-    const int64_t whiteWidth = loop.settings.whiteGaps ? loop.settings.whiteWidth : 0;
-    const int64_t s = job.SharpB;
-    const int64_t lens = s * job.ViewCount;
-    for (int64_t r = 1; r <= job.tifH;) {
-        const int32_t y = loop.sourceRow(r);
-        if (y == 0) {
-            ++r;
-            continue;
-        }
-        const bool stripStart = (r - 1) % s == 0;
-        if (stripStart) {
-            const auto n = static_cast<int32_t>((r - 1) % lens / s + 1);
-            if (Status read = loop.read(n, y); !read) {
+    const StripLayout layout = runStripLayout(job, loop.settings);
+    for (int32_t r = 1; r <= job.tifH; ++r) {
+        const RowStep step = horizontalStep(r, layout, job.Scale, job.BaseH);
+        if (step.make) {
+            if (Status read = loop.read(step.picture, step.frameRow); !read) {
                 return read;
             }
-            if (Status made = loop.render(maps[std::size_t(n - 1)]); !made) {
+            if (Status made = loop.render(maps[std::size_t(step.picture - 1)]); !made) {
                 return made;
             }
         }
-        if (stripStart && whiteWidth > 0) {
-            const int64_t last = std::min<int64_t>(r + whiteWidth - 1, job.tifH);
-            for (; r <= last; ++r) {
-                if (Status put = loop.sink.putFixed(static_cast<int32_t>(r), loop.white); !put) {
-                    return put;
-                }
-            }
+        Status put;
+        switch (step.put) {
+        case RowStep::Put::Skip:
             continue;
+        case RowStep::Put::White:
+            put = loop.sink.putFixed(r, loop.white);
+            break;
+        case RowStep::Put::Current:
+            put = loop.sink.putCurrent(r);
+            break;
         }
-        if (Status put = loop.sink.putCurrent(static_cast<int32_t>(r)); !put) {
+        if (!put) {
             return put;
         }
-        ++r;
     }
     return Status::ok();
 }
