@@ -22,6 +22,6 @@ need_packages() {
 }
 
 # What building the program needs, and the CJK font its window uses.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-wqy-zenhei)
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libpng-dev libgif-dev fonts-wqy-zenhei)
 # What the tests need beyond that.
 TEST_PACKAGES=(libgtest-dev libtiff-dev)
