@@ -2,8 +2,8 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 
 #include <array>
 #include <cstdint>
@@ -32,6 +32,12 @@ struct BatchOptions {
     int32_t whiteGap = 0; // 0: no white gaps
     std::optional<std::string> output;
     std::optional<std::string> dataFile;
+    // A flip preview instead of a run: the viewing phase (0 to 1), the view's
+    // width in pixels, the lens sheet's pitch error in percent and the PNG file.
+    std::optional<double> simulate;
+    int32_t simulateWidth = 0;
+    std::optional<double> pitchError;
+    std::optional<std::string> simulateOut;
 };
 
 // args: the arguments after the program name. A failure's message says what

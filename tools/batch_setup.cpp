@@ -1,10 +1,10 @@
 #include "tools/batch_setup.h"
 
-#include "job/file_pick.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
 #include "intake/common_frame.h"
 #include "intake/size_proposal.h"
+#include "job/file_pick.h"
 #include "render/run_checks.h"
 #include "tools/print_size_boxes.h"
 
@@ -132,6 +132,9 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& pr
     run.settings.whiteGaps = options.whiteGap > 0;
     run.settings.whiteWidth = options.whiteGap;
     run.settings.horizontal = options.horizontal;
+    if (options.simulate) {
+        return run; // a flip preview writes no TIFF
+    }
     Result<std::string> out = outputPath(run.job, options);
     if (!out) {
         return out.status();

@@ -4,8 +4,8 @@
 // would show, the confirmed pitch and sharpness, the white-gap and direction
 // settings, the output path and the data file's folder.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 #include "render/run_geometry.h"
 #include "tools/batch_options.h"
 
