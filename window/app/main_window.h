@@ -3,7 +3,9 @@
 // the size cap, exit, and the pitch list's load and delete.
 
 #include "job/job_state.h"
+#include "render/run_geometry.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -23,6 +25,7 @@ namespace tovrel {
 
 class DriveList;
 class FileList;
+class FlipPreview;
 class FolderList;
 class NameBox;
 class ProgressScrollBar;
@@ -67,6 +70,7 @@ class mainS : public QWidget {
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label1 = nullptr;
+    QPushButton* CommandFlip = nullptr;
 
     // Every message box of the window: title "Tovrel", one OK button, modal.
     // While messageHook is set it receives the text instead.
@@ -93,6 +97,8 @@ class mainS : public QWidget {
     void LB1_Click();
     void Op_h_Click();
     void Op_s_Click();
+    // Opens the flip preview, or brings it to the front.
+    void CommandFlip_Click();
 
     // Stores pitch and sharpness with their resolution and shows it in
     // pixels per inch.
@@ -120,6 +126,14 @@ class mainS : public QWidget {
 
     const std::filesystem::path& dataFolder() const { return dataFolder_; }
 
+    // A run's settings as the controls show them now.
+    RunSettings runSettings() const;
+    // The chosen pictures with pitch and sharpness as the boxes show them
+    // now: what confirming would give a run.
+    JobState flipJob() const;
+    // The open flip preview, or null.
+    FlipPreview* flipPreview() const;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -131,11 +145,17 @@ class mainS : public QWidget {
     void connectFileSelection();
     // Enables the white-gap list with its first item chosen.
     void enableWhiteGapList();
+    // The flip preview follows every change of the pictures and settings.
+    void connectFlip();
+    void flipInputsChanged();
+    void updateFlip();
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;
     // How deep the width and height handlers run nested in each other.
     int sizeExchangeDepth_ = 0;
+    QPointer<FlipPreview> flipPreview_;
+    bool flipUpdatePending_ = false;
 };
 
 } // namespace tovrel

@@ -47,16 +47,6 @@ int32_t whiteWidthOf(const QComboBox* list) {
     return roundToLong(numberIn(list->itemText(list->currentIndex()))).value_or(0);
 }
 
-RunSettings settingsOf(const mainS& w) {
-    RunSettings settings;
-    settings.widthCm = numberIn(w.CombK->currentText());
-    settings.heightCm = numberIn(w.CombG->currentText());
-    settings.whiteGaps = w.LB1->isChecked();
-    settings.whiteWidth = whiteWidthOf(w.Combo1);
-    settings.horizontal = w.Op_h->isChecked();
-    return settings;
-}
-
 void runInterlacing(mainS& w) {
     // The program's own data file is never a run's output: refused like any
     // other output path the run cannot use, and the run stays armed.
@@ -64,7 +54,7 @@ void runInterlacing(mainS& w) {
         w.showMessage(QString::fromStdString(path.message()));
         return;
     }
-    const RunSettings settings = settingsOf(w);
+    const RunSettings settings = w.runSettings();
     RunHooks hooks;
     hooks.makeTif = [&w](JobState&, const std::filesystem::path& file) { return w.MakeTif(file); };
     hooks.progress = [&w](int value) {
@@ -98,6 +88,16 @@ void runInterlacing(mainS& w) {
 }
 
 } // namespace
+
+RunSettings mainS::runSettings() const {
+    RunSettings settings;
+    settings.widthCm = numberIn(CombK->currentText());
+    settings.heightCm = numberIn(CombG->currentText());
+    settings.whiteGaps = LB1->isChecked();
+    settings.whiteWidth = whiteWidthOf(Combo1);
+    settings.horizontal = Op_h->isChecked();
+    return settings;
+}
 
 void mainS::Command1_Click() {
     if (Command1->text() == kConfirm) {
