@@ -1,12 +1,12 @@
 #include "tools/batch_setup.h"
 
 #include "common/leading_number.h"
-#include "common/rounding.h"
 #include "intake/common_frame.h"
 #include "intake/size_proposal.h"
 #include "job/file_pick.h"
+#include "params/print_settings.h"
+#include "params/size_exchange.h"
 #include "render/run_checks.h"
-#include "tools/print_size_boxes.h"
 
 #include <algorithm>
 #include <cctype>
@@ -50,7 +50,7 @@ Status choosePictures(JobState& job, const BatchOptions& options) {
 // proportion lock on unless both width and height are given.
 Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
     const bool both = options.width && options.height;
-    PrintSizeBoxes boxes(run.job.Aspect, !both);
+    TextSizeBoxes boxes(run.job.Aspect, !both);
     if (const auto proposed = proposedWidthText(run.job)) {
         boxes.setWidth(*proposed);
         if (const auto height = proposedHeightText(boxes.width(), run.job.Aspect)) {
@@ -58,16 +58,14 @@ Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
         }
     }
     if (options.width) {
-        boxes.setWidth(*options.width);
+        boxes.typeWidth(*options.width);
     }
     if (options.height) {
-        boxes.setHeight(*options.height);
+        boxes.typeHeight(*options.height);
     }
     run.widthText = boxes.width();
     run.heightText = boxes.height();
-    run.settings.widthCm = leadingNumber(run.widthText);
-    run.settings.heightCm = leadingNumber(run.heightText);
-    if (!(run.settings.widthCm > 0) || !(run.settings.heightCm > 0)) {
+    if (!(leadingNumber(run.widthText) > 0) || !(leadingNumber(run.heightText) > 0)) {
         return Status::fail("无法从第 1 张图片推算打印尺寸（它没有记录分辨率）："
                             "请用 --width 或 --height 指定。");
     }
@@ -126,12 +124,22 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& pr
     if (Status size = choosePrintSize(run, options); !size) {
         return size;
     }
-    // Confirming reads pitch and sharpness as the boxes show them.
-    run.job.Pitch = toSingle(leadingNumber(options.pitch));
-    run.job.Sharp = toSingle(leadingNumber(options.sharpness));
-    run.settings.whiteGaps = options.whiteGap > 0;
-    run.settings.whiteWidth = options.whiteGap;
-    run.settings.horizontal = options.horizontal;
+    // The controls as the window's user leaves them, read as the window reads them.
+    SettingsTexts texts;
+    texts.pitch = options.pitch;
+    texts.sharpness = options.sharpness;
+    texts.width = run.widthText;
+    texts.height = run.heightText;
+    texts.whiteGaps = options.whiteGap > 0;
+    if (texts.whiteGaps) {
+        texts.whiteGapItem =
+            whiteGapItems(leadingNumber(options.sharpness)).at(std::size_t(options.whiteGap - 1));
+    }
+    texts.horizontal = options.horizontal;
+    const Confirmation confirmed = confirmSettings(texts, run.job.ViewCount);
+    run.job.Pitch = confirmed.Pitch;
+    run.job.Sharp = confirmed.Sharp;
+    run.settings = runSettingsOf(texts);
     if (options.simulate) {
         return run; // a flip preview writes no TIFF
     }

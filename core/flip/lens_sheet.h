@@ -17,13 +17,13 @@ namespace tovrel {
 
 // The print's own lens grid: the lens width in output pixels and where the
 // grid starts.
-struct LensGrid {
+struct PrintLensGrid {
     double width = 1;
     double origin = 0;
 };
 
 struct LensSheet {
-    LensGrid grid;
+    PrintLensGrid grid;
     double pitchError = 0; // 0.01 for lenses 1 % wider than the print's
 
     double lensWidth() const { return (1 + pitchError) * grid.width; }

@@ -6,9 +6,11 @@
 
 #include "flip/lens_sheet.h"
 #include "job/job_state.h"
+#include "render/printer_grid.h"
 #include "render/run_geometry.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace tovrel {
 
@@ -35,8 +37,9 @@ class PrintMapping {
     int32_t lensAxisFrameLength() const { return horizontal() ? baseH_ : baseW_; }
 
     // The print's lens grid: lenses of pictures x Sharp output pixels (the
-    // lens pitch at the file's resolution) from the left or bottom edge.
-    LensGrid grid() const;
+    // lens pitch at the file's resolution) from the left or bottom edge; at
+    // a printer's resolution R, of R x Pitch / 25.4 pixels from the centre.
+    PrintLensGrid grid() const { return grid_; }
 
     // The phase at the middle of picture n's visible pixels under a lens.
     double pictureCentrePhase(int32_t n) const;
@@ -57,12 +60,15 @@ class PrintMapping {
 
   private:
     LensAxisPixel rowPixel(int64_t r) const;
+    LensAxisPixel cellPixel(int64_t a) const;
 
     RunSettings settings_;
     StripLayout layout_;
     int32_t tifW_, tifH_, baseW_, baseH_;
     float scale_;
-    double lensWidth_;
+    PrintLensGrid grid_;
+    // At a printer's resolution: the run's pattern along the lens axis.
+    std::vector<GridCell> cells_;
 };
 
 } // namespace tovrel

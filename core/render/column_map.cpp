@@ -17,6 +17,14 @@ std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW) {
     return columns;
 }
 
+std::vector<int32_t> sourceRows(int32_t tifH, float scale, int32_t baseH) {
+    std::vector<int32_t> rows(static_cast<std::size_t>(tifH));
+    for (int32_t r = 1; r <= tifH; ++r) {
+        rows[std::size_t(r - 1)] = frameRowOf(r, scale, baseH);
+    }
+    return rows;
+}
+
 namespace {
 std::size_t pixelOf(std::span<const int32_t> columns, const PixelPool& pool, int32_t n,
                     int64_t column) {

@@ -40,6 +40,9 @@ class PixelPool {
 // falls outside 1..baseW - 1: such columns stay black.
 std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW);
 
+// Frame row of every output row, index r - 1 for row r (frameRowOf).
+std::vector<int32_t> sourceRows(int32_t tifH, float scale, int32_t baseH);
+
 // Vertical strips: every column as stripSource() lays it out.
 std::vector<std::size_t> stripColumnMap(std::span<const int32_t> columns, const StripLayout& layout,
                                         const PixelPool& pool);

@@ -2,8 +2,8 @@
 // The interlacing run: from the job state and the window's settings to a
 // complete output file, or a refusal or failure with the user's message.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 #include "render/run_geometry.h"
 
 #include <filesystem>

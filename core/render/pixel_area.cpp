@@ -2,6 +2,7 @@
 
 #include "params/posix_file.h"
 #include "render/column_map.h"
+#include "render/printer_grid.h"
 #include "render/row_sink.h"
 #include "render/source_rows.h"
 
@@ -26,6 +27,9 @@ struct RowLoop {
     const std::vector<int32_t>& columns;
     const unsigned char* white; // a white row, for horizontal white gaps
 
+    // Frame row of output row r; 0 when the row is skipped (left as the file holds it).
+    int32_t sourceRow(int64_t r) const { return frameRowOf(r, job.Scale, job.BaseH); }
+
     Status read(int32_t n, int32_t y) const {
         return sources.read(n, y, pool.row(n), pool.usedBytes());
     }
@@ -41,14 +45,30 @@ struct RowLoop {
     }
 };
 
-// A vertical row depends only on its frame row: rows sharing one are made once.
-Status verticalRows(const RowLoop& loop) {
+// The map of the usual vertical strips.
+std::vector<std::size_t> stripMap(const RowLoop& loop) {
     const JobState& job = loop.job;
-    const StripLayout layout = runStripLayout(job, loop.settings);
-    const std::vector<std::size_t> map = stripColumnMap(loop.columns, layout, loop.pool);
+    return stripColumnMap(loop.columns, runStripLayout(job, loop.settings), loop.pool);
+}
+
+// The map of vertical strips on the printer's grid.
+std::vector<std::size_t> printerMap(const RowLoop& loop, std::span<const GridCell> cells) {
+    std::vector<std::size_t> map(cells.size());
+    for (std::size_t j = 0; j < cells.size(); ++j) {
+        const GridCell& cell = cells[j];
+        map[j] = cell.white         ? kWhitePixel
+                 : cell.source == 0 ? kBlackPixel
+                                    : loop.pool.offset(cell.picture, cell.source);
+    }
+    return map;
+}
+
+// A vertical row depends only on its frame row: rows sharing one are made once.
+Status verticalRows(const RowLoop& loop, const std::vector<std::size_t>& map) {
+    const JobState& job = loop.job;
     int32_t lastY = 0;
     for (int32_t r = 1; r <= job.tifH; ++r) {
-        const int32_t y = frameRowOf(r, job.Scale, job.BaseH);
+        const int32_t y = loop.sourceRow(r);
         if (y == 0) {
             continue;
         }
@@ -70,14 +90,19 @@ Status verticalRows(const RowLoop& loop) {
     return Status::ok();
 }
 
+std::vector<std::vector<std::size_t>> pictureMaps(const RowLoop& loop) {
+    std::vector<std::vector<std::size_t>> maps;
+    for (int32_t n = 1; n <= loop.job.ViewCount; ++n) {
+        maps.push_back(pictureColumnMap(loop.columns, n, loop.pool));
+    }
+    return maps;
+}
+
 // A horizontal strip repeats the row made at its first row: one row per
 // strip, as horizontalStep() plans it.
 Status horizontalRows(const RowLoop& loop) {
     const JobState& job = loop.job;
-    std::vector<std::vector<std::size_t>> maps;
-    for (int32_t n = 1; n <= job.ViewCount; ++n) {
-        maps.push_back(pictureColumnMap(loop.columns, n, loop.pool));
-    }
+    const std::vector<std::vector<std::size_t>> maps = pictureMaps(loop);
     const StripLayout layout = runStripLayout(job, loop.settings);
     for (int32_t r = 1; r <= job.tifH; ++r) {
         const RowStep step = horizontalStep(r, layout, job.Scale, job.BaseH);
@@ -105,6 +130,55 @@ Status horizontalRows(const RowLoop& loop) {
         }
     }
     return Status::ok();
+}
+
+// Horizontal strips on the printer's grid: every row that is not skipped
+// shows its cell's picture row, white or black; runs of equal cells are made
+// once.
+Status printerRows(const RowLoop& loop, std::span<const GridCell> cells,
+                   const unsigned char* black) {
+    const JobState& job = loop.job;
+    const std::vector<std::vector<std::size_t>> maps = pictureMaps(loop);
+    GridCell made{0, 0, false};
+    for (int32_t r = 1; r <= job.tifH; ++r) {
+        if (loop.sourceRow(r) == 0) {
+            continue;
+        }
+        const GridCell& cell = cells[std::size_t(r - 1)];
+        if (cell.white || cell.source == 0) {
+            if (Status put = loop.sink.putFixed(r, cell.white ? loop.white : black); !put) {
+                return put;
+            }
+            continue;
+        }
+        if (cell != made) {
+            if (Status read = loop.read(cell.picture, cell.source); !read) {
+                return read;
+            }
+            if (Status rendered = loop.render(maps[std::size_t(cell.picture - 1)]); !rendered) {
+                return rendered;
+            }
+            made = cell;
+        }
+        if (Status put = loop.sink.putCurrent(r); !put) {
+            return put;
+        }
+    }
+    return Status::ok();
+}
+
+Status rows(const RowLoop& loop, const unsigned char* black) {
+    const JobState& job = loop.job;
+    const RunSettings& settings = loop.settings;
+    if (settings.printerPpi == 0) {
+        return settings.horizontal ? horizontalRows(loop) : verticalRows(loop, stripMap(loop));
+    }
+    const LensGrid grid = lensGridOf(job, settings);
+    if (settings.horizontal) {
+        const std::vector<int32_t> sources = sourceRows(job.tifH, job.Scale, job.BaseH);
+        return printerRows(loop, lensGridCells(sources, grid), black);
+    }
+    return verticalRows(loop, printerMap(loop, lensGridCells(loop.columns, grid)));
 }
 
 Status writeFailure(int err, const JobState& job) {
@@ -137,17 +211,19 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     const int32_t usedColumns =
         columns.empty() ? 0 : *std::max_element(columns.begin(), columns.end());
     PixelPool pool(job.ViewCount, usedColumns);
-    // Rows the sink writes must outlive it: the white row is made here.
-    const bool whiteRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
-    const std::vector<unsigned char> white(whiteRows ? job.OutRow.size() : 0, 255);
+    // Rows the sink writes must outlive it: the white and black rows are made here.
+    const bool fixedRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
+    const bool blackRows = settings.horizontal && settings.printerPpi != 0;
+    const std::vector<unsigned char> white(fixedRows ? job.OutRow.size() : 0, 255);
+    const std::vector<unsigned char> black(blackRows ? job.OutRow.size() : 0, 0);
     RowSink sink(out.fd(), job.tifH, job.RowBytes, job.OutRow.data(), progress, job.OutPath);
     const RowLoop loop{job, settings, sources.value(), pool, sink, columns, white.data()};
-    Status rows = settings.horizontal ? horizontalRows(loop) : verticalRows(loop);
-    if (rows) {
-        rows = sink.finish();
+    Status made = rows(loop, black.data());
+    if (made) {
+        made = sink.finish();
     }
-    if (!rows) {
-        return rows;
+    if (!made) {
+        return made;
     }
     if (sink.current() != job.OutRow.data()) {
         std::memcpy(job.OutRow.data(), sink.current(), job.OutRow.size());

@@ -2,8 +2,8 @@
 // Fills the pixel area of an output file whose header is in place: every row
 // the run produces, streamed in chunks, memory bounded by one chunk of rows.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 #include "render/run_geometry.h"
 
 #include <filesystem>

@@ -11,8 +11,12 @@ Status computeGeometry(JobState& job, const RunSettings& settings) {
     const double views = job.Views;
     const double sharp = job.Sharp;
     const double pitch = job.Pitch;
-    const double width = settings.widthCm * 10 * views * sharp / pitch;
-    const double height = settings.heightCm * 10 * views * sharp / pitch;
+    const double ppi = settings.printerPpi;
+    const bool printer = settings.printerPpi != 0;
+    const double width = printer ? roundHalfEven(settings.widthCm / 2.54 * ppi)
+                                 : settings.widthCm * 10 * views * sharp / pitch;
+    const double height = printer ? roundHalfEven(settings.heightCm / 2.54 * ppi)
+                                  : settings.heightCm * 10 * views * sharp / pitch;
     // NaN (an empty size over a pitch of 0) fails these tests too.
     if (!(width >= 1) || !(height >= 1)) {
         return Status::fail("打印尺寸太小：输出图像的宽度和高度至少要有 1 个像素。"
@@ -26,7 +30,7 @@ Status computeGeometry(JobState& job, const RunSettings& settings) {
     }
     job.tifW = *tifW;
     job.tifH = *tifH;
-    job.fbl = toSingle(views * sharp * 10 * 2.54 / pitch);
+    job.fbl = printer ? toSingle(ppi) : toSingle(views * sharp * 10 * 2.54 / pitch);
     job.RowBytes = *tifW * 3;
     return Status::ok();
 }

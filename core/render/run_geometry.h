@@ -4,24 +4,17 @@
 
 #include "common/status.h"
 #include "job/job_state.h"
+#include "params/print_settings.h"
 #include "render/strip_plan.h"
 
 #include <cstdint>
 
 namespace tovrel {
 
-// The window's settings for a run, as plain values.
-struct RunSettings {
-    double widthCm = 0;     // leading number of CombK
-    double heightCm = 0;    // leading number of CombG
-    bool whiteGaps = false; // LB1 checked
-    int32_t whiteWidth =
-        0; // leading number of Combo1's selected item, rounded half even; 0 if none
-    bool horizontal = false; // Op_h selected
-};
-
 // Sets tifW, tifH (floor of size x 10 x pictures x Sharp / Pitch, in double,
-// factors left to right), fbl (pixels per inch, as float) and RowBytes.
+// factors left to right), fbl (pixels per inch, as float) and RowBytes. At a
+// printer's resolution R: tifW and tifH are size / 2.54 x R rounded half to
+// even, and fbl is R.
 // Refuses, changing nothing, sizes below one pixel and sizes that do not fit
 // 32 bits.
 Status computeGeometry(JobState& job, const RunSettings& settings);

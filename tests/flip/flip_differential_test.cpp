@@ -120,7 +120,17 @@ INSTANTIATE_TEST_SUITE_P(
         DiffCase{"ShrunkenVertical", {{40, 30}, {40, 30}}, {1, 30, 22}, 30},
         DiffCase{
             "ThreeWideStripsHorizontal", {{20, 30}, {20, 30}, {20, 30}}, {5, 60, 90, true}, 200},
-        DiffCase{"FourNarrowView", {{40, 40}, {40, 40}, {40, 40}, {40, 40}}, {2, 160, 160}, 16}),
+        DiffCase{"FourNarrowView", {{40, 40}, {40, 40}, {40, 40}, {40, 40}}, {2, 160, 160}, 16},
+        // The printer's resolution: lenses of 7.2 pixels, centred on the card.
+        DiffCase{"PrinterVertical", {{30, 20}, {30, 20}}, {2, 91, 61, false, 0, 0.254f, 720}, 45},
+        DiffCase{
+            "PrinterVerticalWhite", {{30, 20}, {32, 22}}, {3, 90, 60, false, 1, 0.254f, 720}, 60},
+        DiffCase{
+            "PrinterHorizontalWhite", {{30, 20}, {30, 20}}, {3, 70, 101, true, 1, 0.254f, 720}, 35},
+        DiffCase{"PrinterFourHorizontal",
+                 {anchored(24, 18, 3, 2), {26, 20}, anchored(25, 21, 1, 4), {24, 20}},
+                 {2, 64, 80, true, 0, 0.3f, 1200},
+                 50}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -14,8 +14,13 @@ FlipScene flipScene(const std::filesystem::path& folder, const std::vector<TestP
     choosePictures(scene.job, folder, pictures);
     scene.job.Pitch = s.pitch;
     scene.job.Sharp = s.sharp;
-    scene.settings.widthCm = sizeFor(scene.job, s.tifW);
-    scene.settings.heightCm = sizeFor(scene.job, s.tifH);
+    // At a printer's resolution the size in pixels is the size in inches x R.
+    auto size = [&](int32_t pixels) {
+        return s.printerPpi != 0 ? pixels * 2.54 / s.printerPpi : sizeFor(scene.job, pixels);
+    };
+    scene.settings.widthCm = size(s.tifW);
+    scene.settings.heightCm = size(s.tifH);
+    scene.settings.printerPpi = s.printerPpi;
     scene.settings.horizontal = s.horizontal;
     scene.settings.whiteGaps = s.whiteWidth > 0;
     scene.settings.whiteWidth = s.whiteWidth;

@@ -23,6 +23,7 @@ struct SceneSettings {
     bool horizontal = false;
     int32_t whiteWidth = 0; // 0: white gaps off
     float pitch = 0.254f;
+    int32_t printerPpi = 0; // the printer-resolution rendering at this resolution
 };
 
 FlipScene flipScene(const std::filesystem::path& folder, const std::vector<TestPicture>& pictures,

@@ -32,6 +32,7 @@ struct SolidCase {
     bool horizontal;
     int32_t white;
     std::vector<double> phases; // per picture; empty: the middle of its share
+    int32_t printerPpi = 0;
 };
 
 class SolidPictures : public ::testing::TestWithParam<SolidCase> {};
@@ -41,8 +42,9 @@ class SolidPictures : public ::testing::TestWithParam<SolidCase> {};
 TEST_P(SolidPictures, EachPhaseShowsOnePictureAlone) {
     const SolidCase& c = GetParam();
     TempDir dir;
-    const FlipScene scene = flipScene(dir.path(), solidPictures(c.views, 60, 40),
-                                      {c.sharp, 240, 160, c.horizontal, c.white});
+    const FlipScene scene =
+        flipScene(dir.path(), solidPictures(c.views, 60, 40),
+                  {c.sharp, 240, 160, c.horizontal, c.white, 0.254f, c.printerPpi});
     FlipSimulator simulator = simulatorFor(scene);
     const ViewSize size = simulator.viewSize(120);
     ASSERT_EQ(size, (ViewSize{120, 80}));
@@ -84,7 +86,12 @@ INSTANTIATE_TEST_SUITE_P(
                       SolidCase{"ThreeWhiteVertical", 3, 2, false, 1, {}},
                       SolidCase{"FourWhiteHorizontal", 4, 3, true, 2, {}},
                       SolidCase{"FourMostlyWhiteVertical", 4, 5, false, 4, {}},
-                      SolidCase{"FourMostlyWhiteHorizontal", 4, 5, true, 4, {}}),
+                      SolidCase{"FourMostlyWhiteHorizontal", 4, 5, true, 4, {}},
+                      // Lenses of 7.2 and 9.6 printer pixels.
+                      SolidCase{"PrinterTwoVertical", 2, 2, false, 0, {0.25, 0.75}, 720},
+                      SolidCase{"PrinterTwoHorizontal", 2, 2, true, 0, {0.25, 0.75}, 720},
+                      SolidCase{"PrinterTwoWhite", 2, 3, false, 1, {}, 720},
+                      SolidCase{"PrinterThreeWhiteHorizontal", 3, 3, true, 1, {}, 960}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureCentrePhase, MiddleOfEachPicturesVisibleShare) {
@@ -95,6 +102,7 @@ TEST(PictureCentrePhase, MiddleOfEachPicturesVisibleShare) {
         bool horizontal;
         int32_t white;
         std::vector<double> centres;
+        int32_t printerPpi = 0;
     };
     const Row rows[] = {
         {2, 1, false, 0, {0.25, 0.75}},
@@ -104,13 +112,17 @@ TEST(PictureCentrePhase, MiddleOfEachPicturesVisibleShare) {
         // Horizontal white comes first in a strip: pixels 1 and 2 show.
         {2, 3, true, 1, {2.0 / 6, 5.0 / 6}},
         {4, 2, false, 0, {0.125, 0.375, 0.625, 0.875}},
+        // At a printer's resolution each picture has a third of the lens, the
+        // last third of that white: the middle of the first two.
+        {3, 3, true, 1, {1.0 / 9, 4.0 / 9, 7.0 / 9}, 600},
     };
     for (const Row& row : rows) {
-        const FlipScene scene = flipScene(dir.path(), solidPictures(row.views, 20, 20),
-                                          {row.sharp, 100, 100, row.horizontal, row.white});
+        const FlipScene scene =
+            flipScene(dir.path(), solidPictures(row.views, 20, 20),
+                      {row.sharp, 100, 100, row.horizontal, row.white, 0.254f, row.printerPpi});
         const FlipSimulator simulator = simulatorFor(scene);
         for (int n = 1; n <= row.views; ++n) {
-            EXPECT_DOUBLE_EQ(simulator.pictureCentrePhase(n), row.centres[std::size_t(n - 1)])
+            EXPECT_NEAR(simulator.pictureCentrePhase(n), row.centres[std::size_t(n - 1)], 1e-12)
                 << row.views << " pictures, sharpness " << row.sharp << ", picture " << n;
         }
     }
@@ -230,6 +242,32 @@ TEST(Sweep, TiltsToAndFroThroughEveryPhase) {
     EXPECT_EQ(sweepFrames(16), 30);
     EXPECT_EQ(sweepFrames(1), 1);
     EXPECT_DOUBLE_EQ(sweepPhase(5, 1), 0.5);
+}
+
+TEST(PrintLensGrid, TheRunsOwnLensesFromTheRunsOrigin) {
+    TempDir dir;
+    struct Row {
+        float sharp;
+        bool horizontal;
+        int32_t printerPpi;
+        PrintLensGrid grid;
+    };
+    const Row rows[] = {
+        {3, false, 0, {6, 0}},
+        {3, true, 0, {6, 0}},
+        {2.5f, false, 0, {5, 0}},
+        // R x Pitch / 25.4, from the middle of the lens axis.
+        {3, false, 720, {720 * double{0.254f} / 25.4, 120}},
+        {3, true, 600, {600 * double{0.254f} / 25.4, 80}},
+    };
+    for (const Row& row : rows) {
+        const FlipScene scene =
+            flipScene(dir.path(), solidPictures(2, 60, 40),
+                      {row.sharp, 240, 160, row.horizontal, 0, 0.254f, row.printerPpi});
+        const FlipSimulator simulator = simulatorFor(scene);
+        EXPECT_DOUBLE_EQ(simulator.mapping().grid().width, row.grid.width) << row.printerPpi;
+        EXPECT_DOUBLE_EQ(simulator.mapping().grid().origin, row.grid.origin) << row.printerPpi;
+    }
 }
 
 TEST(ViewSizes, KeepThePrintsProportions) {

@@ -64,7 +64,8 @@ TEST_P(PrintSize, BoxesEndInProportionUnderTheCap) {
     EXPECT_TRUE(messages.empty());
 }
 
-const float k4by3 = 640.0f / 480.0f; // 1.3333334
+const float k4by3 = 640.0f / 480.0f;     // 1.3333334
+const float k301by221 = 301.0f / 221.0f; // 1 gives 0.73, which gives 0.99
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, PrintSize,
@@ -79,14 +80,14 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{"NoFrameYet", 0, true, Box::Width, Entry::Typed, "500", "500", "高cm"},
         SizeCase{"NoFrameYetHeight", 0, true, Box::Height, Entry::Typed, "7", "宽cm", "7"},
         // Values that round back and forth before the texts settle.
-        SizeCase{"WidthOffTheGrid", 3, true, Box::Width, Entry::Pasted, "20.125", "20.13", "6.71"},
+        SizeCase{"WidthOffTheGrid", 3, true, Box::Width, Entry::Pasted, "20.125", "20.125", "6.71"},
         SizeCase{"HeightOffTheGrid", 1.0f / 3, true, Box::Height, Entry::Pasted, "20.125", "6.71",
-                 "20.13"},
-        SizeCase{"WidthRoundsToNothing", 7, true, Box::Width, Entry::Pasted, "0.01", "0", "0"},
+                 "20.125"},
+        SizeCase{"WidthRoundsToNothing", 7, true, Box::Width, Entry::Pasted, "0.01", "0.01", "0"},
         SizeCase{"TallestFrame", 1.0f / 2147483648.0f, true, Box::Width, Entry::Pasted, "300",
                  "300", "644245094400"},
         SizeCase{"WidestFrame", 2147483648.0f, true, Box::Height, Entry::Pasted, "1", "0", "0"},
-        SizeCase{"WidthWithUnit", k4by3, true, Box::Width, Entry::Pasted, "20.0cm", "20", "15"},
+        SizeCase{"WidthWithUnit", k4by3, true, Box::Width, Entry::Pasted, "20.0cm", "20.0cm", "15"},
         // Texts no number type holds.
         SizeCase{"WidthBeyondDoubles", k4by3, true, Box::Width, Entry::Pasted, "1e999", "300",
                  "225"},
@@ -100,8 +101,16 @@ INSTANTIATE_TEST_SUITE_P(
                  "&H" + QString(400, 'F'), "300", "225"},
         SizeCase{"WidthNegativeBeyondDoubles", k4by3, true, Box::Width, Entry::Pasted, "-1e999",
                  "-1e999", "高cm"},
-        SizeCase{"WidthNotANumber", k4by3, true, Box::Width, Entry::Pasted, "NaN", "0", "0"},
-        SizeCase{"HeightInfinity", k4by3, true, Box::Height, Entry::Pasted, "Infinity", "0", "0"}),
+        SizeCase{"WidthNotANumber", k4by3, true, Box::Width, Entry::Pasted, "NaN", "NaN", "0"},
+        SizeCase{"HeightInfinity", k4by3, true, Box::Height, Entry::Pasted, "Infinity", "0",
+                 "Infinity"},
+        // The other box follows what the user types; the typed box keeps it.
+        SizeCase{"TypedHundred", k301by221, true, Box::Width, Entry::Typed, "100", "100", "73.42"},
+        SizeCase{"TypedTwentyPointSix", k301by221, true, Box::Width, Entry::Typed, "20.6", "20.6",
+                 "15.12"},
+        SizeCase{"PastedHundred", k301by221, true, Box::Width, Entry::Pasted, "100", "100",
+                 "73.42"},
+        SizeCase{"TypedHeight", k301by221, true, Box::Height, Entry::Typed, "15", "20.43", "15"}),
     byName);
 
 class SizeExchange : public ParamsWindowTest {};

@@ -3,7 +3,8 @@
 // the size cap, exit, and the pitch list's load and delete.
 
 #include "job/job_state.h"
-#include "render/run_geometry.h"
+#include "params/print_settings.h"
+#include "params/size_exchange.h"
 
 #include <QPointer>
 #include <QString>
@@ -104,6 +105,9 @@ class mainS : public QWidget {
     // pixels per inch.
     void PrintFBL();
 
+    // The print settings as the controls hold them.
+    SettingsTexts settingsTexts() const;
+
     // Reads the header of every chosen picture, shows previews and sizes,
     // works out the common frame and proposes a print size.
     void GetF_info();
@@ -126,8 +130,6 @@ class mainS : public QWidget {
 
     const std::filesystem::path& dataFolder() const { return dataFolder_; }
 
-    // A run's settings as the controls show them now.
-    RunSettings runSettings() const;
     // The chosen pictures with pitch and sharpness as the boxes show them
     // now: what confirming would give a run.
     JobState flipJob() const;
@@ -152,8 +154,8 @@ class mainS : public QWidget {
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;
-    // How deep the width and height handlers run nested in each other.
-    int sizeExchangeDepth_ = 0;
+    // The width and height boxes answering each other.
+    SizeExchange sizeExchange_;
     QPointer<FlipPreview> flipPreview_;
     bool flipUpdatePending_ = false;
 };

@@ -3,8 +3,6 @@
 
 #include "app/file_list.h"
 #include "app/main_window.h"
-#include "common/leading_number.h"
-#include "common/rounding.h"
 #include "flip/flip_preview.h"
 
 #include <QCheckBox>
@@ -17,23 +15,20 @@ namespace tovrel {
 
 namespace {
 
-float boxNumber(const QComboBox* box) {
-    return toSingle(leadingNumber(box->currentText().toStdString()));
-}
-
-// What confirming a run asks for: two or more pictures, a pitch, a
-// sharpness and a print size.
-bool couldConfirm(const JobState& job, const RunSettings& settings) {
-    return job.ViewCount >= 2 && job.Pitch > 0 && job.Sharp > 0 && settings.widthCm > 0 &&
-           settings.heightCm > 0;
+// What confirming a run asks for (two or more pictures, a pitch and a
+// sharpness, and the printer's resolution when printing at it), and a size.
+bool couldConfirm(const SettingsTexts& texts, uint8_t viewCount) {
+    const RunSettings settings = runSettingsOf(texts);
+    return confirmSettings(texts, viewCount).valid && settings.widthCm > 0 && settings.heightCm > 0;
 }
 
 } // namespace
 
 JobState mainS::flipJob() const {
+    const Confirmation confirmed = confirmSettings(settingsTexts(), job.ViewCount);
     JobState flip = job;
-    flip.Pitch = boxNumber(Combo3);
-    flip.Sharp = boxNumber(Combo4);
+    flip.Pitch = confirmed.Pitch;
+    flip.Sharp = confirmed.Sharp;
     return flip;
 }
 
@@ -64,7 +59,7 @@ void mainS::connectFlip() {
 }
 
 void mainS::flipInputsChanged() {
-    CommandFlip->setEnabled(couldConfirm(flipJob(), runSettings()));
+    CommandFlip->setEnabled(couldConfirm(settingsTexts(), job.ViewCount));
     if (!flipPreview_ || flipUpdatePending_) {
         return;
     }
@@ -79,7 +74,7 @@ void mainS::flipInputsChanged() {
 
 void mainS::updateFlip() {
     if (flipPreview_) {
-        flipPreview_->setInputs(flipJob(), runSettings());
+        flipPreview_->setInputs(flipJob(), runSettingsOf(settingsTexts()));
     }
 }
 

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/set_text.h"
 #include "params/box_number.h"
+#include "params/print_settings.h"
 #include "params/resolution.h"
 
 #include <QCheckBox>
@@ -16,13 +17,14 @@ namespace tovrel {
 void mainS::PrintFBL() {
     const std::optional<Resolution> r =
         printResolution(boxNumber(Combo3), boxNumber(Combo4), job.ViewCount);
-    if (!r) {
-        return;
+    if (r) {
+        job.Pitch = r->Pitch;
+        job.Sharp = r->Sharp;
+        job.fbl = r->fbl;
     }
-    job.Pitch = r->Pitch;
-    job.Sharp = r->Sharp;
-    job.fbl = r->fbl;
-    Label2->setText(QString::fromStdString(resolutionLabel(r->pixelsPerInch)));
+    if (const auto shown = shownResolution(r, settingsTexts())) {
+        Label2->setText(QString::fromStdString(*shown));
+    }
 }
 
 void mainS::Combo3_Click() {

@@ -5,6 +5,7 @@
 #include "app/set_text.h"
 #include "params/box_number.h"
 #include "params/print_size.h"
+#include "params/size_exchange.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,47 +16,44 @@ namespace tovrel {
 
 namespace {
 
-class DepthScope {
+// The width and height boxes as the exchange sees them.
+class WindowSizeBoxes : public SizeBoxes {
   public:
-    explicit DepthScope(int& depth) : depth_(++depth) {}
-    ~DepthScope() { --depth_; }
-    DepthScope(const DepthScope&) = delete;
-    DepthScope& operator=(const DepthScope&) = delete;
-    bool mayAnswer() const { return depth_ <= kMaxSizeExchangeDepth; }
+    WindowSizeBoxes(QComboBox* width, QComboBox* height) : width_(width), height_(height) {}
+    std::string width() const override { return width_->currentText().toStdString(); }
+    std::string height() const override { return height_->currentText().toStdString(); }
+    void setWidth(const std::string& text) override {
+        setTextIfChanged(width_, QString::fromStdString(text));
+    }
+    void setHeight(const std::string& text) override {
+        setTextIfChanged(height_, QString::fromStdString(text));
+    }
 
   private:
-    int& depth_;
+    QComboBox* width_;
+    QComboBox* height_;
 };
 
-void setSizeText(QComboBox* box, const std::optional<std::string>& text) {
-    if (text) {
-        setTextIfChanged(box, QString::fromStdString(*text));
-    }
+// Whether the box's text changed by the user's own editing: a text set by the
+// program clears the edit field's modified flag.
+bool typedInto(const QComboBox* box) {
+    return box->lineEdit() != nullptr && box->lineEdit()->isModified();
 }
 
 } // namespace
 
 void mainS::CombK_Change() {
-    if (job.Aspect == 0) {
-        return;
+    WindowSizeBoxes boxes(CombK, CombG);
+    if (sizeExchange_.widthChanged(boxes, job.Aspect, YBL->isChecked(), typedInto(CombK))) {
+        Command1->setText("确定");
     }
-    const DepthScope scope(sizeExchangeDepth_);
-    setSizeText(CombK, cappedWidthText(boxNumber(CombK)));
-    if (YBL->isChecked() && scope.mayAnswer()) {
-        setSizeText(CombG, heightTextForWidth(boxNumber(CombK), job.Aspect));
-    }
-    Command1->setText("确定");
 }
 
 void mainS::CombG_Change() {
-    if (job.Aspect == 0) {
-        return;
+    WindowSizeBoxes boxes(CombK, CombG);
+    if (sizeExchange_.heightChanged(boxes, job.Aspect, YBL->isChecked(), typedInto(CombG))) {
+        Command1->setText("确定");
     }
-    const DepthScope scope(sizeExchangeDepth_);
-    if (YBL->isChecked() && scope.mayAnswer()) {
-        setSizeText(CombK, widthTextForHeight(boxNumber(CombG), job.Aspect));
-    }
-    Command1->setText("确定");
 }
 
 void mainS::LB1_Click() {

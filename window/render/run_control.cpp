@@ -3,17 +3,13 @@
 #include "app/main_window.h"
 
 #include "app/progress_scroll_bar.h"
-#include "common/leading_number.h"
-#include "common/rounding.h"
 #include "params/pitch_store.h"
+#include "params/print_settings.h"
 #include "render/interlace_engine.h"
 #include "render/run_input_block.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace tovrel {
 
@@ -22,14 +18,11 @@ namespace {
 const QString kConfirm = "确定";
 const QString kStart = "开始";
 
-double numberIn(const QString& text) {
-    return leadingNumber(text.toStdString());
-}
-
 void confirmParameters(mainS& w) {
-    w.job.Pitch = toSingle(numberIn(w.Combo3->currentText()));
-    w.job.Sharp = toSingle(numberIn(w.Combo4->currentText()));
-    if (w.job.Sharp == 0 || w.job.Pitch == 0 || w.job.ViewCount < 2) {
+    const Confirmation c = confirmSettings(w.settingsTexts(), w.job.ViewCount);
+    w.job.Pitch = c.Pitch;
+    w.job.Sharp = c.Sharp;
+    if (!c.valid) {
         w.showMessage("  请选择参数");
         return;
     }
@@ -39,14 +32,6 @@ void confirmParameters(mainS& w) {
     w.TextOUT->setReadOnly(true);
 }
 
-// The white-gap width: the whole number an item i/N of the list starts with.
-int32_t whiteWidthOf(const QComboBox* list) {
-    if (list->currentIndex() < 0) {
-        return 0;
-    }
-    return roundToLong(numberIn(list->itemText(list->currentIndex()))).value_or(0);
-}
-
 void runInterlacing(mainS& w) {
     // The program's own data file is never a run's output: refused like any
     // other output path the run cannot use, and the run stays armed.
@@ -54,7 +39,7 @@ void runInterlacing(mainS& w) {
         w.showMessage(QString::fromStdString(path.message()));
         return;
     }
-    const RunSettings settings = w.runSettings();
+    const RunSettings settings = runSettingsOf(w.settingsTexts());
     RunHooks hooks;
     hooks.makeTif = [&w](JobState&, const std::filesystem::path& file) { return w.MakeTif(file); };
     hooks.progress = [&w](int value) {
@@ -88,16 +73,6 @@ void runInterlacing(mainS& w) {
 }
 
 } // namespace
-
-RunSettings mainS::runSettings() const {
-    RunSettings settings;
-    settings.widthCm = numberIn(CombK->currentText());
-    settings.heightCm = numberIn(CombG->currentText());
-    settings.whiteGaps = LB1->isChecked();
-    settings.whiteWidth = whiteWidthOf(Combo1);
-    settings.horizontal = Op_h->isChecked();
-    return settings;
-}
 
 void mainS::Command1_Click() {
     if (Command1->text() == kConfirm) {

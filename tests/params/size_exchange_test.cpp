@@ -1,6 +1,7 @@
-// The width and height boxes answering each other under the proportion lock.
+// The width and height boxes answering each other under the proportion lock,
+// for texts set by the program and for texts the user types.
 
-#include "tools/print_size_boxes.h"
+#include "params/size_exchange.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace {
 struct Edit {
     bool width; // which box is set
     const char* text;
+    bool typed = false;
 };
 
 struct Exchange {
@@ -27,12 +29,12 @@ class SizeBoxes : public ::testing::TestWithParam<Exchange> {};
 
 TEST_P(SizeBoxes, SettleAsTheHandlersLeaveThem) {
     const Exchange& c = GetParam();
-    PrintSizeBoxes boxes(c.aspect, c.locked);
+    TextSizeBoxes boxes(c.aspect, c.locked);
     for (const Edit& edit : c.edits) {
         if (edit.width) {
-            boxes.setWidth(edit.text);
+            edit.typed ? boxes.typeWidth(edit.text) : boxes.setWidth(edit.text);
         } else {
-            boxes.setHeight(edit.text);
+            edit.typed ? boxes.typeHeight(edit.text) : boxes.setHeight(edit.text);
         }
     }
     EXPECT_EQ(boxes.width(), c.width);
@@ -55,7 +57,24 @@ INSTANTIATE_TEST_SUITE_P(
         Exchange{"NoFrameYet", 0.0f, true, {{true, "400"}}, "400", "高cm"},
         Exchange{"LabelReadsZero", 2.0f, true, {{true, "宽"}}, "0", "0"},
         // 10 / 3 = 3.33; 3.33 x 3 = 9.99, and 9.99 / 3 = 3.33 again.
-        Exchange{"RoundingMovesTheWidth", 3.0f, true, {{true, "10"}}, "9.99", "3.33"}),
+        Exchange{"RoundingMovesTheWidth", 3.0f, true, {{true, "10"}}, "9.99", "3.33"},
+        // Typed texts stay as typed; only the other box follows.
+        Exchange{"TypedWidthStays", 3.0f, true, {{true, "10", true}}, "10", "3.33"},
+        Exchange{"TypedHeightStays", 1 / 3.0f, true, {{false, "10", true}}, "3.33", "10"},
+        Exchange{"TypedKeyByKey",
+                 301.0f / 221.0f,
+                 true,
+                 {{true, "1", true}, {true, "10", true}, {true, "100", true}},
+                 "100",
+                 "73.42"},
+        Exchange{"TypedWithUnit", 2.0f, true, {{true, "20.0cm", true}}, "20.0cm", "10"},
+        // Beyond the cap both boxes follow the capped width, typed or not.
+        Exchange{"TypedWidthBeyondTheCap", 1.5f, true, {{true, "301", true}}, "300", "200"},
+        Exchange{"TypedHeightBeyondTheCap", 1.0f, true, {{false, "500", true}}, "300", "300"},
+        Exchange{"TypedHeightNoDouble", 2.0f, true, {{false, "1D308", true}}, "300", "150"},
+        // A program's text after a typed one answers back again.
+        Exchange{
+            "SetAfterTyped", 3.0f, true, {{true, "10", true}, {false, "3.34"}}, "10.02", "3.34"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

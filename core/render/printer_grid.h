@@ -1,0 +1,64 @@
+#pragma once
+// The printer-resolution rendering's pattern: the lens grid laid on the
+// printer's own pixels. Each lens is R x Pitch / 25.4 pixels wide, in general
+// not a whole number, and a lens boundary lies at the card's centre, so that
+// what the printer's grid cannot hold spreads evenly towards both edges.
+//
+// Across the lenses (columns for vertical strips, rows from the bottom for
+// horizontal ones) every position shows one picture: picture n where its
+// centre lies in the n-th V-th of its lens. All positions under one lens show
+// their pictures' frame pixel at the lens's centre, so a flip shows the same
+// spot of every picture. Along the lenses the usual mapping holds.
+//
+// Computed once per run; the engine renders from it, and a preview can
+// simulate the print from it without writing a file.
+
+#include "job/job_state.h"
+#include "render/run_geometry.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace tovrel {
+
+// The lens width in printer pixels: R x Pitch / 25.4, in double precision.
+double printerLensPixels(int32_t ppi, float pitch);
+
+struct LensGrid {
+    double lensPixels = 1;  // L
+    int32_t views = 2;      // pictures under each lens
+    int32_t strip = 1;      // s, the strip width of the usual rendering
+    int32_t whiteWidth = 0; // white share of each strip: whiteWidth / s; 0: no white gaps
+};
+
+struct GridCell {
+    int32_t picture = 1; // 1 to views
+    int32_t source =
+        0; // frame column (or row) shown: the usual mapping at the lens centre; 0: black
+    bool white = false; // in the white gap at the end of its strip
+    bool operator==(const GridCell&) const = default;
+};
+
+// The grid of a run: needs ViewCount, SharpB and Pitch, and the settings'
+// printer resolution and white gaps.
+LensGrid lensGridOf(const JobState& job, const RunSettings& settings);
+
+// The cells of positions 1..sources.size(). sources: the usual mapping of each
+// position to a frame column (or row), 0 outside the frame.
+std::vector<GridCell> lensGridCells(std::span<const int32_t> sources, const LensGrid& grid);
+
+// The whole pattern of a run.
+struct PrinterPattern {
+    std::vector<int32_t> columns; // frame column of each output column, usual mapping; 0: black
+    std::vector<int32_t> rows;    // frame row of each output row from the bottom; 0: skipped
+    // Per column (vertical strips) or per row from the bottom (horizontal).
+    // A row whose lens centre falls on a skipped row is black.
+    std::vector<GridCell> lenses;
+};
+
+// Needs tifW, tifH, Scale, BaseW, BaseH, ViewCount, SharpB and Pitch of the
+// run, and settings.printerPpi.
+PrinterPattern printerPattern(const JobState& job, const RunSettings& settings);
+
+} // namespace tovrel

@@ -1,0 +1,111 @@
+// The lens grid at the printer's resolution: a small card worked out by hand,
+// and two pictures at 720 ppi under lenses of 0.254 mm (7.2 printer pixels).
+
+#include "render/interlace_engine.h"
+#include "render/printer_grid.h"
+#include "tests/render/engine_fixture.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/tiff_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <set>
+
+namespace tovrel::test {
+namespace {
+
+struct HandWorked {
+    const char* name;
+    LensGrid grid;
+    std::vector<GridCell> cells; // columns 1 to 10
+};
+
+class LensGridCells : public ::testing::TestWithParam<HandWorked> {};
+
+TEST_P(LensGridCells, AsWorkedOutByHand) {
+    const HandWorked& c = GetParam();
+    std::vector<int32_t> sources(c.cells.size());
+    std::iota(sources.begin(), sources.end(), 1);
+    EXPECT_EQ(lensGridCells(sources, c.grid), c.cells);
+}
+
+// Ten columns, L = 2.5, the centre c = 5: lenses [0, 2.5), [2.5, 5), [5, 7.5),
+// [7.5, 10). Column j's centre j - 0.5 gives the phases 0.2, 0.6, 0, 0.4, 0.8,
+// 0.2, 0.6, 0, 0.4, 0.8; the lens centres 1.25, 3.75, 6.25, 8.75 lie in
+// columns 2, 4, 7 and 9. With a white share of 1/2 of each strip the phases
+// 0.4 and 0.8 (strip phases 0.8 and 0.6) are white.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LensGridCells,
+    ::testing::Values(
+        HandWorked{
+            "TwoPictures",
+            {2.5, 2, 2, 0},
+            {{1, 2}, {2, 2}, {1, 4}, {1, 4}, {2, 4}, {1, 7}, {2, 7}, {1, 9}, {1, 9}, {2, 9}}},
+        HandWorked{"TwoPicturesWhiteHalf",
+                   {2.5, 2, 2, 1},
+                   {{1, 2},
+                    {2, 2},
+                    {1, 4},
+                    {1, 4, true},
+                    {2, 4, true},
+                    {1, 7},
+                    {2, 7},
+                    {1, 9},
+                    {1, 9, true},
+                    {2, 9, true}}},
+        HandWorked{
+            "ThreePictures",
+            {2.5, 3, 1, 0},
+            {{1, 2}, {2, 2}, {1, 4}, {2, 4}, {3, 4}, {1, 7}, {2, 7}, {1, 9}, {2, 9}, {3, 9}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The picture a pixel of the test pictures comes from: its red byte.
+int pictureOf(Rgb pixel) {
+    return (pixel.r - 1) / 40;
+}
+
+TEST(PrinterResolution, LensesOfSevenPointTwoColumnsCentredOnTheCard) {
+    const TempDir dir;
+    JobState job;
+    choosePictures(job, dir.path(), {{240, 12}, {240, 12}});
+    job.Pitch = 0.254f;
+    job.Sharp = 3;
+    job.OutPath = (dir / "out.tif").string();
+    RunSettings settings;
+    settings.printerPpi = 720;
+    settings.widthCm = 2.54; // one inch: 720 columns, 100 lenses
+    settings.heightCm = 0.127;
+    RunRecord record;
+    ASSERT_EQ(runInterlace(job, settings, recordingHooks(record)).outcome, RunOutcome::Done);
+    ASSERT_EQ(job.tifW, 720);
+    ASSERT_EQ(job.tifH, 36);
+    EXPECT_EQ(job.fbl, 720.0f);
+    ASSERT_TRUE(readsAsTiff(job.OutPath, 720, 36, 720.0f));
+
+    const std::vector<unsigned char> file = readFile(job.OutPath);
+    std::vector<int> shown;
+    for (int32_t j = 1; j <= job.tifW; ++j) {
+        shown.push_back(pictureOf(outputPixel(file, job, j, 18)));
+    }
+    std::set<int> changes; // x of every change: between columns x and x + 1
+    int runsOfFirst = 0;
+    for (int32_t j = 1; j <= job.tifW; ++j) {
+        ASSERT_TRUE(shown[std::size_t(j - 1)] == 1 || shown[std::size_t(j - 1)] == 2) << j;
+        runsOfFirst += shown[std::size_t(j - 1)] == 1 && (j == 1 || shown[std::size_t(j - 2)] == 2);
+        if (j < job.tifW && shown[std::size_t(j - 1)] != shown[std::size_t(j)]) {
+            changes.insert(j);
+        }
+    }
+    // 100 periods over 720 columns: a mean period of exactly 7.2.
+    EXPECT_EQ(runsOfFirst, 100);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), 1), 360);
+    EXPECT_TRUE(changes.contains(360));
+    for (const int x : changes) {
+        EXPECT_TRUE(changes.contains(720 - x)) << x;
+    }
+    EXPECT_EQ(changes.size(), 199u);
+}
+
+} // namespace
+} // namespace tovrel::test
