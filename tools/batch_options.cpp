@@ -20,7 +20,9 @@ constexpr std::string_view kUsage =
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
   -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
-  --data-file PATH      default: kvxj.dll next to the program
+  --data-file PATH      default: kvxj.dll next to the program, else your own
+                        $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
+                        first made as a copy of the installed /usr/share/tovrel/kvxj.dll
   --simulate PHASE      instead of the TIFF, a PNG of the card seen through its lenses at a
                         viewing phase from 0 to 1; needs --simulate-width and --simulate-out
   --simulate-width PIXELS  width of that picture (1 to 8192)
@@ -74,10 +76,11 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
     return Status::ok();
 }
 
-Status parseWhiteGap(BatchOptions& o, const std::string& text) {
+Status parseWhiteGap(BatchOptions& o, const std::string& typed) {
+    const std::string text = asciiNumberText(typed);
     std::size_t end = 0;
     if (!digitsAt(text, end) || end != text.size() || text.size() > 3) {
-        return bad("--white-gap", "“" + text + "”不是 0 或正整数（像素）。");
+        return bad("--white-gap", "“" + typed + "”不是 0 或正整数（像素）。");
     }
     o.whiteGap = std::stoi(text);
     return Status::ok();
@@ -225,7 +228,8 @@ Status checkValues(const BatchOptions& o) {
 
 } // namespace
 
-bool isPlainNumber(std::string_view text) {
+bool isPlainNumber(std::string_view typed) {
+    const std::string text = asciiNumberText(typed);
     std::size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
         ++at;

@@ -45,7 +45,8 @@ struct BatchOptions {
 Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args);
 
 // Whether text is a plain decimal number: optional sign, digits with at most
-// one point, optional exponent.
+// one point, optional exponent; full-width digits, point and signs count as
+// their ASCII characters, as everywhere a number is read.
 bool isPlainNumber(std::string_view text);
 
 // What --help prints.

@@ -4,6 +4,7 @@
 #include "intake/common_frame.h"
 #include "intake/size_proposal.h"
 #include "job/file_pick.h"
+#include "job/output_name.h"
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
 #include "render/run_checks.h"
@@ -84,7 +85,9 @@ bool endsInBmp(const std::string& path) {
 
 Result<std::string> outputPath(const JobState& job, const BatchOptions& options) {
     if (options.output) {
-        return *options.output;
+        // As in the window: no control characters, and the full path.
+        std::error_code unknown;
+        return outputPathFor(*options.output, fs::current_path(unknown).string());
     }
     // The proposal cuts the four characters of the extension off.
     if (!endsInBmp(job.InPath(1))) {
@@ -94,9 +97,9 @@ Result<std::string> outputPath(const JobState& job, const BatchOptions& options)
     return proposedOutputPath(job.InPath(1), options.horizontal);
 }
 
-Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& programFolder) {
+Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& defaultDataFolder) {
     if (!options.dataFile) {
-        return programFolder;
+        return defaultDataFolder;
     }
     const fs::path given = *options.dataFile;
     std::error_code ec;
@@ -111,9 +114,9 @@ Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& program
 
 } // namespace
 
-Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& programFolder) {
+Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& defaultDataFolder) {
     BatchRun run;
-    Result<fs::path> folder = dataFolder(options, programFolder);
+    Result<fs::path> folder = dataFolder(options, defaultDataFolder);
     if (!folder) {
         return folder.status();
     }

@@ -22,11 +22,11 @@ struct BatchRun {
     std::filesystem::path dataFolder; // the folder of kvxj.dll
 };
 
-// programFolder: where kvxj.dll is looked for without --data-file. Refuses
+// defaultDataFolder: the folder of kvxj.dll without --data-file. Refuses
 // pictures whose headers cannot be read, pictures without a common frame,
 // a print size that cannot be proposed, and an output name that cannot be
 // proposed or a data file not named kvxj.dll.
 Result<BatchRun> prepareBatchRun(const BatchOptions& options,
-                                 const std::filesystem::path& programFolder);
+                                 const std::filesystem::path& defaultDataFolder);
 
 } // namespace tovrel

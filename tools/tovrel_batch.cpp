@@ -2,6 +2,7 @@
 // command line, with the same core and the same results as the window.
 
 #include "common/number_format.h"
+#include "params/data_location.h"
 #include "render/interlace_engine.h"
 #include "render/run_header.h"
 #include "tools/batch_options.h"
@@ -165,8 +166,16 @@ int main(int argc, char** argv) {
         std::cout << tovrel::batchUsage();
         return 0;
     }
-    tovrel::Result<tovrel::BatchRun> batch =
-        tovrel::prepareBatchRun(options.value(), programFolder());
+    std::filesystem::path dataFolder;
+    if (!options.value().dataFile) {
+        const tovrel::DataLocation data =
+            tovrel::locateDataFolder(programFolder(), tovrel::processDataEnvironment());
+        if (!data.problem.empty()) {
+            complain(data.problem);
+        }
+        dataFolder = data.folder;
+    }
+    tovrel::Result<tovrel::BatchRun> batch = tovrel::prepareBatchRun(options.value(), dataFolder);
     if (!batch) {
         complain(batch.message());
         return kExitRefused;

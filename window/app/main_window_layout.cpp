@@ -179,6 +179,12 @@ void mainS::buildControls() {
     Label5 = makeLabel(this, "Label5", {7320, 3240, 1815, 255}, song);
     Label1 = makeLabel(this, "Label1", {7320, 3480, 2055, 255}, song);
 
+    LabelDone = makeLabel(this, "LabelDone", {120, 7545, 5280, 420}, song);
+    LabelDone->setTextFormat(Qt::PlainText);
+    CommandOpen = make<QPushButton>(this, "CommandOpen", {5520, 7575, 1335, 330}, song);
+    CommandOpen->setText("打开文件夹");
+    CommandOpen->setEnabled(false);
+
     CommandFlip = make<QPushButton>(this, "CommandFlip", {9840, 7575, 810, 330}, song);
     CommandFlip->setText("翻转预览");
     CommandFlip->setEnabled(false);
@@ -190,7 +196,7 @@ void mainS::setFocusOrder() {
         TextOUT,  Drive1,   Dir1,        File1,       Command2,    HScroll1,    CombK,
         Combo3,   Combo4,   Picture1[0], Picture1[1], Picture1[2], Picture1[3], TextX[1],
         TextX[2], TextX[3], TextY[1],    TextY[2],    TextY[3],    LB1,         CombG,
-        YBL,      Combo1,   Command3,    Op_h,        Op_s,        CommandFlip};
+        YBL,      Combo1,   Command3,    Op_h,        Op_s,        CommandOpen, CommandFlip};
     for (size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }

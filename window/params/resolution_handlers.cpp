@@ -1,6 +1,7 @@
 // The pitch and sharpness boxes: their ranges, the white-gap list the
 // sharpness allows, and the resolution they give.
 
+#include "app/fitted_text.h"
 #include "app/main_window.h"
 #include "app/set_text.h"
 #include "params/box_number.h"
@@ -23,7 +24,9 @@ void mainS::PrintFBL() {
         job.fbl = r->fbl;
     }
     if (const auto shown = shownResolution(r, settingsTexts())) {
-        Label2->setText(QString::fromStdString(*shown));
+        // A resolution too long for the label keeps its first digits, and
+        // shows whole as the tooltip.
+        setFittedText(Label2, QString::fromStdString(*shown), Qt::ElideRight);
     }
 }
 

@@ -56,6 +56,17 @@ void mainS::CombG_Change() {
     }
 }
 
+void mainS::answerTypedSize(SizeBox box) {
+    WindowSizeBoxes boxes(CombK, CombG);
+    const bool locked = YBL->isChecked();
+    const bool changed = box == SizeBox::Width
+                             ? sizeExchange_.widthChanged(boxes, job.Aspect, locked, true)
+                             : sizeExchange_.heightChanged(boxes, job.Aspect, locked, true);
+    if (changed) {
+        Command1->setText("确定");
+    }
+}
+
 void mainS::LB1_Click() {
     if (LB1->isChecked()) {
         enableWhiteGapList();
