@@ -32,6 +32,11 @@ constexpr std::string_view kUsage =
   --data-file PATH      default: kvxj.dll next to the program, else your own
                         $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
                         first made as a copy of the installed /usr/share/tovrel/kvxj.dll
+  --simulate PHASE      instead of the TIFF, a PNG of the card seen through its lenses at a
+                        viewing phase from 0 to 1; needs --simulate-width and --simulate-out
+  --simulate-width PIXELS  width of that picture (1 to 8192)
+  --pitch-error PERCENT    lenses that much wider (or narrower) than the print's (-2 to 2; default 0)
+  --simulate-out FILE.png  where the picture goes
 )";
 
 bool digitsAt(std::string_view text, std::size_t& at) {
@@ -53,9 +58,11 @@ Result<double> numberOf(const std::string& option, const std::string& text) {
     return leadingNumber(text);
 }
 
-const std::set<std::string> kValueOptions = {"--pitch",  "--sharpness", "--width",
-                                             "--height", "--anchor",    "--white-gap",
-                                             "--output", "--data-file", "--printer-ppi"};
+const std::set<std::string> kValueOptions = {
+    "--pitch",       "--sharpness", "--width",          "--height",
+    "--anchor",      "--white-gap", "--output",         "--data-file",
+    "--printer-ppi", "--simulate",  "--simulate-width", "--pitch-error",
+    "--simulate-out"};
 
 Status parseAnchor(BatchOptions& o, const std::string& text) {
     const std::string option = "--anchor";
@@ -90,9 +97,44 @@ Status parseWhiteGap(BatchOptions& o, const std::string& typed) {
     return Status::ok();
 }
 
+Status parseSimulation(BatchOptions& o, const std::string& name, const std::string& value) {
+    if (name == "--simulate-out") {
+        o.simulateOut = value;
+        return Status::ok();
+    }
+    if (name == "--simulate-width") {
+        std::size_t end = 0;
+        if (!digitsAt(value, end) || end != value.size() || value.size() > 4 ||
+            std::stoi(value) < 1 || std::stoi(value) > 8192) {
+            return bad(name, "“" + value + "”不是 1 到 8192 之间的整数（像素）。");
+        }
+        o.simulateWidth = std::stoi(value);
+        return Status::ok();
+    }
+    Result<double> number = numberOf(name, value);
+    if (!number) {
+        return number.status();
+    }
+    if (name == "--simulate") {
+        if (!(number.value() >= 0 && number.value() <= 1)) {
+            return bad(name, "视角必须在 0 到 1 之间。");
+        }
+        o.simulate = number.value();
+    } else {
+        if (!(number.value() >= -2 && number.value() <= 2)) {
+            return bad(name, "栅距误差必须在 -2 到 2（百分比）之间。");
+        }
+        o.pitchError = number.value();
+    }
+    return Status::ok();
+}
+
 Status applyValue(BatchOptions& o, const std::string& name, const std::string& value) {
     if (value.empty()) {
         return bad(name, "取值不能为空。");
+    }
+    if (name.starts_with("--simulate") || name == "--pitch-error") {
+        return parseSimulation(o, name, value);
     }
     if (name == "--anchor") {
         return parseAnchor(o, value);
@@ -114,6 +156,23 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
         o.output = value;
     } else {
         o.dataFile = value;
+    }
+    return Status::ok();
+}
+
+// The flip preview's options come together or not at all.
+Status checkSimulation(const BatchOptions& o) {
+    if (!o.simulate) {
+        const bool stray = o.simulateWidth != 0 || o.simulateOut || o.pitchError;
+        return stray ? bad("--simulate", "--simulate-width、--simulate-out 和 --pitch-error "
+                                         "只与 --simulate 一起使用。")
+                     : Status::ok();
+    }
+    if (o.simulateWidth == 0) {
+        return bad("--simulate-width", "使用 --simulate 时必须给出预览图的宽度。");
+    }
+    if (!o.simulateOut) {
+        return bad("--simulate-out", "使用 --simulate 时必须给出预览图（PNG）的文件名。");
     }
     return Status::ok();
 }
@@ -172,6 +231,9 @@ Status checkValues(const BatchOptions& o) {
     if (o.whiteGap > widest) {
         return bad("--white-gap", "清晰倍数为 " + o.sharpness + " 时，留白宽度最多为 " +
                                       std::to_string(static_cast<int32_t>(widest)) + " 像素。");
+    }
+    if (Status simulation = checkSimulation(o); !simulation) {
+        return simulation;
     }
     for (std::size_t k = o.pictures.size(); k < kSlots; ++k) {
         if (o.anchors[k]) {

@@ -34,6 +34,12 @@ struct BatchOptions {
     std::optional<std::string> printerPpi; // render at this printer resolution
     std::optional<std::string> output;
     std::optional<std::string> dataFile;
+    // A flip preview instead of a run: the viewing phase (0 to 1), the view's
+    // width in pixels, the lens sheet's pitch error in percent and the PNG file.
+    std::optional<double> simulate;
+    int32_t simulateWidth = 0;
+    std::optional<double> pitchError;
+    std::optional<std::string> simulateOut;
 };
 
 // args: the arguments after the program name. A failure's message says what

@@ -135,6 +135,9 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& de
     run.job.Sharp = confirmed.Sharp;
     run.settings = runSettingsOf(texts);
     run.settings.bigTiff = options.bigTiff;
+    if (options.simulate) {
+        return run; // a flip preview writes no TIFF
+    }
     Result<std::string> out = outputPath(run.job, options);
     if (!out) {
         return out.status();

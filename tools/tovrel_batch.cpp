@@ -7,6 +7,7 @@
 #include "render/run_header.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"
+#include "tools/batch_simulate.h"
 
 #include <csignal>
 #include <cstdio>
@@ -147,6 +148,17 @@ int run(tovrel::BatchRun& batch) {
     return 0;
 }
 
+int simulate(const tovrel::BatchRun& batch, const tovrel::BatchOptions& options) {
+    const tovrel::Result<tovrel::ViewSize> size = tovrel::simulateBatch(batch, options);
+    if (!size) {
+        complain(size.message());
+        return kExitRefused;
+    }
+    std::cout << "预览图：" << *options.simulateOut << '\n'
+              << "尺寸：" << size.value().width << " × " << size.value().height << " 像素\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -182,6 +194,9 @@ int main(int argc, char** argv) {
     if (!batch) {
         complain(batch.message());
         return kExitRefused;
+    }
+    if (options.value().simulate) {
+        return simulate(batch.value(), options.value());
     }
     return run(batch.value());
 }

@@ -1,7 +1,5 @@
 #include "render/column_map.h"
 
-#include "render/run_geometry.h"
-
 namespace tovrel {
 
 PixelPool::PixelPool(int32_t views, int32_t usedColumns)
@@ -14,21 +12,15 @@ PixelPool::PixelPool(int32_t views, int32_t usedColumns)
 std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW) {
     std::vector<int32_t> columns(static_cast<std::size_t>(tifW));
     for (int32_t j = 1; j <= tifW; ++j) {
-        const double x = sourceIndex(j, scale);
-        columns[std::size_t(j - 1)] = x >= 1 && x < baseW ? static_cast<int32_t>(x) : 0;
+        columns[std::size_t(j - 1)] = frameColumnOf(j, scale, baseW);
     }
     return columns;
-}
-
-int32_t sourceRow(int64_t r, float scale, int32_t baseH) {
-    const double y = sourceIndex(r, scale);
-    return y > 1 && y < baseH ? static_cast<int32_t>(y) : 0;
 }
 
 std::vector<int32_t> sourceRows(int32_t tifH, float scale, int32_t baseH) {
     std::vector<int32_t> rows(static_cast<std::size_t>(tifH));
     for (int32_t r = 1; r <= tifH; ++r) {
-        rows[std::size_t(r - 1)] = sourceRow(r, scale, baseH);
+        rows[std::size_t(r - 1)] = frameRowOf(r, scale, baseH);
     }
     return rows;
 }
@@ -43,25 +35,13 @@ std::size_t pixelOf(std::span<const int32_t> columns, const PixelPool& pool, int
 
 std::vector<std::size_t> stripColumnMap(std::span<const int32_t> columns, const StripLayout& layout,
                                         const PixelPool& pool) {
-    const int64_t width = static_cast<int64_t>(columns.size());
-    const int64_t s = layout.strip;
-    const int64_t white = layout.whiteGaps ? layout.whiteWidth : 0;
-    // Pixels 1..filled of a strip repeat its pixel 0.
-    const int64_t filled = s - white - 1;
+    const auto width = static_cast<int64_t>(columns.size());
     std::vector<std::size_t> map(columns.size());
     for (int64_t p = 0; p < width; ++p) {
-        const int64_t strip = p / s;
-        const int64_t k = p % s;
-        const auto n = static_cast<int32_t>(strip % layout.views + 1);
-        const bool whole = (strip + 1) * s <= width;
-        std::size_t& pixel = map[std::size_t(p)];
-        if (whole && k >= s - white) {
-            pixel = kWhitePixel;
-        } else if (k == 0 || k <= filled) {
-            pixel = pixelOf(columns, pool, n, strip * s + 1);
-        } else {
-            pixel = pixelOf(columns, pool, 1, p + 1);
-        }
+        const StripSource source = stripSource(p, width, layout);
+        map[std::size_t(p)] = source.picture == 0
+                                  ? kWhitePixel
+                                  : pixelOf(columns, pool, source.picture, source.column);
     }
     return map;
 }

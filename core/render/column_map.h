@@ -6,6 +6,8 @@
 // a white pixel, then the used part of each picture's current source row
 // (blue, green, red per pixel, as in the file).
 
+#include "render/strip_plan.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -38,23 +40,10 @@ class PixelPool {
 // falls outside 1..baseW - 1: such columns stay black.
 std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW);
 
-// Frame row of output row r (1 = the bottom row), 0 where the row is skipped:
-// outside 2..baseH - 1. And the same for every row, index r - 1 for row r.
-int32_t sourceRow(int64_t r, float scale, int32_t baseH);
+// Frame row of every output row, index r - 1 for row r (frameRowOf).
 std::vector<int32_t> sourceRows(int32_t tifH, float scale, int32_t baseH);
 
-struct StripLayout {
-    int32_t views = 2;      // pictures, 2 to 4
-    int32_t strip = 1;      // strip width in pixels
-    bool whiteGaps = false; // white at the end of every strip
-    int32_t whiteWidth = 0; // white pixels per strip, 0 to strip
-};
-
-// Vertical strips: under every lens, strips of pictures 1..views in order,
-// each strip filled with its picture's pixel at the strip's first column.
-// With white gaps the last whiteWidth pixels of every whole strip are white;
-// in a strip cut off by the right edge the pixels that white would have
-// taken keep picture 1's pixel of their own column.
+// Vertical strips: every column as stripSource() lays it out.
 std::vector<std::size_t> stripColumnMap(std::span<const int32_t> columns, const StripLayout& layout,
                                         const PixelPool& pool);
 

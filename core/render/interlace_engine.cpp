@@ -16,17 +16,8 @@ RunResult refused(Status status) {
 } // namespace
 
 RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks) {
-    if (Status params = checkRunParameters(job, settings); !params) {
-        return refused(params);
-    }
-    if (Status geometry = computeGeometry(job, settings); !geometry) {
-        return refused(geometry);
-    }
-    if (Status frame = checkCommonFrame(job); !frame) {
-        return refused(frame);
-    }
-    if (Status limits = checkHeaderLimits(job.tifW, job.tifH, job.fbl, settings.bigTiff); !limits) {
-        return refused(limits);
+    if (Status plan = planRun(job, settings); !plan) {
+        return refused(plan);
     }
     Result<std::filesystem::path> target = outputTarget(job);
     if (!target) {
@@ -43,8 +34,7 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
         return {RunOutcome::HeaderNotWritten, Status::ok()};
     }
     job.TifOK = 1;
-    job.Scale = outputScale(job);
-    job.SharpB = static_cast<uint8_t>(stripWidth(job.Sharp));
+    setScaleAndStrip(job);
 
     Status pixels;
     try {

@@ -28,7 +28,7 @@ struct RowLoop {
     const unsigned char* white; // a white row, for horizontal white gaps
 
     // Frame row of output row r; 0 when the row is skipped (left as the file holds it).
-    int32_t sourceRow(int64_t r) const { return tovrel::sourceRow(r, job.Scale, job.BaseH); }
+    int32_t sourceRow(int64_t r) const { return frameRowOf(r, job.Scale, job.BaseH); }
 
     Status read(int32_t n, int32_t y) const {
         return sources.read(n, y, pool.row(n), pool.usedBytes());
@@ -48,9 +48,7 @@ struct RowLoop {
 // The map of the usual vertical strips.
 std::vector<std::size_t> stripMap(const RowLoop& loop) {
     const JobState& job = loop.job;
-    const StripLayout layout{job.ViewCount, job.SharpB, loop.settings.whiteGaps,
-                             loop.settings.whiteWidth};
-    return stripColumnMap(loop.columns, layout, loop.pool);
+    return stripColumnMap(loop.columns, runStripLayout(job, loop.settings), loop.pool);
 }
 
 // The map of vertical strips on the printer's grid.
@@ -101,44 +99,35 @@ std::vector<std::vector<std::size_t>> pictureMaps(const RowLoop& loop) {
 }
 
 // A horizontal strip repeats the row made at its first row: one row per
-// strip. A strip whose first row is skipped repeats the row carried from
-// before (black at the start). With white gaps the first rows of every
-// strip are white and the loop goes on after them.
+// strip, as horizontalStep() plans it.
 Status horizontalRows(const RowLoop& loop) {
     const JobState& job = loop.job;
     const std::vector<std::vector<std::size_t>> maps = pictureMaps(loop);
-    const int64_t whiteWidth = loop.settings.whiteGaps ? loop.settings.whiteWidth : 0;
-    const int64_t s = job.SharpB;
-    const int64_t lens = s * job.ViewCount;
-    for (int64_t r = 1; r <= job.tifH;) {
-        const int32_t y = loop.sourceRow(r);
-        if (y == 0) {
-            ++r;
-            continue;
-        }
-        const bool stripStart = (r - 1) % s == 0;
-        if (stripStart) {
-            const auto n = static_cast<int32_t>((r - 1) % lens / s + 1);
-            if (Status read = loop.read(n, y); !read) {
+    const StripLayout layout = runStripLayout(job, loop.settings);
+    for (int32_t r = 1; r <= job.tifH; ++r) {
+        const RowStep step = horizontalStep(r, layout, job.Scale, job.BaseH);
+        if (step.make) {
+            if (Status read = loop.read(step.picture, step.frameRow); !read) {
                 return read;
             }
-            if (Status made = loop.render(maps[std::size_t(n - 1)]); !made) {
+            if (Status made = loop.render(maps[std::size_t(step.picture - 1)]); !made) {
                 return made;
             }
         }
-        if (stripStart && whiteWidth > 0) {
-            const int64_t last = std::min<int64_t>(r + whiteWidth - 1, job.tifH);
-            for (; r <= last; ++r) {
-                if (Status put = loop.sink.putFixed(static_cast<int32_t>(r), loop.white); !put) {
-                    return put;
-                }
-            }
+        Status put;
+        switch (step.put) {
+        case RowStep::Put::Skip:
             continue;
+        case RowStep::Put::White:
+            put = loop.sink.putFixed(r, loop.white);
+            break;
+        case RowStep::Put::Current:
+            put = loop.sink.putCurrent(r);
+            break;
         }
-        if (Status put = loop.sink.putCurrent(static_cast<int32_t>(r)); !put) {
+        if (!put) {
             return put;
         }
-        ++r;
     }
     return Status::ok();
 }

@@ -4,6 +4,8 @@
 #include "params/posix_file.h"
 #include "render/printer_grid.h"
 #include "render/slot_text.h"
+#include "render/tiff_container.h"
+#include "render/tiff_header.h"
 
 #include <cerrno>
 #include <string>
@@ -36,6 +38,19 @@ Status checkRunParameters(const JobState& job, const RunSettings& settings) {
         return Status::fail("留白宽度必须在 0 到 " + std::to_string(s) + " 像素之间。");
     }
     return Status::ok();
+}
+
+Status planRun(JobState& job, const RunSettings& settings) {
+    if (Status params = checkRunParameters(job, settings); !params) {
+        return params;
+    }
+    if (Status geometry = computeGeometry(job, settings); !geometry) {
+        return geometry;
+    }
+    if (Status frame = checkCommonFrame(job); !frame) {
+        return frame;
+    }
+    return checkHeaderLimits(job.tifW, job.tifH, job.fbl, settings.bigTiff);
 }
 
 Status checkCommonFrame(const JobState& job) {

@@ -1,8 +1,8 @@
 #pragma once
 // What a run refuses before it touches any file.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 #include "render/run_geometry.h"
 
 #include <filesystem>
@@ -13,6 +13,11 @@ namespace tovrel {
 // with lenses of at most 255 pixels, and with white gaps a white width of 0
 // to the strip width.
 Status checkRunParameters(const JobState& job, const RunSettings& settings);
+
+// Everything a run refuses before it touches a file, in the run's order, with
+// the geometry it works out on the way (tifW, tifH, fbl, RowBytes): the
+// parameters, the output size, the common frame, the header's size limits.
+Status planRun(JobState& job, const RunSettings& settings);
 
 // A common frame exists and lies inside every picture, so every frame row
 // can be read whole from each file.

@@ -44,6 +44,15 @@ float outputScale(const JobState& job) {
     return toSingle(static_cast<double>(job.tifH) / job.BaseH);
 }
 
+void setScaleAndStrip(JobState& job) {
+    job.Scale = outputScale(job);
+    job.SharpB = static_cast<uint8_t>(stripWidth(job.Sharp));
+}
+
+StripLayout runStripLayout(const JobState& job, const RunSettings& settings) {
+    return {job.ViewCount, job.SharpB, settings.whiteGaps, settings.whiteWidth};
+}
+
 int32_t stripWidth(float sharp) {
     const double s = roundHalfEven(sharp);
     return s >= 0 && s <= 255 ? static_cast<int32_t>(s) : 0;

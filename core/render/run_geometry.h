@@ -5,6 +5,7 @@
 #include "common/status.h"
 #include "job/job_state.h"
 #include "params/print_settings.h"
+#include "render/strip_plan.h"
 
 #include <cstdint>
 
@@ -21,6 +22,13 @@ Status computeGeometry(JobState& job, const RunSettings& settings);
 // Output pixels per frame pixel: the larger of the two ratios, so the frame
 // covers the whole output (ties go to the width).
 float outputScale(const JobState& job);
+
+// Sets Scale (outputScale) and SharpB (stripWidth of Sharp) for a run whose
+// geometry is set.
+void setScaleAndStrip(JobState& job);
+
+// The run's strip pattern: its pictures, SharpB and white gaps.
+StripLayout runStripLayout(const JobState& job, const RunSettings& settings);
 
 // The strip width: Sharp rounded half to even. 0 when it falls outside 0..255.
 int32_t stripWidth(float sharp);

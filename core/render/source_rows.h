@@ -1,8 +1,8 @@
 #pragma once
 // The source pictures of a run, open for reading their frame rows.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 #include "params/posix_file.h"
 
 #include <array>

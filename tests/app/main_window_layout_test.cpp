@@ -85,6 +85,7 @@ const Placed kControls[] = {
     {"Label4", "QLabel", "mainS", {368, 216, 113, 25}},
     {"Label5", "QLabel", "mainS", {488, 216, 121, 17}},
     {"Label1", "QLabel", "mainS", {488, 232, 137, 17}},
+    {"CommandFlip", "QPushButton", "mainS", {656, 505, 54, 22}},
 };
 
 class ControlPlace : public ::testing::TestWithParam<Placed> {};
@@ -347,6 +348,14 @@ TEST_F(FocusOrder, DisabledWhiteGapListIsSkipped) {
     QStringList expected = kTabOrder + QStringList{"Op_s", "PrinterRes"};
     expected.removeAll("Combo1");
     EXPECT_EQ(tabWalk(), expected);
+}
+
+TEST_F(FocusOrder, FlipPreviewButtonComesLastOnceEnabled) {
+    writeDataFile(dataDir.path(), {});
+    open();
+    window->Combo1->setEnabled(true);
+    window->CommandFlip->setEnabled(true);
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "CommandFlip"}));
 }
 
 TEST_F(FocusOrder, NameBoxesTellWhenTheyTakeTheFocus) {

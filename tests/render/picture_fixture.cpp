@@ -51,7 +51,7 @@ void writeWithQt(const std::filesystem::path& file, int32_t n, const TestPicture
     QImage image(picture.width, picture.height, QImage::Format_RGB32);
     for (int32_t row = 1; row <= picture.height; ++row) {
         for (int32_t column = 1; column <= picture.width; ++column) {
-            const Rgb c = sourceColour(n, column, row);
+            const Rgb c = picture.solid.value_or(sourceColour(n, column, row));
             image.setPixel(column - 1, picture.height - row, qRgb(c.r, c.g, c.b));
         }
     }

@@ -8,9 +8,15 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 namespace tovrel::test {
+
+struct Rgb {
+    uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
 
 struct TestPicture {
     int32_t width = 8;
@@ -23,11 +29,8 @@ struct TestPicture {
     // (negative: that many bytes cut off its pad bytes and pixels).
     int32_t dataOffset = 54;
     int32_t tailBytes = 0;
-};
-
-struct Rgb {
-    uint8_t r = 0, g = 0, b = 0;
-    bool operator==(const Rgb&) const = default;
+    // Qt's writer only: every pixel this colour instead of the pattern.
+    std::optional<Rgb> solid;
 };
 
 inline constexpr Rgb kBlack{0, 0, 0};

@@ -86,6 +86,22 @@ TEST(BatchOptions, WhiteGapUpToTheSharpnessLessOne) {
     EXPECT_EQ(parsed.value().whiteGap, 2);
 }
 
+TEST(BatchOptions, TakesTheFlipPreviewsOptions) {
+    const Result<BatchOptions> parsed = parseBatchOptions(
+        {"--pitch", "1", "--sharpness", "3", "--simulate", "0.25", "--simulate-width=800",
+         "--pitch-error", "-1.5", "--simulate-out", "v.png", "a.bmp", "b.bmp"});
+    ASSERT_TRUE(parsed) << parsed.message();
+    const BatchOptions& o = parsed.value();
+    EXPECT_EQ(o.simulate, 0.25);
+    EXPECT_EQ(o.simulateWidth, 800);
+    EXPECT_EQ(o.pitchError, -1.5);
+    EXPECT_EQ(o.simulateOut, "v.png");
+    const Result<BatchOptions> plain =
+        parseBatchOptions({"--pitch", "1", "--sharpness", "3", "a.bmp", "b.bmp"});
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain.value().simulate || plain.value().pitchError || plain.value().simulateOut);
+}
+
 struct Refusal {
     const char* name;
     Args args;
@@ -177,7 +193,43 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"FlagWithValue", with({"--pitch", "1", "--sharpness", "3", "--horizontal=yes"}),
                 "不带取值"},
         Refusal{"UnknownOption", with({"--pitch", "1", "--sharpness", "3", "--vertical"}),
-                "未知的选项：--vertical"}),
+                "未知的选项：--vertical"},
+        Refusal{"SimulateWithoutWidth",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-out",
+                      "v.png"}),
+                "使用 --simulate 时必须给出预览图的宽度"},
+        Refusal{"SimulateWithoutFile",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80"}),
+                "必须给出预览图（PNG）的文件名"},
+        Refusal{"PhaseAboveOne", with({"--pitch", "1", "--sharpness", "3", "--simulate", "1.01"}),
+                "视角必须在 0 到 1 之间"},
+        Refusal{"PhaseNegative", with({"--pitch", "1", "--sharpness", "3", "--simulate", "-0.1"}),
+                "视角必须在 0 到 1 之间"},
+        Refusal{"PhaseNotANumber", with({"--pitch", "1", "--sharpness", "3", "--simulate", "half"}),
+                "“half”不是数字"},
+        Refusal{"ViewWidthZero",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate-width", "0"}),
+                "不是 1 到 8192 之间的整数"},
+        Refusal{"ViewWidthTooLarge",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate-width", "8193"}),
+                "不是 1 到 8192 之间的整数"},
+        Refusal{"ViewWidthNotWhole",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate-width", "80.5"}),
+                "不是 1 到 8192 之间的整数"},
+        Refusal{"PitchErrorBeyondTwoPercent",
+                with({"--pitch", "1", "--sharpness", "3", "--pitch-error", "2.01"}),
+                "栅距误差必须在 -2 到 2"},
+        Refusal{"ViewWidthWithoutSimulate",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate-width", "80"}),
+                "只与 --simulate 一起使用"},
+        Refusal{"PitchErrorWithoutSimulate",
+                with({"--pitch", "1", "--sharpness", "3", "--pitch-error", "0"}),
+                "只与 --simulate 一起使用"},
+        Refusal{
+            "SimulateTwice",
+            with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.2", "--simulate", "0.3"}),
+            "--simulate：给了不止一次"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct NumberText {

@@ -2,6 +2,7 @@
 // report, the pitch it records, its progress bar and every refusal.
 
 #include "params/pitch_store.h"
+#include "tests/flip/flip_fixture.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -71,7 +72,9 @@ TEST_F(BatchTool, HelpDocumentsEveryOption) {
     EXPECT_EQ(help.err, "");
     for (const char* option :
          {"--pitch MM", "--sharpness N", "--width CM", "--height CM", "--anchor K:X,Y",
-          "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH", "--bigtiff"}) {
+          "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH", "--bigtiff",
+          "--simulate PHASE", "--simulate-width PIXELS", "--pitch-error PERCENT",
+          "--simulate-out FILE.png"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
 }
@@ -110,6 +113,37 @@ TEST_F(BatchTool, WritesTheFileTheCoreWrites) {
     const auto entry = entryBytes(0.5f);
     recorded.insert(recorded.end(), entry.begin(), entry.end());
     EXPECT_EQ(readFile(data / "kvxj.dll"), recorded);
+}
+
+TEST_F(BatchTool, SimulatesTheCardInsteadOfWritingIt) {
+    const fs::path png = work / "card.png";
+    const std::vector<unsigned char> dataBefore = readFile(dataFile());
+    const BatchOutcome done = runBatch(
+        standard({"--anchor", "2:2,1", "--white-gap", "1", "--simulate", "0.75", "--simulate-width",
+                  "120", "--pitch-error", "0.5", "--simulate-out", png.string()}));
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_EQ(done.err, "");
+    EXPECT_NE(done.out.find("预览图：" + png.string()), std::string::npos) << done.out;
+    EXPECT_NE(done.out.find("尺寸：120 × 90 像素"), std::string::npos) << done.out;
+    // No TIFF, no pitch recorded, nothing else in the folder.
+    EXPECT_FALSE(fs::exists(defaultOutput()));
+    EXPECT_EQ(readFile(dataFile()), dataBefore);
+    EXPECT_EQ(folderContents(), (std::set<fs::path>{"card.png", "data", "pic1.bmp", "pic2.bmp"}));
+
+    // The same view through the core.
+    FlipScene scene;
+    TempDir coreDir;
+    choosePictures(scene.job, coreDir.path(), {{16, 12}, {16, 12, 2, 1}});
+    scene.job.Pitch = 0.5f;
+    scene.job.Sharp = 3;
+    scene.settings = RunSettings{2, 1.5, true, 1, false};
+    FlipSimulator simulator = simulatorFor(scene);
+    const Result<ViewImage> view = simulator.render({120, 90}, 0.75, 0.005);
+    ASSERT_TRUE(view) << view.message();
+    const ViewImage written = decodePng(readFile(png));
+    EXPECT_EQ(written.width, 120);
+    EXPECT_EQ(written.height, 90);
+    EXPECT_EQ(written.rgb, view.value().rgb);
 }
 
 TEST_F(BatchTool, KnownPitchLeavesTheDataFileAlone) {
@@ -315,6 +349,25 @@ INSTANTIATE_TEST_SUITE_P(
                         return t.standard({"-o", t.picture(1)});
                     },
                     1, "输出文件不能是源图片本身（第 1 张图片）"},
+        ToolRefusal{"SimulationOverASourcePicture",
+                    [](const BatchTool& t) {
+                        return t.standard({"--simulate", "0.5", "--simulate-width", "40",
+                                           "--simulate-out", t.picture(1)});
+                    },
+                    1, "输出文件不能是源图片本身（第 1 张图片）"},
+        ToolRefusal{"SimulationOverTheDataFile",
+                    [](const BatchTool& t) {
+                        return t.standard({"--simulate", "0.5", "--simulate-width", "40",
+                                           "--simulate-out", t.dataFile().string()});
+                    },
+                    1, "是本程序自己的数据文件 kvxj.dll"},
+        ToolRefusal{"SimulationFolderMissing",
+                    [](const BatchTool& t) {
+                        return t.standard({"--simulate", "0.5", "--simulate-width", "40",
+                                           "--simulate-out",
+                                           (t.folder() / "none" / "v.png").string()});
+                    },
+                    1, "输出文件夹不存在"},
         ToolRefusal{"OutputFolderMissing",
                     [](const BatchTool& t) {
                         return t.standard({"-o", (t.folder() / "none" / "x.tif").string()});

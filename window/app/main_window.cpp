@@ -91,6 +91,7 @@ void mainS::connectHandlers() {
     connect(Dir1, &FolderList::listingFailed, this, &mainS::showMessage, direct);
     connect(File1, &FileList::listingFailed, this, &mainS::showMessage, direct);
     connectFileSelection();
+    connectFlip();
 }
 
 void mainS::showMessage(const QString& text) {

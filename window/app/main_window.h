@@ -8,6 +8,7 @@
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -28,6 +29,7 @@ namespace tovrel {
 
 class DriveList;
 class FileList;
+class FlipPreview;
 class FolderList;
 class NameBox;
 class ProgressScrollBar;
@@ -78,6 +80,7 @@ class mainS : public QWidget {
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label1 = nullptr;
+    QPushButton* CommandFlip = nullptr;
     // The status line under everything: what the last run wrote, and a
     // button that opens the folder it lies in.
     QLabel* LabelDone = nullptr;
@@ -115,6 +118,8 @@ class mainS : public QWidget {
     void LB1_Click();
     void Op_h_Click();
     void Op_s_Click();
+    // Opens the flip preview, or brings it to the front.
+    void CommandFlip_Click();
     // An anchor box edited by the user.
     void TextX_Change();
     void TextY_Change();
@@ -160,6 +165,12 @@ class mainS : public QWidget {
 
     const std::filesystem::path& dataFolder() const { return dataFolder_; }
 
+    // The chosen pictures with pitch and sharpness as the boxes show them
+    // now: what confirming would give a run.
+    JobState flipJob() const;
+    // The open flip preview, or null.
+    FlipPreview* flipPreview() const;
+
   protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -171,6 +182,10 @@ class mainS : public QWidget {
     void connectFileSelection();
     // Enables the white-gap list with its first item chosen.
     void enableWhiteGapList();
+    // The flip preview follows every change of the pictures and settings.
+    void connectFlip();
+    void flipInputsChanged();
+    void updateFlip();
     // A click in the file list, or a dropped file: the file fileName of
     // folder goes into the active slot.
     void pickFile(const QString& folder, const QString& fileName);
@@ -178,7 +193,6 @@ class mainS : public QWidget {
     void proposePrintSize();
     // The common frame and the proportion again, from the anchor boxes.
     void followAnchors();
-
     // The size box the user typed into since the last size proposal: anchors
     // changed later keep that value and the lock recomputes the other.
     enum class TypedSize { None, Width, Height };
@@ -197,6 +211,8 @@ class mainS : public QWidget {
     bool loaded_ = false;
     // The width and height boxes answering each other.
     SizeExchange sizeExchange_;
+    QPointer<FlipPreview> flipPreview_;
+    bool flipUpdatePending_ = false;
 };
 
 } // namespace tovrel

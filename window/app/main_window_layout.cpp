@@ -191,6 +191,10 @@ void mainS::buildControls() {
     ComboRes = makeEditableCombo(this, "ComboRes", {8985, 7590, 810, 300}, kPrinterPpiLabel);
     replaceItems(ComboRes, {"300", "360", "600", "720", "1200", "1440", "2400"});
     ComboRes->setEnabled(false);
+
+    CommandFlip = make<QPushButton>(this, "CommandFlip", {9840, 7575, 810, 330}, song);
+    CommandFlip->setText("翻转预览");
+    CommandFlip->setEnabled(false);
 }
 
 void mainS::setFocusOrder() {
@@ -200,7 +204,7 @@ void mainS::setFocusOrder() {
         Combo3,   Combo4,   Picture1[0], Picture1[1], Picture1[2], Picture1[3], TextX[1],
         TextX[2], TextX[3], TextY[1],    TextY[2],    TextY[3],    LB1,         CombG,
         YBL,      Combo1,   Command3,    Op_h,        Op_s,        CommandOpen, PrinterRes,
-        ComboRes};
+        ComboRes, CommandFlip};
     for (size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
