@@ -147,6 +147,7 @@ void mainS::dropPictures(const QStringList& files) {
         }
         pickFile(info.absolutePath(), info.fileName());
     }
+    flipPicturesChanged();
 }
 
 void mainS::pickFile(const QString& folder, const QString& fileName) {

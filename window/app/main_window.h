@@ -4,9 +4,9 @@
 
 #include "intake/picture_cache.h"
 #include "job/job_state.h"
-#include "render/tiff_container.h"
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
+#include "render/tiff_container.h"
 
 #include <QPointer>
 #include <QString>
@@ -185,6 +185,8 @@ class mainS : public QWidget {
     // The flip preview follows every change of the pictures and settings.
     void connectFlip();
     void flipInputsChanged();
+    // Pictures picked or dropped: the preview reads them again.
+    void flipPicturesChanged();
     void updateFlip();
     // A click in the file list, or a dropped file: the file fileName of
     // folder goes into the active slot.

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -40,22 +41,28 @@ void mainS::connectFlip() {
     constexpr auto direct = Qt::DirectConnection;
     connect(CommandFlip, &QPushButton::clicked, this, &mainS::CommandFlip_Click, direct);
     // Connected after the controls' own handlers, so these run after them.
-    for (QComboBox* box : {Combo3, Combo4, CombK, CombG}) {
+    for (QComboBox* box : {Combo3, Combo4, CombK, CombG, ComboRes}) {
         connect(box, &QComboBox::editTextChanged, this, &mainS::flipInputsChanged, direct);
     }
     connect(Combo1, &QComboBox::currentIndexChanged, this, &mainS::flipInputsChanged, direct);
-    connect(LB1, &QCheckBox::toggled, this, &mainS::flipInputsChanged, direct);
+    for (QCheckBox* box : {LB1, PrinterRes}) {
+        connect(box, &QCheckBox::toggled, this, &mainS::flipInputsChanged, direct);
+    }
     connect(Op_h, &QRadioButton::toggled, this, &mainS::flipInputsChanged, direct);
-    connect(
-        File1, &FileList::fileClicked, this,
-        [this] {
-            // A picture picked again may have changed on disk.
-            if (flipPreview_) {
-                flipPreview_->reload();
-            }
-            flipInputsChanged();
-        },
-        direct);
+    // Anchors typed after picking move the common frame.
+    for (int i = 0; i < kSlots; ++i) {
+        connect(TextX[i], &QLineEdit::textEdited, this, &mainS::flipInputsChanged, direct);
+        connect(TextY[i], &QLineEdit::textEdited, this, &mainS::flipInputsChanged, direct);
+    }
+    connect(File1, &FileList::fileClicked, this, &mainS::flipPicturesChanged, direct);
+}
+
+void mainS::flipPicturesChanged() {
+    // A picture picked again may have changed on disk.
+    if (flipPreview_) {
+        flipPreview_->reload();
+    }
+    flipInputsChanged();
 }
 
 void mainS::flipInputsChanged() {
