@@ -14,4 +14,8 @@ namespace tovrel {
 // error: callers range-check what they read.
 double leadingNumber(std::string_view text);
 
+// Whether text is a plain decimal number and nothing else: optional sign,
+// digits with at most one point, optional exponent (E, optional sign, digits).
+bool isPlainNumber(std::string_view text);
+
 } // namespace tovrel

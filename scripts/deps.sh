@@ -21,7 +21,8 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building the program needs, and the CJK font its window uses.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-wqy-zenhei)
+# What building the program needs, and the CJK font its window and its pitch
+# chart use.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libfreetype-dev fonts-wqy-zenhei)
 # What the tests need beyond that.
 TEST_PACKAGES=(libgtest-dev libtiff-dev)

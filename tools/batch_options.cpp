@@ -3,6 +3,7 @@
 #include "common/leading_number.h"
 #include "common/rounding.h"
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 
@@ -21,15 +22,18 @@ constexpr std::string_view kUsage =
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
   -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
   --data-file PATH      default: kvxj.dll next to the program
-)";
 
-bool digitsAt(std::string_view text, std::size_t& at) {
-    const std::size_t start = at;
-    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
-        ++at;
-    }
-    return at > start;
-}
+tovrel-batch --pitch-test --pitch MM [options] -o FILE
+  writes a pitch test chart: one band of lines per candidate pitch, and lists
+  the bands' pitches (mm and lenses per inch), top or left band first
+  --range MM            the bands reach from pitch - MM to pitch + MM (default 1 % of the pitch)
+  --step MM             pitch step between bands (default 0.05 % of the pitch; at most 201 bands)
+  --resolution PPI      pixels per inch the chart is printed at, 72 to 4800 (default 720)
+  --width CM            length of every band across its lines, 15 to 300 (default 20)
+  --band-height MM      height of every band along its lines, 6 to 100 (default 8)
+  --horizontal          horizontal lines, for horizontal flips; bands then stand side by side
+  --data-file PATH      as above: the chart's header comes from it
+)";
 
 Status bad(const std::string& option, const std::string& why) {
     return Status::fail(option + "：" + why);
@@ -42,8 +46,13 @@ Result<double> numberOf(const std::string& option, const std::string& text) {
     return leadingNumber(text);
 }
 
-const std::set<std::string> kValueOptions = {"--pitch",  "--sharpness", "--width",  "--height",
-                                             "--anchor", "--white-gap", "--output", "--data-file"};
+const std::set<std::string> kValueOptions = {
+    "--pitch",  "--sharpness", "--width", "--height", "--anchor",     "--white-gap",
+    "--output", "--data-file", "--range", "--step",   "--resolution", "--band-height"};
+
+// What only a run takes, and what only a pitch test chart takes.
+const std::set<std::string> kRunOnly = {"--sharpness", "--height", "--anchor", "--white-gap"};
+const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height"};
 
 Status parseAnchor(BatchOptions& o, const std::string& text) {
     const std::string option = "--anchor";
@@ -69,8 +78,8 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
 }
 
 Status parseWhiteGap(BatchOptions& o, const std::string& text) {
-    std::size_t end = 0;
-    if (!digitsAt(text, end) || end != text.size() || text.size() > 3) {
+    const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
+    if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), digit)) {
         return bad("--white-gap", "“" + text + "”不是 0 或正整数（像素）。");
     }
     o.whiteGap = std::stoi(text);
@@ -97,8 +106,36 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
         o.height = value;
     } else if (name == "--output") {
         o.output = value;
+    } else if (name == "--range") {
+        o.range = value;
+    } else if (name == "--step") {
+        o.step = value;
+    } else if (name == "--resolution") {
+        o.resolution = value;
+    } else if (name == "--band-height") {
+        o.bandHeight = value;
     } else {
         o.dataFile = value;
+    }
+    return Status::ok();
+}
+
+// A chart takes no pictures and needs its pitch and its file; its values
+// are checked with the chart's own rules when it is made.
+Status checkChartOptions(const BatchOptions& o, const std::set<std::string>& seen) {
+    for (const std::string& name : seen) {
+        if (kRunOnly.contains(name)) {
+            return bad(name, "不能和 --pitch-test 一起用。");
+        }
+    }
+    if (!o.pictures.empty()) {
+        return bad("--pitch-test", "测试图不用图片：“" + o.pictures.front() + "”。");
+    }
+    if (o.pitch.empty()) {
+        return bad("--pitch", "必须给出栅距（毫米）。");
+    }
+    if (!o.output) {
+        return bad("--output", "必须用 -o 给出测试图的文件名。");
     }
     return Status::ok();
 }
@@ -164,31 +201,6 @@ Status checkValues(const BatchOptions& o) {
 
 } // namespace
 
-bool isPlainNumber(std::string_view text) {
-    std::size_t at = 0;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        ++at;
-    }
-    bool digits = digitsAt(text, at);
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        digits = digitsAt(text, at) || digits;
-    }
-    if (!digits) {
-        return false;
-    }
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-            ++at;
-        }
-        if (!digitsAt(text, at)) {
-            return false;
-        }
-    }
-    return at == text.size();
-}
-
 std::string_view batchUsage() {
     return kUsage;
 }
@@ -213,18 +225,18 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             o.help = true;
             return o;
         }
-        const bool flag = name == "--horizontal";
+        const bool flag = name == "--horizontal" || name == "--pitch-test";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
-        if (name != "--anchor" && !seen.insert(name).second) {
+        if (!seen.insert(name).second && name != "--anchor") {
             return bad(name, "给了不止一次。");
         }
         if (flag) {
             if (eq != std::string::npos) {
                 return bad(name, "不带取值。");
             }
-            o.horizontal = true;
+            (name == "--horizontal" ? o.horizontal : o.pitchTest) = true;
             continue;
         }
         std::string value;
@@ -237,6 +249,17 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
         }
         if (Status applied = applyValue(o, name, value); !applied) {
             return applied;
+        }
+    }
+    if (o.pitchTest) {
+        if (Status chart = checkChartOptions(o, seen); !chart) {
+            return chart;
+        }
+        return o;
+    }
+    for (const std::string& name : seen) {
+        if (kChartOnly.contains(name)) {
+            return bad(name, "只能和 --pitch-test 一起用。");
         }
     }
     if (Status values = checkValues(o); !values) {

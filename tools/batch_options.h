@@ -32,15 +32,17 @@ struct BatchOptions {
     int32_t whiteGap = 0; // 0: no white gaps
     std::optional<std::string> output;
     std::optional<std::string> dataFile;
+    // --pitch-test: a pitch test chart around pitch instead of a run.
+    bool pitchTest = false;
+    std::optional<std::string> range; // the chart's fields as typed, mm, ppi, cm, mm
+    std::optional<std::string> step;
+    std::optional<std::string> resolution;
+    std::optional<std::string> bandHeight;
 };
 
 // args: the arguments after the program name. A failure's message says what
 // is wrong with which option.
 Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args);
-
-// Whether text is a plain decimal number: optional sign, digits with at most
-// one point, optional exponent.
-bool isPlainNumber(std::string_view text);
 
 // What --help prints.
 std::string_view batchUsage();

@@ -6,6 +6,7 @@
 
 #include "app/job_state.h"
 #include "common/status.h"
+#include "render/pitch_chart.h"
 #include "render/run_geometry.h"
 #include "tools/batch_options.h"
 
@@ -28,5 +29,16 @@ struct BatchRun {
 // proposed or a data file not named kvxj.dll.
 Result<BatchRun> prepareBatchRun(const BatchOptions& options,
                                  const std::filesystem::path& programFolder);
+
+struct BatchChart {
+    PitchChartSettings settings;
+    std::string output;
+    std::filesystem::path dataFolder; // the folder of kvxj.dll
+};
+
+// A pitch test chart: the fields not given take their defaults for the pitch,
+// as the window's pitch test dialog offers them; all are checked as there.
+Result<BatchChart> prepareBatchChart(const BatchOptions& options,
+                                     const std::filesystem::path& programFolder);
 
 } // namespace tovrel

@@ -3,6 +3,7 @@
 
 #include "common/number_format.h"
 #include "render/interlace_engine.h"
+#include "render/pitch_chart_file.h"
 #include "render/run_header.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"
@@ -134,6 +135,32 @@ int run(tovrel::BatchRun& batch) {
     return 0;
 }
 
+// The pitch test chart, and its bands' pitches on standard output.
+int pitchTest(const tovrel::BatchOptions& options) {
+    using namespace tovrel;
+    Result<BatchChart> chart = prepareBatchChart(options, programFolder());
+    if (!chart) {
+        complain(chart.message());
+        return kExitRefused;
+    }
+    ProgressBar bar;
+    ChartHooks hooks;
+    hooks.progress = [&bar](int value) { bar.show(value); };
+    hooks.fileCreated = notePendingFile;
+    const BatchChart& c = chart.value();
+    const Status written = writePitchChart(c.settings, c.dataFolder, c.output, hooks);
+    havePendingFile = 0;
+    if (!written) {
+        complain(written.message());
+        return kExitRefused;
+    }
+    const int decimals = labelDecimals(c.settings);
+    for (const double pitch : chartPitches(c.settings)) {
+        std::cout << bandLabel(pitch, decimals) << '\n';
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -152,6 +179,9 @@ int main(int argc, char** argv) {
     if (options.value().help) {
         std::cout << tovrel::batchUsage();
         return 0;
+    }
+    if (options.value().pitchTest) {
+        return pitchTest(options.value());
     }
     tovrel::Result<tovrel::BatchRun> batch =
         tovrel::prepareBatchRun(options.value(), programFolder());

@@ -1,5 +1,6 @@
 // The batch tool's command line: what it takes and what it refuses.
 
+#include "common/leading_number.h"
 #include "tools/batch_options.h"
 
 #include <gtest/gtest.h>
