@@ -67,6 +67,7 @@ class mainS : public QWidget {
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label1 = nullptr;
+    QPushButton* CommandPitchTest = nullptr;
 
     // Every message box of the window: title "Tovrel", one OK button, modal.
     // While messageHook is set it receives the text instead.
@@ -93,6 +94,9 @@ class mainS : public QWidget {
     void LB1_Click();
     void Op_h_Click();
     void Op_s_Click();
+    // Opens the pitch test dialog with the pitch box's pitch and the flip
+    // direction.
+    void CommandPitchTest_Click();
 
     // Stores pitch and sharpness with their resolution and shows it in
     // pixels per inch.

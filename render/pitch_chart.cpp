@@ -18,6 +18,9 @@ constexpr int kFewestDecimals = 4;
 constexpr int kMostDecimals = 6;
 
 Result<double> fieldNumber(const std::string& field, const std::string& text) {
+    if (text.empty()) {
+        return Status::fail("请填写" + field + "。");
+    }
     if (!isPlainNumber(text)) {
         return Status::fail(field + "“" + text + "”不是数字。");
     }
