@@ -28,6 +28,15 @@ char32_t nextCharacter(const std::string& text, std::size_t& at) {
     return c;
 }
 
+int inkRows(const FT_Bitmap& bitmap) {
+    int rows = 0;
+    for (unsigned r = 0; r < bitmap.rows; ++r) {
+        const unsigned char* row = bitmap.buffer + std::ptrdiff_t(r) * bitmap.pitch;
+        rows += std::any_of(row, row + bitmap.width, [](unsigned char v) { return v >= 128; });
+    }
+    return rows;
+}
+
 int pixels(FT_Pos value26_6) {
     return static_cast<int>((value26_6 + 63) >> 6);
 }
@@ -64,14 +73,15 @@ Result<std::unique_ptr<ChartFont>> ChartFont::open(const std::filesystem::path& 
                             "，写不出测试图的文字。请安装 fonts-wqy-zenhei。");
     }
     // Digits take about three quarters of the em; grow the em from there
-    // until the digit 0 reaches the height asked for.
+    // until the digit 0 has ink (pixels at least half covered) in as many
+    // rows as asked for.
     const FT_UInt start = static_cast<FT_UInt>(std::max(1, digitRows * 4 / 3));
     for (FT_UInt em = start; em < start * 2 + 8; ++em) {
         if (FT_Set_Pixel_Sizes(face->face, 0, em) != 0 ||
             FT_Load_Char(face->face, U'0', FT_LOAD_RENDER | FT_LOAD_NO_BITMAP) != 0) {
             break;
         }
-        if (static_cast<int>(face->face->glyph->bitmap.rows) >= digitRows) {
+        if (inkRows(face->face->glyph->bitmap) >= digitRows) {
             return std::unique_ptr<ChartFont>(new ChartFont(std::move(face)));
         }
     }

@@ -45,7 +45,7 @@ struct TextLine {
 class ChartFont {
   public:
     // Opens file at the smallest size whose digit 0 is at least digitRows
-    // pixels tall.
+    // pixels tall in ink (pixels at least half covered).
     static Result<std::unique_ptr<ChartFont>> open(const std::filesystem::path& file,
                                                    int digitRows);
     ~ChartFont();
