@@ -80,6 +80,7 @@ const Placed kControls[] = {
     {"Label4", "QLabel", "mainS", {368, 216, 113, 25}},
     {"Label5", "QLabel", "mainS", {488, 216, 121, 17}},
     {"Label1", "QLabel", "mainS", {488, 232, 137, 17}},
+    {"CommandPitchTest", "QPushButton", "mainS", {715, 505, 54, 22}},
 };
 
 class ControlPlace : public ::testing::TestWithParam<Placed> {};
@@ -323,13 +324,13 @@ TEST_F(FocusOrder, TabWalksTheDesignOrder) {
     writeDataFile(dataDir.path(), {});
     open();
     window->Combo1->setEnabled(true);
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList{"Op_s"});
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "CommandPitchTest"}));
 }
 
 TEST_F(FocusOrder, DisabledWhiteGapListIsSkipped) {
     writeDataFile(dataDir.path(), {});
     open();
-    QStringList expected = kTabOrder + QStringList{"Op_s"};
+    QStringList expected = kTabOrder + QStringList({"Op_s", "CommandPitchTest"});
     expected.removeAll("Combo1");
     EXPECT_EQ(tabWalk(), expected);
 }
@@ -354,7 +355,7 @@ TEST_F(FocusOrder, OptionGroupIsEnteredAtTheChosenButton) {
     window->Combo1->setEnabled(true);
     QTest::mouseClick(window->Op_h, Qt::LeftButton);
     ASSERT_TRUE(window->Op_h->isChecked());
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList{"Op_h"});
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_h", "CommandPitchTest"}));
     // The arrow keys move the choice within the group.
     window->Op_h->setFocus();
     QTest::keyClick(window->Op_h, Qt::Key_Left);
