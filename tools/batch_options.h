@@ -2,7 +2,7 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "tools/batch_setup.h"
 
-#include "app/file_pick.h"
+#include "job/file_pick.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
 #include "intake/common_frame.h"

@@ -4,7 +4,7 @@
 // would show, the confirmed pitch and sharpness, the white-gap and direction
 // settings, the output path and the data file's folder.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 #include "render/pitch_chart.h"
 #include "render/run_geometry.h"

@@ -1,7 +1,7 @@
 // File names with line breaks and unusual characters, each with the exact
 // picked path, name-box text and proposed output name they give.
 
-#include "app/file_pick.h"
+#include "job/file_pick.h"
 #include "params/print_size.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Checks of the common frame of two pictures as the job holds it.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 
 #include <array>
 #include <cstdint>

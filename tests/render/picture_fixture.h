@@ -4,7 +4,7 @@
 // odd layouts, and a job state set up as the window leaves it after choosing
 // them.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // Fills the pixel area of an output file whose header is in place: every row
 // the run produces, streamed in chunks, memory bounded by one chunk of rows.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 #include "render/run_geometry.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // What a run refuses before it touches any file.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 #include "render/run_geometry.h"
 

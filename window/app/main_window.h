@@ -2,7 +2,7 @@
 // The program's one window: every control under its design name, start-up,
 // the size cap, exit, and the pitch list's load and delete.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 
 #include <QString>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #pragma once
 // The source pictures of a run, open for reading their frame rows.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 #include "params/posix_file.h"
 

@@ -16,7 +16,7 @@
 // After a failed header the job so describes exactly the pictures whose
 // headers were read in full, and its frame is theirs.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 
 #include <array>

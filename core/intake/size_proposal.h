@@ -2,7 +2,7 @@
 // The print size proposed for the chosen pictures, in centimetres, as the
 // texts to write into the width and height boxes.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 
 #include <optional>
 #include <string>

@@ -2,7 +2,7 @@
 // The numbers a run derives before it writes anything: the output size and
 // resolution, the scale from the common frame to the output, the strip width.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 
 #include <cstdint>

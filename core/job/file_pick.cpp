@@ -1,4 +1,4 @@
-#include "app/file_pick.h"
+#include "job/file_pick.h"
 
 namespace tovrel {
 

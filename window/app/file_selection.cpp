@@ -3,7 +3,7 @@
 
 #include "app/drive_list.h"
 #include "app/file_list.h"
-#include "app/file_pick.h"
+#include "job/file_pick.h"
 #include "app/folder_access.h"
 #include "app/folder_list.h"
 #include "app/main_window.h"

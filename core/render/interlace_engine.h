@@ -2,7 +2,7 @@
 // The interlacing run: from the job state and the window's settings to a
 // complete output file, or a refusal or failure with the user's message.
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "common/status.h"
 #include "render/run_geometry.h"
 

@@ -1,6 +1,6 @@
 #include "render/pitch_chart_file.h"
 
-#include "app/job_state.h"
+#include "job/job_state.h"
 #include "params/pitch_store.h"
 #include "params/posix_file.h"
 #include "render/pitch_chart_rows.h"
