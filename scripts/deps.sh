@@ -26,3 +26,5 @@ need_packages() {
 BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libfreetype-dev fonts-wqy-zenhei)
 # What the tests need beyond that.
 TEST_PACKAGES=(libgtest-dev libtiff-dev)
+# What making the Debian package and checking it need.
+PACKAGE_PACKAGES=(dpkg-dev file desktop-file-utils man-db)

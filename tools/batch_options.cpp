@@ -21,7 +21,9 @@ constexpr std::string_view kUsage =
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
   -o, --output PATH     default: the window's proposed name (first picture's path, "!" or "-", ".tif")
-  --data-file PATH      default: kvxj.dll next to the program
+  --data-file PATH      default: kvxj.dll next to the program, else your own
+                        $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
+                        first made as a copy of the installed /usr/share/tovrel/kvxj.dll
 
 tovrel-batch --pitch-test --pitch MM [options] -o FILE
   writes a pitch test chart: one band of lines per candidate pitch, and lists

@@ -2,8 +2,8 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,10 @@
 #include "tools/batch_setup.h"
 
-#include "job/file_pick.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
 #include "intake/common_frame.h"
 #include "intake/size_proposal.h"
+#include "job/file_pick.h"
 #include "render/run_checks.h"
 #include "tools/print_size_boxes.h"
 
@@ -96,9 +96,9 @@ Result<std::string> outputPath(const JobState& job, const BatchOptions& options)
     return proposedOutputPath(job.InPath(1), options.horizontal);
 }
 
-Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& programFolder) {
+Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& defaultDataFolder) {
     if (!options.dataFile) {
-        return programFolder;
+        return defaultDataFolder;
     }
     const fs::path given = *options.dataFile;
     std::error_code ec;
@@ -113,9 +113,9 @@ Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& program
 
 } // namespace
 
-Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& programFolder) {
+Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& defaultDataFolder) {
     BatchRun run;
-    Result<fs::path> folder = dataFolder(options, programFolder);
+    Result<fs::path> folder = dataFolder(options, defaultDataFolder);
     if (!folder) {
         return folder.status();
     }
@@ -140,9 +140,10 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& pr
     return run;
 }
 
-Result<BatchChart> prepareBatchChart(const BatchOptions& options, const fs::path& programFolder) {
+Result<BatchChart> prepareBatchChart(const BatchOptions& options,
+                                     const fs::path& defaultDataFolder) {
     BatchChart chart;
-    Result<fs::path> folder = dataFolder(options, programFolder);
+    Result<fs::path> folder = dataFolder(options, defaultDataFolder);
     if (!folder) {
         return folder.status();
     }

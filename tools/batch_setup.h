@@ -4,8 +4,8 @@
 // would show, the confirmed pitch and sharpness, the white-gap and direction
 // settings, the output path and the data file's folder.
 
-#include "job/job_state.h"
 #include "common/status.h"
+#include "job/job_state.h"
 #include "render/pitch_chart.h"
 #include "render/run_geometry.h"
 #include "tools/batch_options.h"
@@ -23,12 +23,12 @@ struct BatchRun {
     std::filesystem::path dataFolder; // the folder of kvxj.dll
 };
 
-// programFolder: where kvxj.dll is looked for without --data-file. Refuses
+// defaultDataFolder: the folder of kvxj.dll without --data-file. Refuses
 // pictures whose headers cannot be read, pictures without a common frame,
 // a print size that cannot be proposed, and an output name that cannot be
 // proposed or a data file not named kvxj.dll.
 Result<BatchRun> prepareBatchRun(const BatchOptions& options,
-                                 const std::filesystem::path& programFolder);
+                                 const std::filesystem::path& defaultDataFolder);
 
 struct BatchChart {
     PitchChartSettings settings;
@@ -39,6 +39,6 @@ struct BatchChart {
 // A pitch test chart: the fields not given take their defaults for the pitch,
 // as the window's pitch test dialog offers them; all are checked as there.
 Result<BatchChart> prepareBatchChart(const BatchOptions& options,
-                                     const std::filesystem::path& programFolder);
+                                     const std::filesystem::path& defaultDataFolder);
 
 } // namespace tovrel

@@ -2,6 +2,7 @@
 // command line, with the same core and the same results as the window.
 
 #include "common/number_format.h"
+#include "params/data_location.h"
 #include "render/interlace_engine.h"
 #include "render/pitch_chart_file.h"
 #include "render/run_header.h"
@@ -136,9 +137,9 @@ int run(tovrel::BatchRun& batch) {
 }
 
 // The pitch test chart, and its bands' pitches on standard output.
-int pitchTest(const tovrel::BatchOptions& options) {
+int pitchTest(const tovrel::BatchOptions& options, const fs::path& dataFolder) {
     using namespace tovrel;
-    Result<BatchChart> chart = prepareBatchChart(options, programFolder());
+    Result<BatchChart> chart = prepareBatchChart(options, dataFolder);
     if (!chart) {
         complain(chart.message());
         return kExitRefused;
@@ -180,11 +181,19 @@ int main(int argc, char** argv) {
         std::cout << tovrel::batchUsage();
         return 0;
     }
-    if (options.value().pitchTest) {
-        return pitchTest(options.value());
+    std::filesystem::path dataFolder;
+    if (!options.value().dataFile) {
+        const tovrel::DataLocation data =
+            tovrel::locateDataFolder(programFolder(), tovrel::processDataEnvironment());
+        if (!data.problem.empty()) {
+            complain(data.problem);
+        }
+        dataFolder = data.folder;
     }
-    tovrel::Result<tovrel::BatchRun> batch =
-        tovrel::prepareBatchRun(options.value(), programFolder());
+    if (options.value().pitchTest) {
+        return pitchTest(options.value(), dataFolder);
+    }
+    tovrel::Result<tovrel::BatchRun> batch = tovrel::prepareBatchRun(options.value(), dataFolder);
     if (!batch) {
         complain(batch.message());
         return kExitRefused;

@@ -214,7 +214,11 @@ Status PitchStore::removeAll(float value) {
             kept.insert(kept.end(), old.begin() + at, old.begin() + at + kEntrySize);
         }
     }
-    if (Status written = writeTempFile(*this, kept, data.value().info); !written) {
+    return replaceContent(kept, data.value().info);
+}
+
+Status PitchStore::replaceContent(const std::vector<uint8_t>& content, const struct stat& old) {
+    if (Status written = writeTempFile(*this, content, old); !written) {
         return written;
     }
     if (std::rename(tempPath().c_str(), dataPath().c_str()) != 0) {
@@ -228,6 +232,18 @@ Status PitchStore::removeAll(float value) {
     // the folder's own record reaches the disk now; nothing is left to undo.
     syncFolder(folder_);
     return Status::ok();
+}
+
+Status PitchStore::copyFrom(const PitchStore& source) {
+    auto data = openDataFile(source, O_RDONLY);
+    if (!data) {
+        return data.status();
+    }
+    auto bytes = readUsed(source, data.value(), 0);
+    if (!bytes) {
+        return bytes.status();
+    }
+    return replaceContent(bytes.value(), data.value().info);
 }
 
 Status PitchStore::append(float value) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace tovrel {
 
 inline constexpr std::size_t kTemplateSize = 1448;
@@ -36,6 +38,9 @@ class PitchStore {
     Status removeAll(float value);           // deletes every entry equal to value
     Status append(float value);              // adds one entry behind the last whole one
     Result<TiffTemplate> readTemplate() const;
+    // Makes this store's data file a whole copy of source's, which is only
+    // read; the copy appears under its name in one step or not at all.
+    Status copyFrom(const PitchStore& source);
 
     // Refuses an output path that names the data file or its temporary file:
     // a run writing there would destroy the pitch list, or have its file
@@ -43,6 +48,10 @@ class PitchStore {
     Status checkOutputPath(const std::filesystem::path& out) const;
 
   private:
+    // Puts content in place of the data file through the temporary file,
+    // with old's owner and permissions.
+    Status replaceContent(const std::vector<uint8_t>& content, const struct stat& old);
+
     std::filesystem::path folder_;
 };
 

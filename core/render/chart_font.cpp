@@ -44,7 +44,17 @@ int pixels(FT_Pos value26_6) {
 } // namespace
 
 std::filesystem::path chartFontFile() {
-    return "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
+    // The CJK fonts the package depends on, the first one present.
+    const std::filesystem::path fonts[] = {
+        "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc",
+        "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"};
+    std::error_code ec;
+    for (const auto& font : fonts) {
+        if (std::filesystem::is_regular_file(font, ec)) {
+            return font;
+        }
+    }
+    return fonts[0];
 }
 
 struct ChartFont::Face {

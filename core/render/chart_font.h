@@ -16,8 +16,8 @@
 
 namespace tovrel {
 
-// The font file the chart is set in (WenQuanYi Zen Hei, which the program
-// needs for its window anyway).
+// The font file the chart is set in: one of the CJK fonts the program needs
+// for its window anyway.
 std::filesystem::path chartFontFile();
 
 struct Glyph {

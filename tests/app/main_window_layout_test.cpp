@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -19,7 +20,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QtTest/QTest>
 
 namespace tovrel::test {
@@ -110,7 +113,15 @@ TEST(MainWindowLayout, ClientAreaSizeAndPlace) {
     mainS window(std::filesystem::temp_directory_path());
     EXPECT_EQ(window.geometry(), QRect(67, 75, 794, 532));
     EXPECT_EQ(window.windowTitle(), QString("Tovrel V2.1"));
-    EXPECT_EQ(QApplication::applicationName(), QString("Tovrel"));
+}
+
+// Settings go to the standard place, here the test mode's stand-in for it.
+TEST(MainWindowLayout, SettingsLiveInTheUsersConfiguration) {
+    const QString file = QSettings().fileName();
+    EXPECT_TRUE(file.endsWith("/tovrel/tovrel.conf")) << file.toStdString();
+    EXPECT_TRUE(
+        file.startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)));
+    EXPECT_FALSE(file.startsWith(QDir::homePath() + "/.config/")) << file.toStdString();
 }
 
 TEST(MainWindowLayout, IconIsItsOwn32By32) {

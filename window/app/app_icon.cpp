@@ -7,12 +7,13 @@
 
 namespace tovrel {
 
-QImage appIconImage() {
-    constexpr int kSide = 32;
-    QImage image(kSide, kSide, QImage::Format_ARGB32);
+QImage drawAppIcon(int side) {
+    QImage image(side, side, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 32-unit grid, whatever the size.
+    painter.scale(side / 32.0, side / 32.0);
 
     // A card whose columns alternate between two pictures, as an interlaced
     // print does, under a row of lens arcs.
@@ -33,7 +34,11 @@ QImage appIconImage() {
         painter.drawArc(QRectF(x, 3, 6, 7), 0, 180 * 16);
     }
     painter.end();
-    return image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+    return image;
+}
+
+QImage appIconImage() {
+    return drawAppIcon(32).convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
 }
 
 QIcon appIcon() {

@@ -1,4 +1,6 @@
+#include "app/app_identity.h"
 #include "app/main_window.h"
+#include "params/data_location.h"
 
 #include <QApplication>
 #include <csignal>
@@ -8,9 +10,13 @@ int main(int argc, char** argv) {
     // instead of the signal ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Tovrel");
-    // The data file lives next to the program file.
-    tovrel::mainS window(QCoreApplication::applicationDirPath().toStdString());
+    tovrel::nameApplication();
+    const tovrel::DataLocation data = tovrel::locateDataFolder(
+        QCoreApplication::applicationDirPath().toStdString(), tovrel::processDataEnvironment());
+    tovrel::mainS window(data.folder);
+    if (!data.problem.empty()) {
+        window.showMessage(QString::fromStdString(data.problem));
+    }
     window.show();
     return app.exec();
 }
