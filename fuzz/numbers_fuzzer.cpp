@@ -130,8 +130,36 @@ char blankAt(std::size_t i) {
     return blanks[i % 3];
 }
 
-void checkLeadingNumber(const std::string& text, uint8_t spread) {
+// The text with its ASCII digits, point and signs typed full-width, as a
+// Chinese input method gives them (the point as the ideographic full stop
+// when odd is set).
+std::string fullWidth(const std::string& text, bool odd) {
+    std::string out;
+    for (char c : text) {
+        if (isDigit(c)) {
+            out += "\xEF\xBC";
+            out.push_back(static_cast<char>(0x90 + (c - '0')));
+        } else if (c == '.') {
+            out += odd ? "\xE3\x80\x82" : "\xEF\xBC\x8E";
+        } else if (c == '-') {
+            out += "\xEF\xBC\x8D";
+        } else if (c == '+') {
+            out += "\xEF\xBC\x8B";
+        } else {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+void checkLeadingNumber(const std::string& typed, uint8_t spread) {
+    const double typedValue = leadingNumber(typed);
+    // Full-width characters read as their ASCII counterparts, in either form.
+    const std::string text = asciiNumberText(typed);
     const double value = leadingNumber(text);
+    FUZZ_CHECK(std::bit_cast<uint64_t>(typedValue) == std::bit_cast<uint64_t>(value));
+    FUZZ_CHECK(std::bit_cast<uint64_t>(leadingNumber(fullWidth(text, spread & 1))) ==
+               std::bit_cast<uint64_t>(value));
     FUZZ_CHECK(!std::isnan(value));
 
     // Blanks, tabs and line feeds are ignored wherever they stand.

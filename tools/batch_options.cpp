@@ -79,10 +79,11 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
     return Status::ok();
 }
 
-Status parseWhiteGap(BatchOptions& o, const std::string& text) {
+Status parseWhiteGap(BatchOptions& o, const std::string& typed) {
+    const std::string text = asciiNumberText(typed);
     const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
     if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), digit)) {
-        return bad("--white-gap", "“" + text + "”不是 0 或正整数（像素）。");
+        return bad("--white-gap", "“" + typed + "”不是 0 或正整数（像素）。");
     }
     o.whiteGap = std::stoi(text);
     return Status::ok();

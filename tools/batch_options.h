@@ -2,6 +2,7 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
+#include "common/leading_number.h"
 #include "common/status.h"
 #include "job/job_state.h"
 

@@ -5,6 +5,7 @@
 #include "intake/common_frame.h"
 #include "intake/size_proposal.h"
 #include "job/file_pick.h"
+#include "job/output_name.h"
 #include "render/run_checks.h"
 #include "tools/print_size_boxes.h"
 
@@ -86,7 +87,9 @@ bool endsInBmp(const std::string& path) {
 
 Result<std::string> outputPath(const JobState& job, const BatchOptions& options) {
     if (options.output) {
-        return *options.output;
+        // As in the window: no control characters, and the full path.
+        std::error_code unknown;
+        return outputPathFor(*options.output, fs::current_path(unknown).string());
     }
     // The proposal cuts the four characters of the extension off.
     if (!endsInBmp(job.InPath(1))) {

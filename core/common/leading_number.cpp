@@ -16,12 +16,12 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The text with every ignorable character removed, so the scanner below can
-// look at one character after another.
+// The text with full-width characters in ASCII and every ignorable character
+// removed, so the scanner below can look at one character after another.
 std::string compact(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
+    for (char c : asciiNumberText(text)) {
         if (!ignorable(c)) {
             out.push_back(c);
         }
@@ -57,7 +57,50 @@ double parseDecimal(const std::string& clean) {
     return strtod_l(clean.c_str(), nullptr, cLocale);
 }
 
+// The ASCII character of the three UTF-8 bytes at text[i], or 0.
+char asciiOf(std::string_view text, std::size_t i) {
+    if (i + 2 >= text.size()) {
+        return 0;
+    }
+    const auto b0 = static_cast<unsigned char>(text[i]);
+    const auto b1 = static_cast<unsigned char>(text[i + 1]);
+    const auto b2 = static_cast<unsigned char>(text[i + 2]);
+    if (b0 == 0xE3 && b1 == 0x80 && b2 == 0x82) {
+        return '.'; // U+3002 ideographic full stop
+    }
+    if (b0 != 0xEF || b1 != 0xBC) {
+        return 0;
+    }
+    if (b2 >= 0x90 && b2 <= 0x99) {
+        return static_cast<char>('0' + (b2 - 0x90)); // U+FF10..U+FF19
+    }
+    switch (b2) {
+    case 0x8E: // U+FF0E
+        return '.';
+    case 0x8D: // U+FF0D
+        return '-';
+    case 0x8B: // U+FF0B
+        return '+';
+    default:
+        return 0;
+    }
+}
+
 } // namespace
+
+std::string asciiNumberText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (const char ascii = asciiOf(text, i); ascii != 0) {
+            out.push_back(ascii);
+            i += 2;
+        } else {
+            out.push_back(text[i]);
+        }
+    }
+    return out;
+}
 
 double leadingNumber(std::string_view text) {
     const std::string s = compact(text);
@@ -119,7 +162,8 @@ bool digitsAt(std::string_view text, std::size_t& at) {
 
 } // namespace
 
-bool isPlainNumber(std::string_view text) {
+bool isPlainNumber(std::string_view typed) {
+    const std::string text = asciiNumberText(typed);
     std::size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
         ++at;

@@ -1,6 +1,7 @@
 #pragma once
 // The rule by which every box's text is read as a number.
 
+#include <string>
 #include <string_view>
 
 namespace tovrel {
@@ -11,11 +12,18 @@ namespace tovrel {
 // character that cannot continue the number. "&H" and "&O" read hexadecimal and
 // octal digits. A text that does not begin with a number reads 0. An exponent
 // beyond the double range gives an infinity (or 0 for tiny values), never an
-// error: callers range-check what they read.
+// error: callers range-check what they read. Full-width digits, point, minus
+// and plus and the ideographic full stop, as a Chinese input method types them,
+// read as their ASCII counterparts (see asciiNumberText).
 double leadingNumber(std::string_view text);
 
 // Whether text is a plain decimal number and nothing else: optional sign,
-// digits with at most one point, optional exponent (E, optional sign, digits).
+// digits with at most one point, optional exponent (E, optional sign, digits);
+// full-width digits, point and signs count as their ASCII characters.
 bool isPlainNumber(std::string_view text);
+// The text (UTF-8) with full-width digits (U+FF10 to U+FF19), the full-width
+// point (U+FF0E), minus (U+FF0D) and plus (U+FF0B) and the ideographic full
+// stop (U+3002, a point) turned into their ASCII characters; all else as it is.
+std::string asciiNumberText(std::string_view text);
 
 } // namespace tovrel

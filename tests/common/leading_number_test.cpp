@@ -29,10 +29,28 @@ TEST(LeadingNumber, ReadsTheNumberTheTextBeginsWith) {
         // Hexadecimal and octal prefixes.
         Case{"&H1F", 31}, Case{"&hff", 255}, Case{"&O17", 15}, Case{"&o8", 0}, Case{"&H", 0},
         Case{"&12", 0}, Case{"& H 10", 16},
-        // Full-width digits are not digits.
-        Case{"３", 0}};
+        // Full-width digits, point, minus and plus and the ideographic full
+        // stop, as a Chinese input method types them, read as ASCII.
+        Case{"３", 3}, Case{"０.５０８", 0.508}, Case{"０．５０８", 0.508},
+        Case{"０。２５４", 0.254}, Case{"－１２", -12}, Case{"＋７", 7}, Case{"２０倍清晰", 20},
+        Case{"１ ２", 12}, Case{"1２.5", 12.5}, Case{"１e２", 100}, Case{"&H１F", 31},
+        Case{"。５", 0.5}, Case{"１。２。３", 1.2},
+        // Other full-width characters are not number characters.
+        Case{"Ｘ1", 0}, Case{"１，５", 1}, Case{"\xEF\xBC", 0}, Case{"1\xEF\xBC", 1}};
     for (const auto& c : cases) {
         EXPECT_EQ(leadingNumber(c.text), c.expected) << c.text;
+    }
+}
+
+TEST(AsciiNumberText, TurnsOnlyTheFullWidthNumberCharactersIntoAscii) {
+    const std::pair<const char*, const char*> cases[] = {{"０１２３４５６７８９", "0123456789"},
+                                                         {"－＋．。", "-+.."},
+                                                         {"宽cm", "宽cm"},
+                                                         {"Ｘ１", "Ｘ1"},
+                                                         {"\xEF\xBC\x90\xEF", "0\xEF"},
+                                                         {"", ""}};
+    for (const auto& [text, ascii] : cases) {
+        EXPECT_EQ(asciiNumberText(text), ascii) << text;
     }
 }
 

@@ -1,9 +1,11 @@
 // The start button through real clicks: confirming, refusing, the run and
 // what the window shows before, during and after it.
 
+#include "app/folder_list.h"
 #include "app/main_window.h"
 #include "app/progress_scroll_bar.h"
 #include "params/pitch_store.h"
+#include "render/run_summary.h"
 #include "tests/app/data_file.h"
 #include "tests/app/window_fixture.h"
 #include "tests/render/engine_fixture.h"
@@ -11,7 +13,9 @@
 #include "tests/support/file_size_limit.h"
 #include "tests/support/tiff_reader.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -166,6 +170,50 @@ TEST_F(StartButton, ChangedPitchConfirmsAnewWithTheOutputNameAgain) {
     EXPECT_EQ(window->job.Pitch, 0.6f);
 }
 
+struct OutputName {
+    const char* name;
+    QString pasted;
+    const char* path; // relative to the folder the folder list shows; nullptr: refused
+};
+
+class OutputNameAtConfirmation : public StartButton,
+                                 public ::testing::WithParamInterface<OutputName> {};
+
+TEST_P(OutputNameAtConfirmation, NamesTheFullPathOrSaysWhatIsWrong) {
+    const OutputName& c = GetParam();
+    openWith(2);
+    enter();
+    ASSERT_TRUE(window->Dir1->setPath(QString::fromStdString(work.path().string())));
+    activate();
+    QApplication::clipboard()->setText(c.pasted);
+    QTest::mouseClick(window->TextOUT, Qt::LeftButton);
+    QTest::keyClick(window->TextOUT, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(window->TextOUT, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(window->TextOUT->text(), c.pasted);
+    click();
+    if (c.path == nullptr) {
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].contains("控制字符")) << messages[0].toStdString();
+        EXPECT_EQ(caption(), "确定");
+        return;
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(caption(), "开始");
+    const std::string full = (work / c.path).string();
+    EXPECT_EQ(window->job.OutPath, full);
+    EXPECT_EQ(window->TextOUT->text().toStdString(), full);
+    click();
+    EXPECT_TRUE(readsAsTiff(full, 240, 180, 304.8f));
+    EXPECT_TRUE(window->LabelDone->toolTip().contains(QString::fromStdString(full)) ||
+                window->LabelDone->text().contains(QString::fromStdString(full)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OutputNameAtConfirmation,
+                         ::testing::Values(OutputName{"Relative", "猫!.tif", "猫!.tif"},
+                                           OutputName{"LineFeed", "cat\n!.tif", nullptr},
+                                           OutputName{"Tab", "cat\t!.tif", nullptr}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 // What the window showed each time the progress bar moved.
 struct Sighting {
     int value;
@@ -204,6 +252,19 @@ TEST_F(StartButton, RunEndsBackInTheConfirmState) {
     EXPECT_FALSE(seen.back().outputLocked);
 
     EXPECT_TRUE(readsAsTiff(output(), 240, 180, 304.8f));
+
+    // The status line says what was written; its button opens the folder.
+    const QString done = window->LabelDone->toolTip().isEmpty() ? window->LabelDone->text()
+                                                                : window->LabelDone->toolTip();
+    EXPECT_TRUE(done.startsWith(QString::fromStdString("已写出：" + output().string() + "\n")))
+        << done.toStdString();
+    const std::string details =
+        "240 × 180 像素，304.8 像素/英寸，" + fileSizeText(fs::file_size(output())) + "，用时 ";
+    EXPECT_TRUE(done.contains(QString::fromStdString(details))) << done.toStdString();
+    QStringList opened;
+    window->openFolderHook = [&](const QString& folder) { opened << folder; };
+    QTest::mouseClick(window->CommandOpen, Qt::LeftButton);
+    EXPECT_EQ(opened, QStringList{QString::fromStdString(work.path().string())});
 
     // The output box takes typing again.
     activate();
@@ -371,9 +432,12 @@ TEST_F(StartButton, FailureDuringTheRunEndsItAndKeepsTheEarlierFile) {
     fs::remove(work / "pic2.bmp");
     const std::set<fs::path> before = folderContents();
     window->HScroll1->setValue(250);
+    window->showRunStatus("已写出：/earlier.tif", "/");
     click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains("无法打开第 2 张图片")) << messages[0].toStdString();
+    EXPECT_EQ(window->LabelDone->text(), "");
+    EXPECT_FALSE(window->CommandOpen->isEnabled());
     EXPECT_EQ(caption(), "确定");
     EXPECT_EQ(window->HScroll1->value(), 0);
     EXPECT_FALSE(window->TextOUT->isReadOnly());

@@ -200,7 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberText{"-", false}, NumberText{"1e", false}, NumberText{"1e+", false},
                       NumberText{" 1", false}, NumberText{"1 ", false}, NumberText{"1.2.3", false},
                       NumberText{"1D3", false}, NumberText{"0x10", false}, NumberText{"inf", false},
-                      NumberText{"nan", false}));
+                      NumberText{"nan", false}, NumberText{"０．５", true},
+                      NumberText{"－１２", true}, NumberText{"＋0。5", true},
+                      NumberText{"１ｅ３", false}, NumberText{"１，５", false}));
 
 } // namespace
 } // namespace tovrel::test

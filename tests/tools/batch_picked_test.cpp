@@ -135,6 +135,15 @@ TEST_F(FlipCardRoad, ThreePicturesWithWhiteGapsAcrossTheHeight) {
 
 void nothing(mainS&) {}
 
+// Types an anchor into the X and Y boxes of a slot (index 0 to 3), key by key.
+void typeAnchor(mainS& w, int index, const QString& x, const QString& y) {
+    for (QLineEdit* box : {w.TextX[index], w.TextY[index]}) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        box->selectAll();
+        typeText(box, box == w.TextX[index] ? x : y);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, PickedAndBatch,
     ::testing::Values(PickedRun{"Proposal",
@@ -195,6 +204,47 @@ INSTANTIATE_TEST_SUITE_P(
                                     typeText(w.CombG->lineEdit(), "7");
                                 },
                                 {"--pitch", "0.5", "--sharpness", "3", "--height", "7"},
+                                "pic1!.tif"},
+                      // Anchors typed key by key after both pictures are chosen: the
+                      // frame, the proportion and the proposed size follow.
+                      PickedRun{"AnchorTypedAfterPicking",
+                                2835,
+                                "0.5",
+                                2,
+                                nothing,
+                                [](mainS& w) {
+                                    typeAnchor(w, 0, "10", "5");
+                                    EXPECT_EQ(w.Command1->text(), "确定");
+                                },
+                                {"--pitch", "0.5", "--sharpness", "3", "--anchor", "1:10,5"},
+                                "pic1!.tif"},
+                      // A width typed before the anchor stays; the height follows the
+                      // new proportion.
+                      PickedRun{"WidthTypedThenAnchor",
+                                2835,
+                                "0.5",
+                                2,
+                                nothing,
+                                [](mainS& w) {
+                                    w.CombK->lineEdit()->selectAll();
+                                    typeText(w.CombK->lineEdit(), "3");
+                                    typeAnchor(w, 0, "10", "5");
+                                    EXPECT_EQ(w.CombK->currentText(), "3");
+                                },
+                                {"--pitch", "0.5", "--sharpness", "3", "--width", "3", "--anchor",
+                                 "1:10,5"},
+                                "pic1!.tif"},
+                      // Digits from a Chinese input method, in every number box.
+                      PickedRun{"FullWidthDigits",
+                                2835,
+                                "０．５",
+                                2,
+                                nothing,
+                                [](mainS& w) {
+                                    typeAnchor(w, 1, "３", "２");
+                                    EXPECT_EQ(w.Label2->text(), "304.8 像素/英寸");
+                                },
+                                {"--pitch", "0.5", "--sharpness", "3", "--anchor", "2:3,2"},
                                 "pic1!.tif"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -172,7 +172,8 @@ INSTANTIATE_TEST_SUITE_P(
                      {"--data-file", "/tmp/other.dll"},
                      2835,
                      false,
-                     "必须名为 kvxj.dll"}),
+                     "必须名为 kvxj.dll"},
+        SetupRefusal{"LineFeedInTheOutputName", {"-o", "a\nb.tif"}, 2835, false, "控制字符"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(BatchSetup, NoOutputNameWithoutABmpExtension) {
@@ -184,7 +185,8 @@ TEST_F(BatchSetup, NoOutputNameWithoutABmpExtension) {
     const Result<BatchRun> named =
         prepare({"--pitch", "1", "--sharpness", "2", "-o", "x.tif", a, b});
     ASSERT_TRUE(named) << named.message();
-    EXPECT_EQ(named.value().job.OutPath, "x.tif");
+    // A relative name lies in the working folder, named in full.
+    EXPECT_EQ(named.value().job.OutPath, (std::filesystem::current_path() / "x.tif").string());
 }
 
 TEST_F(BatchSetup, UpperCaseExtensionIsCutLikeAnyOther) {

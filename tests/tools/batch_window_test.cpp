@@ -88,7 +88,12 @@ INSTANTIATE_TEST_SUITE_P(
                  .height = "1.2",
                  .horizontal = true},
                 {"--pitch", "0.3", "--sharpness", "2", "--width", "1.7", "--height", "1.2",
-                 "--anchor", "2:3,2", "--anchor", "3:1,4", "--anchor", "4:2,0", "--horizontal"}}),
+                 "--anchor", "2:3,2", "--anchor", "3:1,4", "--anchor", "4:2,0", "--horizontal"}},
+        // Numbers typed with a Chinese input method, in the boxes and as options.
+        SameRun{"FullWidthDigits",
+                kTwo,
+                {.pitch = "０．５", .sharpness = "３倍清晰", .width = "２", .height = "１。５"},
+                {"--pitch", "０．５", "--sharpness", "３", "--width", "２", "--height", "１。５"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -3,13 +3,14 @@
 
 #include "app/drive_list.h"
 #include "app/file_list.h"
-#include "job/file_pick.h"
 #include "app/folder_access.h"
 #include "app/folder_list.h"
 #include "app/main_window.h"
 #include "app/name_box.h"
+#include "job/file_pick.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -133,7 +134,23 @@ void mainS::File1_Click() {
     if (fileName.isEmpty()) {
         return; // the click left no file chosen
     }
-    job.PickPath = pickedPath(Dir1->path().toStdString(), fileName.toStdString());
+    pickFile(Dir1->path(), fileName);
+}
+
+void mainS::dropPictures(const QStringList& files) {
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        if (info.isDir()) {
+            showMessage(
+                QString("“%1”是文件夹，不是图片，未选用。").arg(QDir::toNativeSeparators(file)));
+            continue;
+        }
+        pickFile(info.absolutePath(), info.fileName());
+    }
+}
+
+void mainS::pickFile(const QString& folder, const QString& fileName) {
+    job.PickPath = pickedPath(folder.toStdString(), fileName.toStdString());
     writeCredits();
     const int k = job.ActiveSlot;
     if (k >= 2 && k <= kSlots && job.ViewCount < k - 1) {

@@ -4,15 +4,22 @@
 #include "app/drive_list.h"
 #include "app/file_list.h"
 #include "app/folder_list.h"
+#include "app/picture_drop.h"
 #include "app/twips.h"
+#include "app/wheel_guard.h"
 #include "app/window_fonts.h"
+#include "common/line_breaks.h"
 #include "params/control_events.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 namespace tovrel {
 
@@ -20,6 +27,9 @@ namespace {
 
 // The largest outer size the window may take.
 const QSize kMaxOuterSize = twipsSize(12030, 8445);
+
+// Characters of a word (a path) in a message box beyond which it is wrapped.
+constexpr std::size_t kLongestWord = 48;
 
 } // namespace
 
@@ -32,6 +42,9 @@ mainS::mainS(std::filesystem::path dataFolder, QWidget* parent)
     buildControls();
     setFocusOrder();
     connectHandlers();
+    guardWheel(this);
+    guardWheel(Frame1);
+    acceptPictureDrops(this, [this](const QStringList& files) { dropPictures(files); });
     setGeometry(twipsRect(1005, 1125, 11910, 7980));
 }
 
@@ -50,6 +63,17 @@ void mainS::connectHandlers() {
     connect(LB1, &QCheckBox::toggled, this, &mainS::LB1_Click, direct);
     connectChosen(Op_h, [this] { Op_h_Click(); });
     connectChosen(Op_s, [this] { Op_s_Click(); });
+    connect(CommandOpen, &QPushButton::clicked, this, &mainS::CommandOpen_Click, direct);
+    for (int i = 0; i < kSlots; ++i) {
+        connect(TextX[i], &QLineEdit::textEdited, this, &mainS::TextX_Change, direct);
+        connect(TextY[i], &QLineEdit::textEdited, this, &mainS::TextY_Change, direct);
+    }
+    connect(
+        CombK->lineEdit(), &QLineEdit::textEdited, this, [this] { typedSize_ = TypedSize::Width; },
+        direct);
+    connect(
+        CombG->lineEdit(), &QLineEdit::textEdited, this, [this] { typedSize_ = TypedSize::Height; },
+        direct);
     connect(Dir1, &FolderList::listingFailed, this, &mainS::showMessage, direct);
     connect(File1, &FileList::listingFailed, this, &mainS::showMessage, direct);
     connectFileSelection();
@@ -64,8 +88,20 @@ void mainS::showMessage(const QString& text) {
     // line feeds.
     QString shown = text;
     shown.replace("\r\n", "\n").replace('\r', '\n');
+    // A long path wraps instead of widening the box past the screen.
+    shown = QString::fromStdString(withLineBreaks(shown.toStdString(), kLongestWord));
     QMessageBox box(QMessageBox::NoIcon, "Tovrel", shown, QMessageBox::Ok, this);
     box.exec();
+}
+
+void mainS::openFolder(const QString& folder) {
+    if (openFolderHook) {
+        openFolderHook(folder);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+        showMessage(QString("无法打开文件夹“%1”：桌面没有可用的文件管理器。").arg(folder));
+    }
 }
 
 void mainS::writeCredits() {

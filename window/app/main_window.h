@@ -5,6 +5,7 @@
 #include "job/job_state.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <filesystem>
@@ -68,11 +69,20 @@ class mainS : public QWidget {
     QLabel* Label5 = nullptr;
     QLabel* Label1 = nullptr;
     QPushButton* CommandPitchTest = nullptr;
+    // The status line under everything: what the last run wrote, and a
+    // button that opens the folder it lies in.
+    QLabel* LabelDone = nullptr;
+    QPushButton* CommandOpen = nullptr;
 
     // Every message box of the window: title "Tovrel", one OK button, modal.
     // While messageHook is set it receives the text instead.
     void showMessage(const QString& text);
     std::function<void(const QString&)> messageHook;
+
+    // Opens a folder in the desktop's file manager; while openFolderHook is
+    // set it receives the folder instead.
+    void openFolder(const QString& folder);
+    std::function<void(const QString&)> openFolderHook;
 
     // The three credit lines of the maker.
     void writeCredits();
@@ -97,6 +107,13 @@ class mainS : public QWidget {
     // Opens the pitch test dialog with the pitch box's pitch and the flip
     // direction.
     void CommandPitchTest_Click();
+    // An anchor box edited by the user.
+    void TextX_Change();
+    void TextY_Change();
+    void CommandOpen_Click();
+    // The status line: what a run wrote and the folder it lies in; empty
+    // texts clear it.
+    void showRunStatus(const QString& lines, const QString& folder);
 
     // Stores pitch and sharpness with their resolution and shows it in
     // pixels per inch.
@@ -114,6 +131,9 @@ class mainS : public QWidget {
     void Text2_GotFocus();
     void Text3_GotFocus();
     void Text4_GotFocus();
+    // Files dropped onto the window, put into the slots one by one as if
+    // picked in the file list.
+    void dropPictures(const QStringList& files);
     // Name box Text1 to Text4 of a slot 1 to 4.
     NameBox* nameBox(int slot) const;
 
@@ -135,6 +155,23 @@ class mainS : public QWidget {
     void connectFileSelection();
     // Enables the white-gap list with its first item chosen.
     void enableWhiteGapList();
+    // A click in the file list, or a dropped file: the file fileName of
+    // folder goes into the active slot.
+    void pickFile(const QString& folder, const QString& fileName);
+    // Proposes the print size of the common frame, as picking does.
+    void proposePrintSize();
+    // The common frame and the proportion again, from the anchor boxes.
+    void followAnchors();
+
+    // The size box the user typed into since the last size proposal: anchors
+    // changed later keep that value and the lock recomputes the other.
+    enum class TypedSize { None, Width, Height };
+    TypedSize typedSize_ = TypedSize::None;
+    // The frame size of the last proposal.
+    int32_t proposedBaseW_ = 0;
+    int32_t proposedBaseH_ = 0;
+    // The folder of the output file the last run wrote.
+    QString doneFolder_;
 
     std::filesystem::path dataFolder_;
     bool loaded_ = false;

@@ -181,6 +181,11 @@ void mainS::buildControls() {
 
     CommandPitchTest = make<QPushButton>(this, "CommandPitchTest", {10725, 7575, 810, 330}, song);
     CommandPitchTest->setText("栅距测试");
+    LabelDone = makeLabel(this, "LabelDone", {120, 7545, 5280, 420}, song);
+    LabelDone->setTextFormat(Qt::PlainText);
+    CommandOpen = make<QPushButton>(this, "CommandOpen", {5520, 7575, 1335, 330}, song);
+    CommandOpen->setText("打开文件夹");
+    CommandOpen->setEnabled(false);
 }
 
 void mainS::setFocusOrder() {
@@ -189,7 +194,7 @@ void mainS::setFocusOrder() {
         TextOUT,  Drive1,   Dir1,        File1,       Command2,    HScroll1,    CombK,
         Combo3,   Combo4,   Picture1[0], Picture1[1], Picture1[2], Picture1[3], TextX[1],
         TextX[2], TextX[3], TextY[1],    TextY[2],    TextY[3],    LB1,         CombG,
-        YBL,      Combo1,   Command3,    Op_h,        Op_s};
+        YBL,      Combo1,   Command3,    Op_h,        Op_s,        CommandOpen};
     for (size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }

@@ -10,6 +10,7 @@
 #include "intake/common_frame.h"
 #include "intake/preview_fit.h"
 #include "intake/size_proposal.h"
+#include "params/print_size.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -18,7 +19,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <algorithm>
+#include <functional>
 #include <limits>
 
 namespace tovrel {
@@ -85,6 +88,26 @@ bool loadPreview(QLabel* image, const QString& file, int32_t imgW, int32_t imgH)
     return true;
 }
 
+// OffX into the job; the Y anchors returned.
+SlotArray<double> anchorsOf(mainS& w) {
+    AnchorTexts textX;
+    AnchorTexts textY;
+    for (int i = 0; i < kSlots; ++i) {
+        textX[static_cast<size_t>(i)] = w.TextX[i]->text().toStdString();
+        textY[static_cast<size_t>(i)] = w.TextY[i]->text().toStdString();
+    }
+    return readAnchors(w.job, textX, textY);
+}
+
+// Runs a size box's handler so that the other box it sets does not answer
+// back: the box the user typed into keeps its text.
+void answerOnce(int& exchangeDepth, const std::function<void()>& handler) {
+    const int saved = exchangeDepth;
+    exchangeDepth = kMaxSizeExchangeDepth - 1;
+    handler();
+    exchangeDepth = saved;
+}
+
 QString shownPath(const std::string& path) {
     return QDir::toNativeSeparators(QString::fromStdString(path));
 }
@@ -92,13 +115,7 @@ QString shownPath(const std::string& path) {
 } // namespace
 
 void mainS::GetF_info() {
-    AnchorTexts textX;
-    AnchorTexts textY;
-    for (int i = 0; i < kSlots; ++i) {
-        textX[static_cast<size_t>(i)] = TextX[i]->text().toStdString();
-        textY[static_cast<size_t>(i)] = TextY[i]->text().toStdString();
-    }
-    const SlotArray<double> offY = readAnchors(job, textX, textY);
+    const SlotArray<double> offY = anchorsOf(*this);
 
     for (int i = 1; i <= job.ViewCount; ++i) {
         const Status header = readSlotHeader(job, i);
@@ -127,6 +144,13 @@ void mainS::GetF_info() {
     if (!computeCommonFrame(job, offY).found) {
         return;
     }
+    proposePrintSize();
+}
+
+void mainS::proposePrintSize() {
+    typedSize_ = TypedSize::None;
+    proposedBaseW_ = job.BaseW;
+    proposedBaseH_ = job.BaseH;
     const std::optional<std::string> width = proposedWidthText(job);
     if (!width) {
         return;
@@ -136,6 +160,45 @@ void mainS::GetF_info() {
         proposedHeightText(CombK->currentText().toStdString(), job.Aspect);
     if (height) {
         setTextIfChanged(CombG, QString::fromStdString(*height));
+    }
+}
+
+} // namespace tovrel
+
+namespace tovrel {
+
+void mainS::TextX_Change() {
+    followAnchors();
+}
+
+void mainS::TextY_Change() {
+    followAnchors();
+}
+
+void mainS::followAnchors() {
+    if (job.ViewCount < 1) {
+        return; // picking reads the anchors
+    }
+    Command1->setText("确定");
+    if (!computeCommonFrame(job, anchorsOf(*this)).found) {
+        return;
+    }
+    // A size the user typed stays; with the lock on, the other side follows
+    // the new proportion.
+    switch (typedSize_) {
+    case TypedSize::None:
+        // The proposal depends only on the frame's size: an unchanged size
+        // leaves the boxes as picking with these anchors gives them.
+        if (job.BaseW != proposedBaseW_ || job.BaseH != proposedBaseH_) {
+            proposePrintSize();
+        }
+        break;
+    case TypedSize::Width:
+        answerOnce(sizeExchangeDepth_, [this] { CombK_Change(); });
+        break;
+    case TypedSize::Height:
+        answerOnce(sizeExchangeDepth_, [this] { CombG_Change(); });
+        break;
     }
 }
 

@@ -1,6 +1,7 @@
 // The pitch and sharpness boxes: their ranges, the white-gap list the
 // sharpness allows, and the resolution they give.
 
+#include "app/fitted_text.h"
 #include "app/main_window.h"
 #include "app/set_text.h"
 #include "params/box_number.h"
@@ -22,7 +23,10 @@ void mainS::PrintFBL() {
     job.Pitch = r->Pitch;
     job.Sharp = r->Sharp;
     job.fbl = r->fbl;
-    Label2->setText(QString::fromStdString(resolutionLabel(r->pixelsPerInch)));
+    // A resolution too long for the label keeps its first digits, and shows
+    // whole as the tooltip.
+    setFittedText(Label2, QString::fromStdString(resolutionLabel(r->pixelsPerInch)),
+                  Qt::ElideRight);
 }
 
 void mainS::Combo3_Click() {

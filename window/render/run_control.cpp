@@ -2,18 +2,24 @@
 
 #include "app/main_window.h"
 
+#include "app/fitted_text.h"
+#include "app/folder_list.h"
 #include "app/progress_scroll_bar.h"
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "job/output_name.h"
 #include "params/pitch_store.h"
 #include "render/interlace_engine.h"
 #include "render/run_input_block.h"
+#include "render/run_summary.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <chrono>
 
 namespace tovrel {
 
@@ -33,9 +39,17 @@ void confirmParameters(mainS& w) {
         w.showMessage("  请选择参数");
         return;
     }
+    const Result<std::string> output =
+        outputPathFor(w.TextOUT->text().toStdString(), w.Dir1->path().toStdString());
+    if (!output) {
+        w.showMessage(QString::fromStdString(output.message()));
+        return;
+    }
     w.Command1->setText(kStart);
     w.writeCredits();
-    w.job.OutPath = w.TextOUT->text().toStdString();
+    w.job.OutPath = output.value();
+    // The box names the file the run writes, in full.
+    w.TextOUT->setText(QString::fromStdString(output.value()));
     w.TextOUT->setReadOnly(true);
 }
 
@@ -57,6 +71,17 @@ RunSettings settingsOf(const mainS& w) {
     return settings;
 }
 
+void showSummary(mainS& w, double seconds) {
+    const std::filesystem::path output(w.job.OutPath);
+    std::error_code unknown;
+    const uintmax_t bytes = std::filesystem::file_size(output, unknown);
+    const RunSummary run{w.job.OutPath, w.job.tifW,          w.job.tifH,
+                         w.job.fbl,     unknown ? 0 : bytes, seconds};
+    const auto [path, details] = summaryLines(run);
+    w.showRunStatus(QString::fromStdString(path + "\n" + details),
+                    QString::fromStdString(output.parent_path().string()));
+}
+
 void runInterlacing(mainS& w) {
     // The program's own data file is never a run's output: refused like any
     // other output path the run cannot use, and the run stays armed.
@@ -72,10 +97,13 @@ void runInterlacing(mainS& w) {
         RunInputBlock::keepAlive();
     };
     RunResult result{RunOutcome::Refused, Status::ok()};
+    w.showRunStatus({}, {});
+    const auto started = std::chrono::steady_clock::now();
     {
         const RunInputBlock block(&w);
         result = runInterlace(w.job, settings, hooks);
     }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     switch (result.outcome) {
     case RunOutcome::Done:
     case RunOutcome::Failed:
@@ -85,6 +113,8 @@ void runInterlacing(mainS& w) {
         w.writeCredits();
         if (result.outcome == RunOutcome::Failed) {
             w.showMessage(QString::fromStdString(result.status.message()));
+        } else {
+            showSummary(w, took.count());
         }
         break;
     case RunOutcome::Refused:
@@ -98,6 +128,18 @@ void runInterlacing(mainS& w) {
 }
 
 } // namespace
+
+void mainS::showRunStatus(const QString& lines, const QString& folder) {
+    setFittedText(LabelDone, lines, Qt::ElideMiddle);
+    doneFolder_ = folder;
+    CommandOpen->setEnabled(!folder.isEmpty());
+}
+
+void mainS::CommandOpen_Click() {
+    if (!doneFolder_.isEmpty()) {
+        openFolder(doneFolder_);
+    }
+}
 
 void mainS::Command1_Click() {
     if (Command1->text() == kConfirm) {
