@@ -21,8 +21,10 @@ need_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# What building the program needs, and the CJK font its window uses.
-BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev fonts-wqy-zenhei libpng-dev libjpeg-dev libtiff-dev libgif-dev)
+# What building the program needs, and the CJK font its window and its pitch
+# chart use.
+BUILD_PACKAGES=(cmake make g++ qt6-base-dev libgl-dev libfreetype-dev fonts-wqy-zenhei libpng-dev
+                libjpeg-dev libtiff-dev libgif-dev)
 # What the tests need beyond that.
 TEST_PACKAGES=(libgtest-dev libtiff-dev libtiff-tools libjpeg-turbo-progs netpbm)
 # What making the Debian package and checking it need.

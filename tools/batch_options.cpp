@@ -4,6 +4,7 @@
 #include "common/rounding.h"
 #include "params/print_settings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 
@@ -37,15 +38,18 @@ constexpr std::string_view kUsage =
   --simulate-width PIXELS  width of that picture (1 to 8192)
   --pitch-error PERCENT    lenses that much wider (or narrower) than the print's (-2 to 2; default 0)
   --simulate-out FILE.png  where the picture goes
-)";
 
-bool digitsAt(std::string_view text, std::size_t& at) {
-    const std::size_t start = at;
-    while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) {
-        ++at;
-    }
-    return at > start;
-}
+tovrel-batch --pitch-test --pitch MM [options] -o FILE
+  writes a pitch test chart: one band of lines per candidate pitch, and lists
+  the bands' pitches (mm and lenses per inch), top or left band first
+  --range MM            the bands reach from pitch - MM to pitch + MM (default 1 % of the pitch)
+  --step MM             pitch step between bands (default 0.05 % of the pitch; at most 201 bands)
+  --resolution PPI      pixels per inch the chart is printed at, 72 to 4800 (default 720)
+  --width CM            length of every band across its lines, 15 to 300 (default 20)
+  --band-height MM      height of every band along its lines, 6 to 100 (default 8)
+  --horizontal          horizontal lines, for horizontal flips; bands then stand side by side
+  --data-file PATH      as above: the chart's header comes from it
+)";
 
 Status bad(const std::string& option, const std::string& why) {
     return Status::fail(option + "：" + why);
@@ -59,10 +63,16 @@ Result<double> numberOf(const std::string& option, const std::string& text) {
 }
 
 const std::set<std::string> kValueOptions = {
-    "--pitch",       "--sharpness", "--width",          "--height",
-    "--anchor",      "--white-gap", "--output",         "--data-file",
-    "--printer-ppi", "--simulate",  "--simulate-width", "--pitch-error",
-    "--simulate-out"};
+    "--pitch",          "--sharpness",   "--width",        "--height",      "--anchor",
+    "--white-gap",      "--output",      "--data-file",    "--printer-ppi", "--simulate",
+    "--simulate-width", "--pitch-error", "--simulate-out", "--range",       "--step",
+    "--resolution",     "--band-height"};
+
+// What only a run takes, and what only a pitch test chart takes.
+const std::set<std::string> kRunOnly = {
+    "--sharpness", "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
+    "--bigtiff",   "--simulate", "--simulate-width", "--pitch-error", "--simulate-out"};
+const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height"};
 
 Status parseAnchor(BatchOptions& o, const std::string& text) {
     const std::string option = "--anchor";
@@ -89,8 +99,8 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
 
 Status parseWhiteGap(BatchOptions& o, const std::string& typed) {
     const std::string text = asciiNumberText(typed);
-    std::size_t end = 0;
-    if (!digitsAt(text, end) || end != text.size() || text.size() > 3) {
+    const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
+    if (text.empty() || text.size() > 3 || !std::all_of(text.begin(), text.end(), digit)) {
         return bad("--white-gap", "“" + typed + "”不是 0 或正整数（像素）。");
     }
     o.whiteGap = std::stoi(text);
@@ -154,6 +164,14 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
         o.printerPpi = value;
     } else if (name == "--output") {
         o.output = value;
+    } else if (name == "--range") {
+        o.range = value;
+    } else if (name == "--step") {
+        o.step = value;
+    } else if (name == "--resolution") {
+        o.resolution = value;
+    } else if (name == "--band-height") {
+        o.bandHeight = value;
     } else {
         o.dataFile = value;
     }
@@ -173,6 +191,26 @@ Status checkSimulation(const BatchOptions& o) {
     }
     if (!o.simulateOut) {
         return bad("--simulate-out", "使用 --simulate 时必须给出预览图（PNG）的文件名。");
+    }
+    return Status::ok();
+}
+
+// A chart takes no pictures and needs its pitch and its file; its values
+// are checked with the chart's own rules when it is made.
+Status checkChartOptions(const BatchOptions& o, const std::set<std::string>& seen) {
+    for (const std::string& name : seen) {
+        if (kRunOnly.contains(name)) {
+            return bad(name, "不能和 --pitch-test 一起用。");
+        }
+    }
+    if (!o.pictures.empty()) {
+        return bad("--pitch-test", "测试图不用图片：“" + o.pictures.front() + "”。");
+    }
+    if (o.pitch.empty()) {
+        return bad("--pitch", "必须给出栅距（毫米）。");
+    }
+    if (!o.output) {
+        return bad("--output", "必须用 -o 给出测试图的文件名。");
     }
     return Status::ok();
 }
@@ -245,32 +283,6 @@ Status checkValues(const BatchOptions& o) {
 
 } // namespace
 
-bool isPlainNumber(std::string_view typed) {
-    const std::string text = asciiNumberText(typed);
-    std::size_t at = 0;
-    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-        ++at;
-    }
-    bool digits = digitsAt(text, at);
-    if (at < text.size() && text[at] == '.') {
-        ++at;
-        digits = digitsAt(text, at) || digits;
-    }
-    if (!digits) {
-        return false;
-    }
-    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-        ++at;
-        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
-            ++at;
-        }
-        if (!digitsAt(text, at)) {
-            return false;
-        }
-    }
-    return at == text.size();
-}
-
 std::string_view batchUsage() {
     return kUsage;
 }
@@ -295,18 +307,22 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             o.help = true;
             return o;
         }
-        const bool flag = name == "--horizontal" || name == "--bigtiff";
+        const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
-        if (name != "--anchor" && !seen.insert(name).second) {
+        if (!seen.insert(name).second && name != "--anchor") {
             return bad(name, "给了不止一次。");
         }
         if (flag) {
             if (eq != std::string::npos) {
                 return bad(name, "不带取值。");
             }
-            (name == "--horizontal" ? o.horizontal : o.bigTiff) = true;
+            if (name == "--horizontal") {
+                o.horizontal = true;
+            } else {
+                (name == "--bigtiff" ? o.bigTiff : o.pitchTest) = true;
+            }
             continue;
         }
         std::string value;
@@ -319,6 +335,17 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
         }
         if (Status applied = applyValue(o, name, value); !applied) {
             return applied;
+        }
+    }
+    if (o.pitchTest) {
+        if (Status chart = checkChartOptions(o, seen); !chart) {
+            return chart;
+        }
+        return o;
+    }
+    for (const std::string& name : seen) {
+        if (kChartOnly.contains(name)) {
+            return bad(name, "只能和 --pitch-test 一起用。");
         }
     }
     if (Status values = checkValues(o); !values) {

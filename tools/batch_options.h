@@ -2,6 +2,7 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
+#include "common/leading_number.h"
 #include "common/status.h"
 #include "job/job_state.h"
 
@@ -40,16 +41,17 @@ struct BatchOptions {
     int32_t simulateWidth = 0;
     std::optional<double> pitchError;
     std::optional<std::string> simulateOut;
+    // --pitch-test: a pitch test chart around pitch instead of a run.
+    bool pitchTest = false;
+    std::optional<std::string> range; // the chart's fields as typed, mm, ppi, cm, mm
+    std::optional<std::string> step;
+    std::optional<std::string> resolution;
+    std::optional<std::string> bandHeight;
 };
 
 // args: the arguments after the program name. A failure's message says what
 // is wrong with which option.
 Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args);
-
-// Whether text is a plain decimal number: optional sign, digits with at most
-// one point, optional exponent; full-width digits, point and signs count as
-// their ASCII characters, as everywhere a number is read.
-bool isPlainNumber(std::string_view text);
 
 // What --help prints.
 std::string_view batchUsage();

@@ -146,4 +146,36 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& de
     return run;
 }
 
+Result<BatchChart> prepareBatchChart(const BatchOptions& options,
+                                     const fs::path& defaultDataFolder) {
+    BatchChart chart;
+    Result<fs::path> folder = dataFolder(options, defaultDataFolder);
+    if (!folder) {
+        return folder.status();
+    }
+    chart.dataFolder = folder.value();
+    if (!isPlainNumber(options.pitch)) {
+        return Status::fail("--pitch：“" + options.pitch + "”不是数字。");
+    }
+    PitchChartTexts texts = chartTexts(defaultPitchChart(leadingNumber(options.pitch)));
+    texts.pitch = options.pitch;
+    for (auto [given, field] : {std::pair{&options.range, &texts.range},
+                                {&options.step, &texts.step},
+                                {&options.resolution, &texts.resolution},
+                                {&options.width, &texts.widthCm},
+                                {&options.bandHeight, &texts.bandMm}}) {
+        if (*given) {
+            *field = **given;
+        }
+    }
+    texts.horizontal = options.horizontal;
+    Result<PitchChartSettings> settings = readPitchChart(texts);
+    if (!settings) {
+        return settings.status();
+    }
+    chart.settings = settings.value();
+    chart.output = options.output.value_or("");
+    return chart;
+}
+
 } // namespace tovrel

@@ -7,6 +7,7 @@
 #include "common/status.h"
 #include "intake/picture_cache.h"
 #include "job/job_state.h"
+#include "render/pitch_chart.h"
 #include "render/run_geometry.h"
 #include "tools/batch_options.h"
 
@@ -31,5 +32,16 @@ struct BatchRun {
 Result<BatchRun> prepareBatchRun(const BatchOptions& options,
                                  const std::filesystem::path& defaultDataFolder,
                                  const PictureCache& cache);
+
+struct BatchChart {
+    PitchChartSettings settings;
+    std::string output;
+    std::filesystem::path dataFolder; // the folder of kvxj.dll
+};
+
+// A pitch test chart: the fields not given take their defaults for the pitch,
+// as the window's pitch test dialog offers them; all are checked as there.
+Result<BatchChart> prepareBatchChart(const BatchOptions& options,
+                                     const std::filesystem::path& defaultDataFolder);
 
 } // namespace tovrel

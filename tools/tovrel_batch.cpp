@@ -4,6 +4,7 @@
 #include "common/number_format.h"
 #include "params/data_location.h"
 #include "render/interlace_engine.h"
+#include "render/pitch_chart_file.h"
 #include "render/run_header.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"
@@ -159,6 +160,32 @@ int simulate(const tovrel::BatchRun& batch, const tovrel::BatchOptions& options)
     return 0;
 }
 
+// The pitch test chart, and its bands' pitches on standard output.
+int pitchTest(const tovrel::BatchOptions& options, const fs::path& dataFolder) {
+    using namespace tovrel;
+    Result<BatchChart> chart = prepareBatchChart(options, dataFolder);
+    if (!chart) {
+        complain(chart.message());
+        return kExitRefused;
+    }
+    ProgressBar bar;
+    ChartHooks hooks;
+    hooks.progress = [&bar](int value) { bar.show(value); };
+    hooks.fileCreated = notePendingFile;
+    const BatchChart& c = chart.value();
+    const Status written = writePitchChart(c.settings, c.dataFolder, c.output, hooks);
+    havePendingFile = 0;
+    if (!written) {
+        complain(written.message());
+        return kExitRefused;
+    }
+    const int decimals = labelDecimals(c.settings);
+    for (const double pitch : chartPitches(c.settings)) {
+        std::cout << bandLabel(pitch, decimals) << '\n';
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -186,6 +213,9 @@ int main(int argc, char** argv) {
             complain(data.problem);
         }
         dataFolder = data.folder;
+    }
+    if (options.value().pitchTest) {
+        return pitchTest(options.value(), dataFolder);
     }
     const tovrel::PictureCache cache(
         tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));

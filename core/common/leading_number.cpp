@@ -150,4 +150,42 @@ double leadingNumber(std::string_view text) {
     return parseDecimal(clean);
 }
 
+namespace {
+
+bool digitsAt(std::string_view text, std::size_t& at) {
+    const std::size_t start = at;
+    while (at < text.size() && isDigit(text[at])) {
+        ++at;
+    }
+    return at > start;
+}
+
+} // namespace
+
+bool isPlainNumber(std::string_view typed) {
+    const std::string text = asciiNumberText(typed);
+    std::size_t at = 0;
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        ++at;
+    }
+    bool digits = digitsAt(text, at);
+    if (at < text.size() && text[at] == '.') {
+        ++at;
+        digits = digitsAt(text, at) || digits;
+    }
+    if (!digits) {
+        return false;
+    }
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+            ++at;
+        }
+        if (!digitsAt(text, at)) {
+            return false;
+        }
+    }
+    return at == text.size();
+}
+
 } // namespace tovrel

@@ -17,6 +17,10 @@ namespace tovrel {
 // read as their ASCII counterparts (see asciiNumberText).
 double leadingNumber(std::string_view text);
 
+// Whether text is a plain decimal number and nothing else: optional sign,
+// digits with at most one point, optional exponent (E, optional sign, digits);
+// full-width digits, point and signs count as their ASCII characters.
+bool isPlainNumber(std::string_view text);
 // The text (UTF-8) with full-width digits (U+FF10 to U+FF19), the full-width
 // point (U+FF0E), minus (U+FF0D) and plus (U+FF0B) and the ideographic full
 // stop (U+3002, a point) turned into their ASCII characters; all else as it is.

@@ -86,6 +86,7 @@ const Placed kControls[] = {
     {"Label5", "QLabel", "mainS", {488, 216, 121, 17}},
     {"Label1", "QLabel", "mainS", {488, 232, 137, 17}},
     {"CommandFlip", "QPushButton", "mainS", {656, 505, 54, 22}},
+    {"CommandPitchTest", "QPushButton", "mainS", {715, 505, 54, 22}},
 };
 
 class ControlPlace : public ::testing::TestWithParam<Placed> {};
@@ -337,15 +338,16 @@ TEST_F(FocusOrder, TabWalksTheDesignOrder) {
     writeDataFile(dataDir.path(), {});
     open();
     window->Combo1->setEnabled(true);
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes"}));
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandPitchTest"}));
     QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "ComboRes"}));
+    EXPECT_EQ(tabWalk(),
+              kTabOrder + QStringList({"Op_s", "PrinterRes", "ComboRes", "CommandPitchTest"}));
 }
 
 TEST_F(FocusOrder, DisabledWhiteGapListIsSkipped) {
     writeDataFile(dataDir.path(), {});
     open();
-    QStringList expected = kTabOrder + QStringList{"Op_s", "PrinterRes"};
+    QStringList expected = kTabOrder + QStringList{"Op_s", "PrinterRes", "CommandPitchTest"};
     expected.removeAll("Combo1");
     EXPECT_EQ(tabWalk(), expected);
 }
@@ -378,7 +380,7 @@ TEST_F(FocusOrder, OptionGroupIsEnteredAtTheChosenButton) {
     window->Combo1->setEnabled(true);
     QTest::mouseClick(window->Op_h, Qt::LeftButton);
     ASSERT_TRUE(window->Op_h->isChecked());
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_h", "PrinterRes"}));
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_h", "PrinterRes", "CommandPitchTest"}));
     // The arrow keys move the choice within the group.
     window->Op_h->setFocus();
     QTest::keyClick(window->Op_h, Qt::Key_Left);

@@ -1,5 +1,6 @@
 // The batch tool's command line: what it takes and what it refuses.
 
+#include "common/leading_number.h"
 #include "tools/batch_options.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,24 @@ TEST(BatchOptions, TakesEveryOption) {
     EXPECT_EQ(o.output, "out.tif");
     EXPECT_EQ(o.dataFile, "d/kvxj.dll");
     EXPECT_EQ(o.printerPpi, "1440");
+}
+
+TEST(BatchOptions, TakesThePitchTestsOptions) {
+    const Result<BatchOptions> parsed = parseBatchOptions(
+        {"--pitch-test", "--pitch", "0.3", "--range=0.01", "--step", "0.001", "--resolution", "600",
+         "--width", "15", "--band-height", "7", "--horizontal", "-o", "c.tif"});
+    ASSERT_TRUE(parsed) << parsed.message();
+    const BatchOptions& o = parsed.value();
+    EXPECT_TRUE(o.pitchTest);
+    EXPECT_TRUE(o.pictures.empty());
+    EXPECT_EQ(o.pitch, "0.3");
+    EXPECT_EQ(o.range, "0.01");
+    EXPECT_EQ(o.step, "0.001");
+    EXPECT_EQ(o.resolution, "600");
+    EXPECT_EQ(o.width, "15");
+    EXPECT_EQ(o.bandHeight, "7");
+    EXPECT_TRUE(o.horizontal);
+    EXPECT_EQ(o.output, "c.tif");
 }
 
 TEST(BatchOptions, DefaultsLeaveTheWindowsChoices) {
@@ -194,6 +213,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "不带取值"},
         Refusal{"UnknownOption", with({"--pitch", "1", "--sharpness", "3", "--vertical"}),
                 "未知的选项：--vertical"},
+<<<<<<< HEAD
         Refusal{"SimulateWithoutWidth",
                 with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-out",
                       "v.png"}),
@@ -230,6 +250,20 @@ INSTANTIATE_TEST_SUITE_P(
             "SimulateTwice",
             with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.2", "--simulate", "0.3"}),
             "--simulate：给了不止一次"}),
+=======
+        Refusal{"ChartWithPictures", with({"--pitch-test", "--pitch", "1", "-o", "c.tif"}),
+                "--pitch-test：测试图不用图片：“a.bmp”"},
+        Refusal{"ChartWithSharpness",
+                Args{"--pitch-test", "--pitch", "1", "--sharpness", "3", "-o", "c.tif"},
+                "--sharpness：不能和 --pitch-test 一起用"},
+        Refusal{"ChartWithAnchor",
+                Args{"--pitch-test", "--pitch", "1", "--anchor", "1:1,1", "-o", "c.tif"},
+                "--anchor：不能和 --pitch-test 一起用"},
+        Refusal{"ChartWithoutPitch", Args{"--pitch-test", "-o", "c.tif"}, "--pitch：必须给出栅距"},
+        Refusal{"ChartWithoutFile", Args{"--pitch-test", "--pitch", "1"}, "--output：必须用 -o"},
+        Refusal{"StepWithoutChart", with({"--pitch", "1", "--sharpness", "3", "--step", "0.01"}),
+                "--step：只能和 --pitch-test 一起用"}),
+>>>>>>> i14
     [](const auto& info) { return std::string(info.param.name); });
 
 struct NumberText {

@@ -63,6 +63,7 @@ void mainS::connectHandlers() {
     connect(Command1, &QPushButton::clicked, this, &mainS::Command1_Click, direct);
     connect(Command2, &QPushButton::clicked, this, &mainS::Command2_Click, direct);
     connect(Command3, &QPushButton::clicked, this, &mainS::Command3_Click, direct);
+    connect(CommandPitchTest, &QPushButton::clicked, this, &mainS::CommandPitchTest_Click, direct);
     connectChangeAndClick(
         Combo3, [this] { Combo3_Change(); }, [this] { Combo3_Click(); });
     connectChangeAndClick(

@@ -81,6 +81,7 @@ class mainS : public QWidget {
     QLabel* Label5 = nullptr;
     QLabel* Label1 = nullptr;
     QPushButton* CommandFlip = nullptr;
+    QPushButton* CommandPitchTest = nullptr;
     // The status line under everything: what the last run wrote, and a
     // button that opens the folder it lies in.
     QLabel* LabelDone = nullptr;
@@ -120,6 +121,9 @@ class mainS : public QWidget {
     void Op_s_Click();
     // Opens the flip preview, or brings it to the front.
     void CommandFlip_Click();
+    // Opens the pitch test dialog with the pitch box's pitch and the flip
+    // direction.
+    void CommandPitchTest_Click();
     // An anchor box edited by the user.
     void TextX_Change();
     void TextY_Change();

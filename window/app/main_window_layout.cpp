@@ -180,6 +180,8 @@ void mainS::buildControls() {
     Label5 = makeLabel(this, "Label5", {7320, 3240, 1815, 255}, song);
     Label1 = makeLabel(this, "Label1", {7320, 3480, 2055, 255}, song);
 
+    CommandPitchTest = make<QPushButton>(this, "CommandPitchTest", {10725, 7575, 810, 330}, song);
+    CommandPitchTest->setText("栅距测试");
     LabelDone = makeLabel(this, "LabelDone", {120, 7545, 5280, 420}, song);
     LabelDone->setTextFormat(Qt::PlainText);
     CommandOpen = make<QPushButton>(this, "CommandOpen", {5520, 7575, 1335, 330}, song);
@@ -208,6 +210,8 @@ void mainS::setFocusOrder() {
     for (size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
+    // The controls added since come after the design's own.
+    setTabOrder(order.back(), CommandPitchTest);
 }
 
 } // namespace tovrel

@@ -1,0 +1,79 @@
+#pragma once
+// The pitch test chart: a band of dark lines for each candidate pitch around
+// a nominal one, printed and laid under the lens sheet so the user can see
+// which pitch the sheet really has on that printer and paper.
+
+#include "common/status.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tovrel {
+
+inline constexpr int kMaxChartBands = 201;
+
+struct PitchChartSettings {
+    double pitch = 0;        // nominal pitch, mm
+    double range = 0;        // the bands reach from pitch - range to pitch + range, mm
+    double step = 0;         // between neighbouring bands, mm
+    double resolution = 0;   // pixels per inch the chart is printed at
+    double widthCm = 20;     // length of every band across its lines
+    double bandMm = 8;       // height of every band along its lines
+    bool horizontal = false; // lines run across (horizontal strips); bands then stand side by side
+};
+
+// The fields as the user typed them.
+struct PitchChartTexts {
+    std::string pitch;
+    std::string range;
+    std::string step;
+    std::string resolution;
+    std::string widthCm;
+    std::string bandMm;
+    bool horizontal = false;
+};
+
+// The resolution a chart is made at unless the user picks another.
+double defaultChartResolution();
+
+// The chart for a nominal pitch: 1 % either way in steps of 0.05 % (41
+// bands), 20 cm wide, bands 8 mm high, at the default resolution.
+PitchChartSettings defaultPitchChart(double pitch);
+
+// The texts of a chart's fields, in the general number format.
+PitchChartTexts chartTexts(const PitchChartSettings& settings);
+
+// Reads the fields as plain decimal numbers and checks them; the message
+// names the field and what it must be.
+Result<PitchChartSettings> readPitchChart(const PitchChartTexts& texts);
+
+// Checks the values: a pitch above 0 and at most 3 mm, a range of 0 or more,
+// a step of at least 0.000001 mm (the labels' finest digit), at most 201 bands
+// all above 0 and at most 3 mm, a resolution of 72 to 4800, a width of 15
+// to 300 cm, bands 6 to 100 mm high.
+Status checkPitchChart(const PitchChartSettings& settings);
+
+// Number of bands: 2 * range / step rounded to a whole number, plus one.
+int chartBandCount(const PitchChartSettings& settings);
+
+// The pitch of every band, top (or left) band first: pitch - range + i * step.
+std::vector<double> chartPitches(const PitchChartSettings& settings);
+
+// Decimals of the labels' millimetres: 4, or more when the step needs them
+// to tell neighbouring bands apart (at most 6).
+int labelDecimals(const PitchChartSettings& settings);
+
+// "0.2540 mm  100.00 LPI": a band's label, and the batch tool's line.
+std::string bandLabel(double pitch, int decimals);
+
+// The title line: nominal pitch, step, resolution and line direction.
+std::string chartTitle(const PitchChartSettings& settings);
+
+// Pixels of a length in millimetres at the chart's resolution, at least 1.
+int64_t chartPixels(const PitchChartSettings& settings, double mm);
+
+// Grating period of a band, in pixels: resolution * pitch / 25.4, unrounded.
+double chartPeriod(const PitchChartSettings& settings, double pitch);
+
+} // namespace tovrel

@@ -1,0 +1,135 @@
+#include "render/pitch_chart_file.h"
+
+#include "job/job_state.h"
+#include "params/pitch_store.h"
+#include "params/posix_file.h"
+#include "render/pitch_chart_rows.h"
+#include "render/row_sink.h"
+#include "render/run_checks.h"
+#include "render/run_header.h"
+#include "render/temp_output.h"
+#include "render/tiff_header.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <limits>
+#include <vector>
+
+namespace tovrel {
+
+namespace {
+
+// Whether the header can describe a chart of this size: the one place that
+// knows which header a chart gets.
+Status checkChartSize(const ChartLayout& l, float resolution) {
+    constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
+    const bool fits =
+        l.width <= kMaxSide && l.height <= kMaxSide &&
+        checkHeaderLimits(static_cast<int32_t>(l.width), static_cast<int32_t>(l.height), resolution)
+            .isOk();
+    if (!fits) {
+        return Status::fail("测试图有 " + std::to_string(l.width) + " × " +
+                            std::to_string(l.height) +
+                            " 像素，太大，TIFF 文件容纳不下：请减小宽度、条高、范围或分辨率。");
+    }
+    return Status::ok();
+}
+
+Status writeChartHeader(const PitchStore& store, const std::filesystem::path& file,
+                        const std::string& output, const ChartLayout& l, float resolution) {
+    return writeRunHeader(store, file, output, static_cast<int32_t>(l.width),
+                          static_cast<int32_t>(l.height), resolution);
+}
+
+Status writeFailure(int err, const std::string& output) {
+    return Status::fail("写入输出文件失败：" + systemErrorText(err) + "。\n" + output);
+}
+
+// Every row, bottom row first as the sink takes them; a row equal to the one
+// made before it is not made again.
+Status writeRows(ChartRows& rows, const std::filesystem::path& file, const std::string& output,
+                 const ChartHooks& hooks) {
+    PosixFile out = PosixFile::open(file, O_WRONLY);
+    if (!out.isOpen()) {
+        return writeFailure(errno, output);
+    }
+    const ChartLayout& l = rows.layout();
+    const auto height = static_cast<int32_t>(l.height);
+    const auto rowBytes = static_cast<int32_t>(3 * l.width);
+    const std::vector<uint8_t> white(std::size_t(rowBytes), 255);
+    RowSink sink(out.fd(), height, rowBytes, white.data(), hooks.progress, output);
+    int64_t lastKey = -1;
+    for (int32_t r = 1; r <= height; ++r) {
+        const int64_t y = height - r;
+        const int64_t key = rows.rowKey(y);
+        Status put;
+        if (key < 0) {
+            put = sink.putFixed(r, white.data());
+        } else {
+            if (key != lastKey) {
+                Result<unsigned char*> fresh = sink.fresh();
+                if (!fresh) {
+                    return fresh.status();
+                }
+                rows.row(y, std::span(fresh.value(), std::size_t(rowBytes)));
+                lastKey = key;
+            }
+            put = sink.putCurrent(r);
+        }
+        if (!put) {
+            return put;
+        }
+    }
+    if (Status finished = sink.finish(); !finished) {
+        return finished;
+    }
+    int err = out.sync();
+    const int closed = out.close();
+    return err == 0 && closed == 0 ? Status::ok() : writeFailure(err != 0 ? err : closed, output);
+}
+
+} // namespace
+
+Status writePitchChart(const PitchChartSettings& settings, const std::filesystem::path& dataFolder,
+                       const std::string& output, const ChartHooks& hooks,
+                       const std::filesystem::path& fontFile) {
+    if (Status checked = checkPitchChart(settings); !checked) {
+        return checked;
+    }
+    Result<ChartRows> rows = ChartRows::make(settings, fontFile);
+    if (!rows) {
+        return rows.status();
+    }
+    const auto resolution = static_cast<float>(settings.resolution);
+    if (Status size = checkChartSize(rows.value().layout(), resolution); !size) {
+        return size;
+    }
+    const PitchStore store(dataFolder);
+    if (Status path = store.checkOutputPath(output); !path) {
+        return path;
+    }
+    JobState job; // a chart has no source pictures to keep apart from
+    job.OutPath = output;
+    Result<std::filesystem::path> target = outputTarget(job);
+    if (!target) {
+        return target.status();
+    }
+    Result<TempOutput> temp = TempOutput::create(target.value());
+    if (!temp) {
+        return temp.status();
+    }
+    if (hooks.fileCreated) {
+        hooks.fileCreated(temp.value().path());
+    }
+    if (Status header =
+            writeChartHeader(store, temp.value().path(), output, rows.value().layout(), resolution);
+        !header) {
+        return header;
+    }
+    if (Status written = writeRows(rows.value(), temp.value().path(), output, hooks); !written) {
+        return written;
+    }
+    return temp.value().commit();
+}
+
+} // namespace tovrel

@@ -1,0 +1,140 @@
+// The pitch test through the window: the button, the dialog's fields as a
+// user types them, its messages, and the chart it writes, byte for byte the
+// batch tool's.
+
+#include "app/folder_list.h"
+#include "app/pitch_test_dialog.h"
+#include "tests/app/data_file.h"
+#include "tests/app/typing.h"
+#include "tests/app/window_fixture.h"
+#include "tests/support/tiff_reader.h"
+#include "tests/tools/batch_process.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest/QTest>
+
+namespace tovrel::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PitchTestWindow : public WindowTest {
+  protected:
+    void SetUp() override {
+        writeDataFile(dataDir.path(), {0.254f});
+        open();
+        activate();
+    }
+
+    // Types text into a box in place of what it holds, key by key.
+    static void retype(QLineEdit* box, const QString& text) {
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(box, Qt::Key_Delete);
+        typeText(box, text);
+    }
+
+    PitchTestDialog* openDialog(const QString& pitchBox) {
+        window->Combo3->setFocus(Qt::TabFocusReason);
+        window->Combo3->lineEdit()->selectAll();
+        typeText(window->Combo3->lineEdit(), pitchBox);
+        QTest::mouseClick(window->CommandPitchTest, Qt::LeftButton);
+        auto* dialog = window->findChild<PitchTestDialog*>();
+        if (dialog != nullptr) {
+            QTest::qWaitForWindowExposed(dialog);
+        }
+        return dialog;
+    }
+
+    static QStringList fieldsOf(const PitchTestDialog* d) {
+        return {d->TextPitch->text(), d->TextRange->text(), d->TextStep->text(),
+                d->TextRes->text(),   d->TextWidth->text(), d->TextBand->text()};
+    }
+
+    TempDir work;
+};
+
+TEST_F(PitchTestWindow, OffersThePitchBoxsPitchAndFollowsTheTypedOne) {
+    PitchTestDialog* dialog = openDialog("0.3");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(fieldsOf(dialog), (QStringList{"0.3", "0.003", "0.00015", "720", "20", "8"}));
+    EXPECT_TRUE(dialog->OpVertical->isChecked());
+    EXPECT_EQ(dialog->TextFile->text(), QDir(window->Dir1->path()).filePath("栅距测试.tif"));
+    retype(dialog->TextPitch, "0.254");
+    EXPECT_EQ(dialog->TextRange->text(), "0.00254");
+    EXPECT_EQ(dialog->TextStep->text(), "0.000127");
+    // A range the user typed stays; the step still follows the pitch.
+    retype(dialog->TextRange, "0.001");
+    retype(dialog->TextPitch, "0.25");
+    EXPECT_EQ(dialog->TextRange->text(), "0.001");
+    EXPECT_EQ(dialog->TextStep->text(), "0.000125");
+    QTest::mouseClick(dialog->CommandClose, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PitchTestWindow, ABadFieldIsNamedAndNoFileWritten) {
+    PitchTestDialog* dialog = openDialog("0.254");
+    ASSERT_NE(dialog, nullptr);
+    const fs::path file = work / "chart.tif";
+    retype(dialog->TextFile, QString::fromStdString(file.string()));
+    const std::pair<QLineEdit*, const char*> cases[] = {
+        {dialog->TextStep, "步长必须大于 0 毫米。"},
+        {dialog->TextRes, "分辨率必须在 72 到 4800 像素/英寸之间。"},
+        {dialog->TextBand, "条高“8mm”不是数字。"},
+    };
+    const QString bad[] = {"0", "5000", "8mm"};
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const QString kept = cases[i].first->text();
+        retype(cases[i].first, bad[i]);
+        QTest::mouseClick(dialog->CommandMake, Qt::LeftButton);
+        ASSERT_EQ(messages.size(), i + 1);
+        EXPECT_EQ(messages.back(), QString(cases[i].second));
+        retype(cases[i].first, kept);
+    }
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(PitchTestWindow, WritesTheBatchToolsChartAndSaysWhatToDo) {
+    PitchTestDialog* dialog = openDialog("0.3");
+    ASSERT_NE(dialog, nullptr);
+    const fs::path file = work / "window.tif";
+    retype(dialog->TextPitch, "0.508");
+    retype(dialog->TextStep, "0.002");
+    retype(dialog->TextRes, "300");
+    retype(dialog->TextWidth, "15");
+    retype(dialog->TextBand, "6.5");
+    QTest::mouseClick(dialog->OpHorizontal, Qt::LeftButton);
+    retype(dialog->TextFile, QString::fromStdString(file.string()));
+    QSignalSpy progress(dialog->ProgressChart, &QProgressBar::valueChanged);
+    QTest::mouseClick(dialog->CommandMake, Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].startsWith("测试图已保存到 " + QString::fromStdString(file.string())))
+        << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains("100% 比例、以 300 像素/英寸打印"));
+    EXPECT_TRUE(messages[0].contains("填入栅距框"));
+    ASSERT_GE(progress.size(), 2);
+    EXPECT_EQ(progress[progress.size() - 2][0].toInt(), 1000);
+    EXPECT_EQ(dialog->ProgressChart->value(), 0);
+    EXPECT_EQ(readTiff(file, false).xResolution, 300);
+
+    const fs::path batchFile = work / "batch.tif";
+    const BatchOutcome batch =
+        runBatch({"--pitch-test", "--pitch", "0.508", "--step", "0.002", "--resolution", "300",
+                  "--width", "15", "--band-height", "6.5", "--horizontal", "-o", batchFile.string(),
+                  "--data-file", dataDir.path().string()});
+    ASSERT_EQ(batch.exitCode, 0) << batch.err;
+    // Range 1 % of 0.508 in steps of 0.002: 0.50292 to 0.51308, 6 bands.
+    EXPECT_EQ(batch.out, "0.5029 mm  50.51 LPI\n0.5049 mm  50.30 LPI\n0.5069 mm  50.11 LPI\n"
+                         "0.5089 mm  49.91 LPI\n0.5109 mm  49.71 LPI\n0.5129 mm  49.52 LPI\n");
+    EXPECT_EQ(readFile(batchFile), readFile(file));
+}
+
+} // namespace
+} // namespace tovrel::test

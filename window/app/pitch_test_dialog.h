@@ -1,0 +1,60 @@
+#pragma once
+// The pitch test dialog: the chart's nominal pitch, range, step, resolution,
+// width, band height and line direction, and the file to save it in. Makes
+// the chart with a moving progress bar and tells the user what to do with it.
+
+#include "render/pitch_chart.h"
+
+#include <QDialog>
+#include <QString>
+#include <filesystem>
+#include <functional>
+
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+namespace tovrel {
+
+class PitchTestDialog : public QDialog {
+    Q_OBJECT
+  public:
+    // chart: the values offered (its pitch may be 0: not known yet). file:
+    // the file offered. dataFolder: the folder of kvxj.dll. Messages go to
+    // showMessage.
+    PitchTestDialog(const PitchChartSettings& chart, const QString& file,
+                    std::filesystem::path dataFolder,
+                    std::function<void(const QString&)> showMessage, QWidget* parent = nullptr);
+
+    QLineEdit* TextPitch = nullptr;
+    QLineEdit* TextRange = nullptr;
+    QLineEdit* TextStep = nullptr;
+    QLineEdit* TextRes = nullptr;
+    QLineEdit* TextWidth = nullptr;
+    QLineEdit* TextBand = nullptr;
+    QRadioButton* OpVertical = nullptr;
+    QRadioButton* OpHorizontal = nullptr;
+    QLineEdit* TextFile = nullptr;
+    QPushButton* CommandBrowse = nullptr;
+    QPushButton* CommandMake = nullptr;
+    QPushButton* CommandClose = nullptr;
+    QProgressBar* ProgressChart = nullptr;
+
+    // Checks the fields and writes the chart; the message says what to do
+    // next or what is wrong.
+    void CommandMake_Click();
+    void CommandBrowse_Click();
+    // A new pitch brings its range and step along until the user types them.
+    void TextPitch_Change();
+
+  private:
+    void buildControls(const PitchChartSettings& chart, const QString& file);
+
+    std::filesystem::path dataFolder_;
+    std::function<void(const QString&)> showMessage_;
+    bool rangeTyped_ = false;
+    bool stepTyped_ = false;
+};
+
+} // namespace tovrel
