@@ -8,6 +8,7 @@
 #include "render/run_checks.h"
 #include "render/run_header.h"
 #include "render/temp_output.h"
+#include "render/tiff_container.h"
 #include "render/tiff_header.h"
 
 #include <cerrno>
@@ -19,14 +20,19 @@ namespace tovrel {
 
 namespace {
 
-// Whether the header can describe a chart of this size: the one place that
-// knows which header a chart gets.
+// The container a chart gets, as for a run: a classic TIFF while it fits,
+// else a BigTIFF.
+TiffForm chartForm(const ChartLayout& l) {
+    return tiffFormFor(static_cast<int32_t>(l.width), static_cast<int32_t>(l.height), false);
+}
+
+// Whether a header can describe a chart of this size.
 Status checkChartSize(const ChartLayout& l, float resolution) {
     constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
-    const bool fits =
-        l.width <= kMaxSide && l.height <= kMaxSide &&
-        checkHeaderLimits(static_cast<int32_t>(l.width), static_cast<int32_t>(l.height), resolution)
-            .isOk();
+    const bool fits = l.width <= kMaxSide && l.height <= kMaxSide &&
+                      checkHeaderLimits(static_cast<int32_t>(l.width),
+                                        static_cast<int32_t>(l.height), resolution, false)
+                          .isOk();
     if (!fits) {
         return Status::fail("测试图有 " + std::to_string(l.width) + " × " +
                             std::to_string(l.height) +
@@ -38,7 +44,7 @@ Status checkChartSize(const ChartLayout& l, float resolution) {
 Status writeChartHeader(const PitchStore& store, const std::filesystem::path& file,
                         const std::string& output, const ChartLayout& l, float resolution) {
     return writeRunHeader(store, file, output, static_cast<int32_t>(l.width),
-                          static_cast<int32_t>(l.height), resolution);
+                          static_cast<int32_t>(l.height), resolution, chartForm(l));
 }
 
 Status writeFailure(int err, const std::string& output) {
@@ -57,7 +63,8 @@ Status writeRows(ChartRows& rows, const std::filesystem::path& file, const std::
     const auto height = static_cast<int32_t>(l.height);
     const auto rowBytes = static_cast<int32_t>(3 * l.width);
     const std::vector<uint8_t> white(std::size_t(rowBytes), 255);
-    RowSink sink(out.fd(), height, rowBytes, white.data(), hooks.progress, output);
+    RowSink sink(out.fd(), pixelAreaOffset(chartForm(l)), height, rowBytes, white.data(),
+                 hooks.progress, output);
     int64_t lastKey = -1;
     for (int32_t r = 1; r <= height; ++r) {
         const int64_t y = height - r;

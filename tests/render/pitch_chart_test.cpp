@@ -296,10 +296,13 @@ struct Refused {
 
 TEST_F(ChartFile, RefusalsLeaveNoFile) {
     const Refused cases[] = {
+        // 201 bands of 100 mm, 300 cm wide at 4800 ppi: past even a BigTIFF's 4 TB.
         {"TooLargeForTheHeader",
          [](PitchChartSettings& s, ChartFile&) {
              s.resolution = 4800;
              s.widthCm = 300;
+             s.bandMm = 100;
+             s.step = s.range / 100;
          },
          "TIFF 文件容纳不下"},
         {"BadStep", [](PitchChartSettings& s, ChartFile&) { s.step = 0; }, "步长必须大于 0"},

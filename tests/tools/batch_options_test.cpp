@@ -213,7 +213,6 @@ INSTANTIATE_TEST_SUITE_P(
                 "不带取值"},
         Refusal{"UnknownOption", with({"--pitch", "1", "--sharpness", "3", "--vertical"}),
                 "未知的选项：--vertical"},
-<<<<<<< HEAD
         Refusal{"SimulateWithoutWidth",
                 with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-out",
                       "v.png"}),
@@ -249,8 +248,7 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{
             "SimulateTwice",
             with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.2", "--simulate", "0.3"}),
-            "--simulate：给了不止一次"}),
-=======
+            "--simulate：给了不止一次"},
         Refusal{"ChartWithPictures", with({"--pitch-test", "--pitch", "1", "-o", "c.tif"}),
                 "--pitch-test：测试图不用图片：“a.bmp”"},
         Refusal{"ChartWithSharpness",
@@ -263,7 +261,6 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ChartWithoutFile", Args{"--pitch-test", "--pitch", "1"}, "--output：必须用 -o"},
         Refusal{"StepWithoutChart", with({"--pitch", "1", "--sharpness", "3", "--step", "0.01"}),
                 "--step：只能和 --pitch-test 一起用"}),
->>>>>>> i14
     [](const auto& info) { return std::string(info.param.name); });
 
 struct NumberText {
