@@ -29,16 +29,16 @@ Result<double> fieldNumber(const std::string& field, const std::string& text) {
 
 } // namespace
 
-double defaultChartResolution() {
-    return 720;
+double defaultChartResolution(int32_t printerPpi) {
+    return printerPpi > 0 ? printerPpi : 720;
 }
 
-PitchChartSettings defaultPitchChart(double pitch) {
+PitchChartSettings defaultPitchChart(double pitch, int32_t printerPpi) {
     PitchChartSettings s;
     s.pitch = pitch;
     s.range = pitch * 0.01;
     s.step = pitch * 0.0005;
-    s.resolution = defaultChartResolution();
+    s.resolution = defaultChartResolution(printerPpi);
     return s;
 }
 

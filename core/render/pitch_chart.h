@@ -34,12 +34,14 @@ struct PitchChartTexts {
     bool horizontal = false;
 };
 
-// The resolution a chart is made at unless the user picks another.
-double defaultChartResolution();
+// The resolution a chart is made at unless the user picks another: the
+// printer's resolution when prints are rendered at it (printerPpi above 0),
+// else 720.
+double defaultChartResolution(int32_t printerPpi);
 
 // The chart for a nominal pitch: 1 % either way in steps of 0.05 % (41
 // bands), 20 cm wide, bands 8 mm high, at the default resolution.
-PitchChartSettings defaultPitchChart(double pitch);
+PitchChartSettings defaultPitchChart(double pitch, int32_t printerPpi = 0);
 
 // The texts of a chart's fields, in the general number format.
 PitchChartTexts chartTexts(const PitchChartSettings& settings);

@@ -76,6 +76,14 @@ TEST_F(PitchTestWindow, OffersThePitchBoxsPitchAndFollowsTheTypedOne) {
     EXPECT_EQ(dialog->TextStep->text(), "0.000125");
     QTest::mouseClick(dialog->CommandClose, Qt::LeftButton);
     QCoreApplication::processEvents();
+    // Prints rendered at the printer's resolution get their chart at it too.
+    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
+    window->ComboRes->setFocus(Qt::TabFocusReason);
+    window->ComboRes->lineEdit()->selectAll();
+    typeText(window->ComboRes->lineEdit(), "1440");
+    dialog = openDialog("0.3");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->TextRes->text(), "1440");
     EXPECT_TRUE(messages.empty());
 }
 

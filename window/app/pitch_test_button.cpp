@@ -39,7 +39,9 @@ QString offeredFile(const mainS& w) {
 } // namespace
 
 void mainS::CommandPitchTest_Click() {
-    PitchChartSettings chart = defaultPitchChart(offeredPitch(*this));
+    // Charts are printed the way runs are: at the printer's resolution when on.
+    PitchChartSettings chart =
+        defaultPitchChart(offeredPitch(*this), runSettingsOf(settingsTexts()).printerPpi);
     chart.horizontal = Op_h->isChecked();
     auto* dialog = new PitchTestDialog(
         chart, offeredFile(*this), dataFolder(), [this](const QString& text) { showMessage(text); },
