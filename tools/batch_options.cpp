@@ -113,12 +113,13 @@ Status parseSimulation(BatchOptions& o, const std::string& name, const std::stri
         return Status::ok();
     }
     if (name == "--simulate-width") {
-        std::size_t end = 0;
-        if (!digitsAt(value, end) || end != value.size() || value.size() > 4 ||
-            std::stoi(value) < 1 || std::stoi(value) > 8192) {
+        const std::string text = asciiNumberText(value);
+        const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
+        if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), digit) ||
+            std::stoi(text) < 1 || std::stoi(text) > 8192) {
             return bad(name, "“" + value + "”不是 1 到 8192 之间的整数（像素）。");
         }
-        o.simulateWidth = std::stoi(value);
+        o.simulateWidth = std::stoi(text);
         return Status::ok();
     }
     Result<double> number = numberOf(name, value);
