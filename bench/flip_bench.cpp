@@ -79,7 +79,9 @@ void measure(const std::vector<std::string>& pictures, bool horizontal) {
     options.width = "30";
     options.horizontal = horizontal;
     options.simulate = 0.5;
-    Result<BatchRun> run = prepareBatchRun(options, std::filesystem::current_path());
+    // The pictures are plain BMP files: the cache stays unused.
+    const PictureCache cache(std::filesystem::temp_directory_path() / "tovrel-flip-bench-cache");
+    Result<BatchRun> run = prepareBatchRun(options, std::filesystem::current_path(), cache);
     if (!run) {
         std::printf("refused: %s\n", run.message().c_str());
         return;
