@@ -55,7 +55,7 @@ RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings,
     job.fbl = static_cast<float>(R);
     job.RowBytes = job.tifW * 3;
     job.TifOK = 0;
-    if (!hooks.makeTif(job, job.OutPath)) {
+    if (!hooks.makeTif(job, job.OutPath, TiffForm::Classic)) {
         return {RunOutcome::HeaderNotWritten, Status::ok()};
     }
     job.TifOK = 1;

@@ -10,6 +10,7 @@
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/batch_process.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QProgressBar>
