@@ -352,12 +352,13 @@ TEST_F(FocusOrder, DisabledWhiteGapListIsSkipped) {
     EXPECT_EQ(tabWalk(), expected);
 }
 
-TEST_F(FocusOrder, FlipPreviewButtonComesLastOnceEnabled) {
+TEST_F(FocusOrder, FlipPreviewButtonFollowsThePrinterControlsOnceEnabled) {
     writeDataFile(dataDir.path(), {});
     open();
     window->Combo1->setEnabled(true);
     window->CommandFlip->setEnabled(true);
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "CommandFlip"}));
+    EXPECT_EQ(tabWalk(),
+              kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandFlip", "CommandPitchTest"}));
 }
 
 TEST_F(FocusOrder, NameBoxesTellWhenTheyTakeTheFocus) {
