@@ -4,6 +4,8 @@
 #include "app/app_identity.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QSettings>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
 
@@ -14,6 +16,14 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     tovrel::nameApplication();
+    // Every test process keeps settings of its own: tests that run side by
+    // side must not see each other's choices (a printer resolution left on
+    // by one would change another's run).
+    const QString own = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                        "/tovrel-test-" + QString::number(QCoreApplication::applicationPid());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, own);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int result = RUN_ALL_TESTS();
+    QDir(own).removeRecursively();
+    return result;
 }
