@@ -14,7 +14,7 @@ namespace tovrel {
 
 inline constexpr int32_t kMinPrinterPpi = 72;
 inline constexpr int32_t kMaxPrinterPpi = 4800;
-inline constexpr const char* kPrinterPpiLabel = "分辨率";
+inline constexpr const char* kPrinterPpiLabel = "DPI"; // fits the narrow box beside its check box
 
 // The settings of a run, as plain values.
 struct RunSettings {

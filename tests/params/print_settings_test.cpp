@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PpiText{"", PpiEntry::Growing, -1}, PpiText{"71", PpiEntry::Growing, -1},
                       PpiText{"4801", PpiEntry::Refused, -1}, PpiText{"0", PpiEntry::Refused, -1},
                       PpiText{"06", PpiEntry::Refused, -1}, PpiText{"600.5", PpiEntry::Refused, -1},
-                      PpiText{"分辨率", PpiEntry::Refused, -1},
+                      PpiText{"DPI", PpiEntry::Refused, -1},
                       PpiText{"abc", PpiEntry::Refused, -1},
                       PpiText{"-720", PpiEntry::Refused, -1}));
 

@@ -350,12 +350,12 @@ INSTANTIATE_TEST_SUITE_P(
         Entry{"Typed", printerOn(typed(printerPpi, "1200")), "1200", "1200 像素/英寸"},
         Entry{"Lowest", printerOn(typed(printerPpi, "72")), "72", "72 像素/英寸"},
         Entry{"Pasted", printerOn(pasted(printerPpi, "4800")), "4800", "4800 像素/英寸"},
-        Entry{"AboveTheRange", printerOn(typed(printerPpi, "4801")), "分辨率", "400 像素/英寸"},
-        Entry{"Letters", printerOn(typed(printerPpi, "abc")), "分辨率", "400 像素/英寸"},
-        Entry{"NotWhole", printerOn(typed(printerPpi, "600.5")), "分辨率", "400 像素/英寸"},
-        Entry{"TooFewDigitsLeft", printerOn(leaveBox(typed(printerPpi, "7"))), "分辨率",
+        Entry{"AboveTheRange", printerOn(typed(printerPpi, "4801")), "DPI", "400 像素/英寸"},
+        Entry{"Letters", printerOn(typed(printerPpi, "abc")), "DPI", "400 像素/英寸"},
+        Entry{"NotWhole", printerOn(typed(printerPpi, "600.5")), "DPI", "400 像素/英寸"},
+        Entry{"TooFewDigitsLeft", printerOn(leaveBox(typed(printerPpi, "7"))), "DPI",
               "400 像素/英寸"},
-        Entry{"OnWithoutResolution", printerOn(nothing), "分辨率", "400 像素/英寸"}),
+        Entry{"OnWithoutResolution", printerOn(nothing), "DPI", "400 像素/英寸"}),
     byName);
 
 TEST_F(ChosenParameters, PrinterChoiceIsKeptForTheNextRunOfTheProgram) {
