@@ -31,8 +31,8 @@
 #include "intake/common_frame.h"
 #include "params/pitch_store.h"
 #include "render/interlace_engine.h"
-#include "render/tiff_container.h"
-#include "render/tiff_header.h"
+#include "tiff/tiff_container.h"
+#include "tiff/tiff_header.h"
 #include "tests/render/oracle_engine.h"
 
 #include <algorithm>

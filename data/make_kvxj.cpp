@@ -12,7 +12,7 @@
 #include "common/number_format.h"
 #include "common/rounding.h"
 #include "params/pitch_store.h"
-#include "render/tiff_resolution.h"
+#include "tiff/tiff_resolution.h"
 
 #include <array>
 #include <bit>

@@ -29,8 +29,8 @@
 #include "params/pitch_store.h"
 #include "render/interlace_engine.h"
 #include "render/run_header.h"
-#include "render/temp_output.h"
-#include "render/tiff_container.h"
+#include "output/temp_output.h"
+#include "tiff/tiff_container.h"
 #include "tests/render/oracle_engine.h"
 
 #include <optional>

@@ -7,7 +7,7 @@
 #include "common/status.h"
 #include "intake/picture_cache.h"
 #include "job/job_state.h"
-#include "render/pitch_chart.h"
+#include "chart/pitch_chart.h"
 #include "render/run_geometry.h"
 #include "tools/batch_options.h"
 

@@ -4,7 +4,7 @@
 #include "common/number_format.h"
 #include "params/data_location.h"
 #include "render/interlace_engine.h"
-#include "render/pitch_chart_file.h"
+#include "chart/pitch_chart_file.h"
 #include "render/run_header.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"

@@ -2,7 +2,7 @@
 
 #include "params/posix_file.h"
 #include "render/run_checks.h"
-#include "render/temp_output.h"
+#include "output/temp_output.h"
 
 #include <fcntl.h>
 

@@ -2,8 +2,8 @@
 
 #include "render/pixel_area.h"
 #include "render/run_checks.h"
-#include "render/temp_output.h"
-#include "render/tiff_container.h"
+#include "output/temp_output.h"
+#include "tiff/tiff_container.h"
 
 #include <new>
 

@@ -5,7 +5,7 @@
 #include "common/status.h"
 #include "job/job_state.h"
 #include "render/run_geometry.h"
-#include "render/tiff_container.h"
+#include "tiff/tiff_container.h"
 
 #include <filesystem>
 #include <functional>

@@ -3,7 +3,7 @@
 #include "params/posix_file.h"
 #include "render/column_map.h"
 #include "render/printer_grid.h"
-#include "render/row_sink.h"
+#include "output/row_sink.h"
 #include "render/source_rows.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include "params/posix_file.h"
 #include "render/printer_grid.h"
 #include "render/slot_text.h"
-#include "render/tiff_container.h"
-#include "render/tiff_header.h"
+#include "tiff/tiff_container.h"
+#include "tiff/tiff_header.h"
 
 #include <cerrno>
 #include <string>

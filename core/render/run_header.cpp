@@ -1,6 +1,6 @@
 #include "render/run_header.h"
 
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 
 namespace tovrel {
 

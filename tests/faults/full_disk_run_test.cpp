@@ -2,8 +2,8 @@
 // problem and the file, removes its file, keeps an earlier output, and the
 // next run that fits succeeds and leaves nothing behind.
 
-#include "render/temp_output.h"
-#include "render/tiff_header.h"
+#include "output/temp_output.h"
+#include "tiff/tiff_header.h"
 #include "tests/faults/run_scene.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/render/engine_fixture.h"

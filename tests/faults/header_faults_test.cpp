@@ -3,7 +3,7 @@
 // clear message, no file created or left behind, and what writeTiffHeader
 // promises for an earlier file at the path.
 
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 
 #include "tests/params/data_file_maker.h"
 #include "tests/support/restricted_run.h"

@@ -4,7 +4,7 @@
 
 #include "params/pitch_store.h"
 
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 #include "tests/faults/kill_midway.h"
 #include "tests/faults/store_ops.h"
 #include "tests/params/data_file_maker.h"

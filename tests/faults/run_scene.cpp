@@ -1,6 +1,6 @@
 #include "tests/faults/run_scene.h"
 
-#include "render/temp_output.h"
+#include "output/temp_output.h"
 #include "tests/render/engine_fixture.h"
 
 namespace tovrel::test {

@@ -2,7 +2,7 @@
 // runs left in its folder, and nothing else: no file another run is still writing, no
 // link, folder or pipe, no file of a name that is not a run's.
 
-#include "render/temp_output.h"
+#include "output/temp_output.h"
 #include "tests/faults/run_scene.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/support/temp_dir.h"

@@ -1,6 +1,6 @@
 #include "tests/faults/store_ops.h"
 
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 #include "tests/params/data_file_maker.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/render/engine_fixture.h"
 
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 #include "tests/params/data_file_maker.h"
 
 #include <filesystem>

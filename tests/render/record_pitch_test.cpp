@@ -1,4 +1,4 @@
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 
 #include "tests/params/data_file_maker.h"
 #include "tests/support/temp_dir.h"

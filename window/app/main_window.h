@@ -6,7 +6,7 @@
 #include "job/job_state.h"
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
-#include "render/tiff_container.h"
+#include "tiff/tiff_container.h"
 
 #include <QPointer>
 #include <QString>

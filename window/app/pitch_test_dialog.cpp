@@ -3,7 +3,7 @@
 #include "app/window_fonts.h"
 #include "common/leading_number.h"
 #include "common/number_format.h"
-#include "render/pitch_chart_file.h"
+#include "chart/pitch_chart_file.h"
 #include "render/run_input_block.h"
 
 #include <QFileDialog>

@@ -3,7 +3,7 @@
 // width, band height and line direction, and the file to save it in. Makes
 // the chart with a moving progress bar and tells the user what to do with it.
 
-#include "render/pitch_chart.h"
+#include "chart/pitch_chart.h"
 
 #include <QDialog>
 #include <QString>

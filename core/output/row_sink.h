@@ -6,7 +6,7 @@
 // the same bytes again.
 
 #include "common/status.h"
-#include "render/writeback_window.h"
+#include "output/writeback_window.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,15 +1,15 @@
-#include "render/pitch_chart_file.h"
+#include "chart/pitch_chart_file.h"
 
 #include "job/job_state.h"
 #include "params/pitch_store.h"
 #include "params/posix_file.h"
-#include "render/pitch_chart_rows.h"
-#include "render/row_sink.h"
+#include "chart/pitch_chart_rows.h"
+#include "output/row_sink.h"
 #include "render/run_checks.h"
 #include "render/run_header.h"
-#include "render/temp_output.h"
-#include "render/tiff_container.h"
-#include "render/tiff_header.h"
+#include "output/temp_output.h"
+#include "tiff/tiff_container.h"
+#include "tiff/tiff_header.h"
 
 #include <cerrno>
 #include <fcntl.h>

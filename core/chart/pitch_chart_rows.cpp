@@ -1,4 +1,4 @@
-#include "render/pitch_chart_rows.h"
+#include "chart/pitch_chart_rows.h"
 
 #include <algorithm>
 #include <cmath>

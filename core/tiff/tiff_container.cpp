@@ -1,9 +1,9 @@
-#include "render/tiff_container.h"
+#include "tiff/tiff_container.h"
 
 #include "common/number_format.h"
-#include "render/big_tiff_directory.h"
-#include "render/tiff_resolution.h"
-#include "render/tiff_template.h"
+#include "tiff/big_tiff_directory.h"
+#include "tiff/tiff_resolution.h"
+#include "tiff/tiff_template.h"
 
 #include <algorithm>
 #include <string>

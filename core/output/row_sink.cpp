@@ -1,7 +1,7 @@
-#include "render/row_sink.h"
+#include "output/row_sink.h"
 
 #include "params/posix_file.h"
-#include "render/gather_write.h"
+#include "output/gather_write.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,5 +1,5 @@
-#include "render/tiff_header.h"
-#include "render/tiff_resolution.h"
+#include "tiff/tiff_header.h"
+#include "tiff/tiff_resolution.h"
 
 #include "tests/params/data_file_maker.h"
 #include "tests/support/temp_dir.h"

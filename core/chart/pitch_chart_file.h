@@ -5,8 +5,8 @@
 // streamed in large chunks.
 
 #include "common/status.h"
-#include "render/chart_font.h"
-#include "render/pitch_chart.h"
+#include "chart/chart_font.h"
+#include "chart/pitch_chart.h"
 
 #include <filesystem>
 #include <functional>

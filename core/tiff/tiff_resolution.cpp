@@ -1,4 +1,4 @@
-#include "render/tiff_resolution.h"
+#include "tiff/tiff_resolution.h"
 
 #include "common/rounding.h"
 

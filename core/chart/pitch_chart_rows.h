@@ -7,9 +7,9 @@
 // starts) at the chart's centre line.
 
 #include "common/status.h"
-#include "render/chart_font.h"
-#include "render/grating.h"
-#include "render/pitch_chart.h"
+#include "chart/chart_font.h"
+#include "chart/grating.h"
+#include "chart/pitch_chart.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "render/tiff_template.h"
+#include "tiff/tiff_template.h"
 
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/support/bmp_file.h"
 #include "tests/support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "render/pitch_chart.h"
+#include "chart/pitch_chart.h"
 
 #include "common/leading_number.h"
 #include "common/number_format.h"

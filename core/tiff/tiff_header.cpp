@@ -1,4 +1,4 @@
-#include "render/tiff_header.h"
+#include "tiff/tiff_header.h"
 
 #include "common/number_format.h"
 #include "params/posix_file.h"

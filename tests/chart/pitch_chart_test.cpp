@@ -2,10 +2,10 @@
 // checks of its fields, and whole charts read back through libtiff with every
 // band's period measured.
 
-#include "render/grating.h"
-#include "render/pitch_chart.h"
-#include "render/pitch_chart_file.h"
-#include "render/pitch_chart_rows.h"
+#include "chart/grating.h"
+#include "chart/pitch_chart.h"
+#include "chart/pitch_chart_file.h"
+#include "chart/pitch_chart_rows.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/support/restricted_run.h"
 #include "tests/support/temp_dir.h"

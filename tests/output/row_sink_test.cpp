@@ -1,7 +1,7 @@
 // The chunked row writer with chunks of a few rows, so that every way a chunk
 // ends (full, a gap between rows, the end) is met many times.
 
-#include "render/row_sink.h"
+#include "output/row_sink.h"
 
 #include "params/posix_file.h"
 #include "tests/support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "render/gather_write.h"
+#include "output/gather_write.h"
 
 #include <algorithm>
 #include <cerrno>

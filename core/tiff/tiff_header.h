@@ -5,7 +5,7 @@
 
 #include "common/status.h"
 #include "params/pitch_store.h"
-#include "render/tiff_container.h"
+#include "tiff/tiff_container.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "render/grating.h"
+#include "chart/grating.h"
 
 #include "common/rounding.h"
 

@@ -1,4 +1,4 @@
-#include "render/temp_output.h"
+#include "output/temp_output.h"
 
 #include <cerrno>
 #include <cstdio>

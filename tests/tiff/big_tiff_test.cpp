@@ -4,8 +4,8 @@
 // back with every tag, strip and its last row in place.
 
 #include "render/interlace_engine.h"
-#include "render/tiff_container.h"
-#include "render/tiff_resolution.h"
+#include "tiff/tiff_container.h"
+#include "tiff/tiff_resolution.h"
 #include "tests/faults/run_scene.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/support/temp_dir.h"

@@ -1,4 +1,4 @@
-#include "render/chart_font.h"
+#include "chart/chart_font.h"
 
 #include <algorithm>
 #include <cmath>

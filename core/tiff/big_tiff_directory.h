@@ -5,7 +5,7 @@
 // is uncompressed, chunky, 8-bit RGB, rows top to bottom, in strips of whole
 // rows.
 
-#include "render/tiff_resolution.h"
+#include "tiff/tiff_resolution.h"
 
 #include <cstdint>
 #include <vector>

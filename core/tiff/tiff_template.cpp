@@ -1,4 +1,4 @@
-#include "render/tiff_template.h"
+#include "tiff/tiff_template.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "render/big_tiff_directory.h"
+#include "tiff/big_tiff_directory.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "render/writeback_window.h"
+#include "output/writeback_window.h"
 
 #include <cerrno>
 #include <fcntl.h>
