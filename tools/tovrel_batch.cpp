@@ -1,10 +1,10 @@
 // tovrel-batch: interlaces two to four pictures into one TIFF from the
 // command line, with the same core and the same results as the window.
 
+#include "chart/pitch_chart_file.h"
 #include "common/number_format.h"
 #include "params/data_location.h"
 #include "render/interlace_engine.h"
-#include "chart/pitch_chart_file.h"
 #include "render/run_header.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"
@@ -163,10 +163,11 @@ int simulate(const tovrel::BatchRun& batch, const tovrel::BatchOptions& options)
 // The pitch test chart, and its bands' pitches on standard output.
 int pitchTest(const tovrel::BatchOptions& options, const fs::path& dataFolder) {
     using namespace tovrel;
+    // Every refusal here is of what the command line asked for.
     Result<BatchChart> chart = prepareBatchChart(options, dataFolder);
     if (!chart) {
         complain(chart.message());
-        return kExitRefused;
+        return kExitUsage;
     }
     ProgressBar bar;
     ChartHooks hooks;
@@ -205,6 +206,10 @@ int main(int argc, char** argv) {
         std::cout << tovrel::batchUsage();
         return 0;
     }
+    if (options.value().version) {
+        std::cout << tovrel::batchVersion();
+        return 0;
+    }
     std::filesystem::path dataFolder;
     if (!options.value().dataFile) {
         const tovrel::DataLocation data =
@@ -219,11 +224,12 @@ int main(int argc, char** argv) {
     }
     const tovrel::PictureCache cache(
         tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    bool commandLineFault = false;
     tovrel::Result<tovrel::BatchRun> batch =
-        tovrel::prepareBatchRun(options.value(), dataFolder, cache);
+        tovrel::prepareBatchRun(options.value(), dataFolder, cache, &commandLineFault);
     if (!batch) {
         complain(batch.message());
-        return kExitRefused;
+        return commandLineFault ? kExitUsage : kExitRefused;
     }
     if (options.value().simulate) {
         return simulate(batch.value(), options.value());
