@@ -50,10 +50,10 @@ for s in $sizes; do
 done
 cmp "$build/kvxj.dll" "$root/usr/share/tovrel/kvxj.dll" || fail "the shipped data file differs"
 version=$(dpkg-deb -f "$deb" Version)
-changelog=$(gzip -dc "$root/usr/share/doc/tovrel/changelog.gz")
-head -n1 <<<"$changelog" | grep -qx "tovrel ($version) unstable; urgency=medium" ||
-    fail "the changelog does not start with version $version: $changelog"
-dpkg-parsechangelog -l <(printf '%s\n' "$changelog") -S Version | grep -qx "$version" ||
+gzip -dc "$root/usr/share/doc/tovrel/changelog.gz" >"$work/changelog"
+head -n1 "$work/changelog" | grep -qx "tovrel ($version) unstable; urgency=medium" ||
+    fail "the changelog does not start with version $version: $(cat "$work/changelog")"
+dpkg-parsechangelog -l "$work/changelog" -S Version | grep -qx "$version" ||
     fail "dpkg-parsechangelog does not read version $version from the changelog"
 [ "$("$root/usr/bin/tovrel-batch" --version)" = "tovrel-batch $version" ] ||
     fail "tovrel-batch --version does not say $version"
