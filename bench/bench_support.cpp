@@ -25,6 +25,12 @@ long statusKb(const char* field) {
     return -1;
 }
 
+void putLE(std::vector<char>& bytes, size_t at, uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) {
+        bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
+    }
+}
+
 } // namespace
 
 // Runs fn in a child: the peak resident size is reset first, so what it
@@ -78,6 +84,32 @@ double timeDd(const fs::path& file, int64_t bytes) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     fs::remove(file);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
+}
+
+void writeBmp24(const fs::path& file, int width, int height,
+                const std::function<void(int y, std::vector<char>& row)>& fillRow) {
+    const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) / 4 * 4;
+    const uint32_t imageBytes = stride * static_cast<uint32_t>(height);
+    std::vector<char> header(54, 0);
+    header[0] = 'B';
+    header[1] = 'M';
+    putLE(header, 2, 54 + imageBytes, 4);
+    putLE(header, 10, 54, 4);
+    putLE(header, 14, 40, 4);
+    putLE(header, 18, static_cast<uint32_t>(width), 4);
+    putLE(header, 22, static_cast<uint32_t>(height), 4);
+    putLE(header, 26, 1, 2);
+    putLE(header, 28, 24, 2);
+    putLE(header, 34, imageBytes, 4);
+    putLE(header, 38, 11811, 4);
+    putLE(header, 42, 11811, 4);
+    std::ofstream out(file, std::ios::binary);
+    out.write(header.data(), static_cast<std::streamsize>(header.size()));
+    std::vector<char> row(stride, 0);
+    for (int y = 0; y < height; ++y) {
+        fillRow(y, row);
+        out.write(row.data(), static_cast<std::streamsize>(row.size()));
+    }
 }
 
 } // namespace tovrel::bench

@@ -1,11 +1,12 @@
 #pragma once
 // What the benchmarks share: a measurement in a child process of its own
 // (time and peak resident memory beyond the child's baseline) and dd's time
-// for writing a number of bytes into a folder.
+// for writing a number of bytes into a folder; big 24-bit BMP pictures to feed them.
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 namespace tovrel::bench {
 
@@ -21,5 +22,10 @@ Measured measure(const std::function<bool()>& fn);
 
 // Seconds dd takes to write `bytes` zeros into `file` and sync it; -1 on failure.
 double timeDd(const std::filesystem::path& file, int64_t bytes);
+
+// Writes a 24-bit bottom-up BMP row by row: fillRow(y, row) fills the stored
+// row y (bottom first), whose padding starts zeroed.
+void writeBmp24(const std::filesystem::path& file, int width, int height,
+                const std::function<void(int y, std::vector<char>& row)>& fillRow);
 
 } // namespace tovrel::bench
