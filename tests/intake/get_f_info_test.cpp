@@ -138,7 +138,7 @@ TEST_F(GetFInfo, AnchorsShiftTheFrame) {
     EXPECT_EQ(window->CombG->currentText(), QString("16.22"));
 
     // Each preview marks the part its picture gives the card.
-    const double pixel = 1.0 / image(1)->width();
+    const double pixel = 1.0 / std::min(image(1)->width(), image(1)->height());
     EXPECT_TRUE(near(markedShare(1), {10 / 640.0, 20 / 480.0, 630 / 640.0, 460 / 480.0}, pixel));
     EXPECT_TRUE(near(markedShare(2), {0, 0, 630 / 640.0, 460 / 480.0}, pixel));
     EXPECT_TRUE(markedShare(3).isEmpty());

@@ -342,6 +342,9 @@ const Act nothing = [](mainS&) {};
 class PrinterEntry : public ChosenParameters, public ::testing::WithParamInterface<Entry> {};
 
 TEST_P(PrinterEntry, ShowsThePrintersResolutionAndConfirmsAgain) {
+    // A print size, which confirming asks for.
+    window->CombK->setEditText("2");
+    window->CombG->setEditText("1.5");
     clearCredits(*window);
     GetParam().act(*window);
     EXPECT_EQ(window->ComboRes->currentText(), QString(GetParam().box));
