@@ -201,4 +201,19 @@ bool isPlainNumber(std::string_view typed) {
     return at == text.size();
 }
 
+bool beginsWithNumber(std::string_view text) {
+    const std::string s = compact(text);
+    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
+        return s.size() > 2 && digitValue(s[2]) < 16;
+    }
+    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'O' || s[1] == 'o')) {
+        return s.size() > 2 && digitValue(s[2]) < 8;
+    }
+    std::size_t at = s.empty() || (s[0] != '+' && s[0] != '-') ? 0 : 1;
+    if (at < s.size() && s[at] == '.') {
+        ++at;
+    }
+    return at < s.size() && isDigit(s[at]);
+}
+
 } // namespace tovrel

@@ -18,6 +18,11 @@ namespace tovrel {
 // digits is a decimal point: "12,5" reads 12.5.
 double leadingNumber(std::string_view text);
 
+// Whether the leading-number rule finds a number at the start of text (after
+// ignored blanks): a sign, a point and digits, or &H and &O with a digit.
+// "12 cm" begins with one; "abc", "宽cm" and "" do not.
+bool beginsWithNumber(std::string_view text);
+
 // Whether text is a plain decimal number and nothing else: optional sign,
 // digits with at most one point, optional exponent (E, optional sign, digits);
 // full-width digits, point and signs count as their ASCII characters, and a

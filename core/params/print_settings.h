@@ -63,6 +63,12 @@ struct Confirmation {
 };
 Confirmation confirmSettings(const SettingsTexts& texts, uint8_t viewCount);
 
+// Why the print size cannot be confirmed: a width or height that is not a
+// number ("abc", or the box's label while nothing was entered). Nothing when
+// both begin with a number; whether it gives a picture of at least a pixel is
+// the run's check.
+std::optional<std::string> printSizeProblem(const SettingsTexts& texts);
+
 // The resolution label's text: the printer's when printing at it, else the
 // resolution of pitch and sharpness; nothing where the label keeps its text.
 std::optional<std::string> shownResolution(const std::optional<Resolution>& lens,

@@ -13,6 +13,8 @@ inline constexpr const char* kPitchLabel = "栅距";
 inline constexpr const char* kPitchListLabel = "栅距mm";
 inline constexpr const char* kSharpnessLabel = "清晰倍数";
 inline constexpr const char* kResolutionUnit = " 像素/英寸";
+// The resolution label's design text: the unit alone, no resolution yet.
+inline constexpr const char* kResolutionLabelText = "       像素/英寸";
 
 bool pitchInRange(double pitch);         // 0 to 3 mm
 bool sharpnessInRange(double sharpness); // 1 to 20

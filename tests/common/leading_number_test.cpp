@@ -69,5 +69,16 @@ TEST(LeadingNumber, ExtremeTextsStayFiniteOrSaturate) {
     EXPECT_EQ(leadingNumber("1e" + std::string(5000, '9')), HUGE_VAL);
 }
 
+TEST(BeginsWithNumber, WhereTheRuleFindsDigitsAtTheStart) {
+    const std::pair<const char*, bool> cases[] = {
+        {"12", true},   {" 2.5cm", true}, {"-.5", true},  {"0", true},     {"３", true},
+        {"&H1F", true}, {"&o7", true},    {"abc", false}, {"宽cm", false}, {"", false},
+        {"  ", false},  {"-", false},     {".", false},   {"+-1", false},  {"e5", false},
+        {"&H", false},  {"&o8", false},   {"Ｘ1", false}};
+    for (const auto& [text, begins] : cases) {
+        EXPECT_EQ(beginsWithNumber(text), begins) << text;
+    }
+}
+
 } // namespace
 } // namespace tovrel

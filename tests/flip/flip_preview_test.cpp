@@ -218,6 +218,23 @@ TEST_F(FlipPreviewTest, PlayTiltsTheCardToAndFroUntilStopped) {
     }
 }
 
+TEST_F(FlipPreviewTest, EnterPressesPlayAndEscCloses) {
+    typeSettings();
+    FlipPreview* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    preview->SliderPhase->setFocus();
+    QTest::keyClick(preview->SliderPhase, Qt::Key_Return);
+    EXPECT_TRUE(preview->playing());
+    // Enter on another button presses that one.
+    preview->CommandPlay->setFocus();
+    QTest::keyClick(preview->CommandPlay, Qt::Key_Enter);
+    EXPECT_FALSE(preview->playing());
+    QTest::keyClick(preview->SpinPitchError, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->flipPreview(), nullptr);
+    EXPECT_TRUE(messages.empty());
+}
+
 struct GifSummary {
     int frames = 0;
     int width = 0;

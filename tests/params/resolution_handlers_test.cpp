@@ -199,6 +199,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Input{"Tiny", pasted(sharpness, "1e-50")}),
     byName);
 
+// The printer resolution: the check box, then the resolution box.
+Act printerOn(Act then) {
+    return [then](mainS& w) {
+        QTest::mouseClick(w.PrinterRes, Qt::LeftButton);
+        then(w);
+    };
+}
 class OnePicture : public ParamsWindowTest, public ::testing::WithParamInterface<Input> {};
 
 TEST_P(OnePicture, ChangesAreConfirmedAgainButNotShown) {
@@ -218,7 +225,20 @@ INSTANTIATE_TEST_SUITE_P(Changes, OnePicture,
                          ::testing::Values(Input{"PitchPicked", clicked(pitch, 1)},
                                            Input{"PitchTyped", typed(pitch, "0.5")},
                                            Input{"SharpnessPicked", keyed(sharpness, 5)},
-                                           Input{"SharpnessTyped", typed(sharpness, "7")}),
+                                           Input{"SharpnessTyped", typed(sharpness, "7")},
+                                           // The printer's resolution shown, then no longer
+                                           // in force: the label keeps no stale value.
+                                           Input{"PrinterOnAndOff",
+                                                 [](mainS& w) {
+                                                     printerOn(keyed(printerPpi, 3))(w);
+                                                     QTest::mouseClick(w.PrinterRes,
+                                                                       Qt::LeftButton);
+                                                 }},
+                                           Input{"PrinterResolutionRefused",
+                                                 printerOn([](mainS& w) {
+                                                     keyed(printerPpi, 3)(w);
+                                                     typeInto(w.ComboRes, "abc");
+                                                 })}),
                          byName);
 
 class WhiteGaps : public ParamsWindowTest {};
@@ -311,13 +331,6 @@ TEST_F(ChosenParameters, AcceptedSharpnessIsConfirmedAgainWithCredits) {
     EXPECT_EQ(resolutionText(), QString("1000 像素/英寸"));
 }
 
-// The printer resolution: the check box, then the resolution box.
-Act printerOn(Act then) {
-    return [then](mainS& w) {
-        QTest::mouseClick(w.PrinterRes, Qt::LeftButton);
-        then(w);
-    };
-}
 Act leaveBox(Act then) {
     return [then](mainS& w) {
         then(w);
@@ -329,6 +342,9 @@ const Act nothing = [](mainS&) {};
 class PrinterEntry : public ChosenParameters, public ::testing::WithParamInterface<Entry> {};
 
 TEST_P(PrinterEntry, ShowsThePrintersResolutionAndConfirmsAgain) {
+    // A print size, which confirming asks for.
+    window->CombK->setEditText("2");
+    window->CombG->setEditText("1.5");
     clearCredits(*window);
     GetParam().act(*window);
     EXPECT_EQ(window->ComboRes->currentText(), QString(GetParam().box));

@@ -119,6 +119,17 @@ TEST_F(PitchTestWindow, ABadFieldIsNamedAndNoFileWritten) {
     EXPECT_FALSE(fs::exists(file));
 }
 
+TEST_F(PitchTestWindow, EnterMakesTheChartAndEscCloses) {
+    PitchTestDialog* dialog = openDialog("0.254");
+    ASSERT_NE(dialog, nullptr);
+    retype(dialog->TextStep, "0");
+    QTest::keyClick(dialog->TextStep, Qt::Key_Return);
+    EXPECT_EQ(messages, std::vector<QString>{"步长必须大于 0 毫米。"});
+    QTest::keyClick(dialog->TextStep, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->findChild<PitchTestDialog*>(), nullptr);
+}
+
 TEST_F(PitchTestWindow, WritesTheBatchToolsChartAndSaysWhatToDo) {
     PitchTestDialog* dialog = openDialog("0.3");
     ASSERT_NE(dialog, nullptr);

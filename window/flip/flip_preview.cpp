@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -63,6 +64,7 @@ void FlipPreview::buildControls() {
     LabelPhase->setMinimumWidth(48);
     CommandPlay = new QPushButton(kPlay, this);
     CommandPlay->setObjectName("CommandPlay");
+    CommandPlay->setDefault(true);
 
     SpinPitchError = new QDoubleSpinBox(this);
     SpinPitchError->setObjectName("SpinPitchError");
@@ -283,6 +285,22 @@ void FlipPreview::showMessage(const QString& text) {
     }
     QMessageBox box(QMessageBox::NoIcon, "Tovrel", text, QMessageBox::Ok, this);
     box.exec();
+}
+
+void FlipPreview::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QPushButton* pressed = focused != nullptr ? focused : CommandPlay;
+        if (pressed->isEnabled()) {
+            pressed->click();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace tovrel

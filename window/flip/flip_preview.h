@@ -67,6 +67,9 @@ class FlipPreview : public QWidget {
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // As in a dialog: Esc closes the preview; Enter presses the button that
+    // has the focus, else the play button, the default one.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void buildControls();
