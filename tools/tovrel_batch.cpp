@@ -1,10 +1,10 @@
 // tovrel-batch: interlaces two to four pictures into one TIFF from the
 // command line, with the same core and the same results as the window.
 
+#include "chart/pitch_chart_file.h"
 #include "common/number_format.h"
 #include "params/data_location.h"
 #include "render/interlace_engine.h"
-#include "chart/pitch_chart_file.h"
 #include "render/run_header.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"
@@ -219,14 +219,19 @@ int main(int argc, char** argv) {
     }
     const tovrel::PictureCache cache(
         tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    // The tool leaves no store it made behind: nothing uses them once it ends.
+    const auto done = [&cache](int code) {
+        cache.removeAllBut({});
+        return code;
+    };
     tovrel::Result<tovrel::BatchRun> batch =
         tovrel::prepareBatchRun(options.value(), dataFolder, cache);
     if (!batch) {
         complain(batch.message());
-        return kExitRefused;
+        return done(kExitRefused);
     }
     if (options.value().simulate) {
-        return simulate(batch.value(), options.value());
+        return done(simulate(batch.value(), options.value()));
     }
-    return run(batch.value());
+    return done(run(batch.value()));
 }
