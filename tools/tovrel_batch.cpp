@@ -219,7 +219,7 @@ int main(int argc, char** argv) {
     }
     const tovrel::PictureCache cache(
         tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
-    // The tool leaves no store it made behind: nothing uses them once it ends.
+    // The tool leaves behind no store that nobody else uses once it ends.
     const auto done = [&cache](int code) {
         cache.removeAllBut({});
         return code;

@@ -255,7 +255,6 @@ Status PictureCache::nameStore(const PosixFile& dir, PosixFile store, const std:
             return cacheWriteFailed(syncErr, folder_ / name);
         }
         held_[name] = std::move(store);
-        made_.insert(name);
     }
     return Status::ok();
 }
@@ -346,27 +345,16 @@ void PictureCache::removeAllBut(const std::vector<fs::path>& keep) const {
         return std::any_of(keep.begin(), keep.end(),
                            [&](const fs::path& p) { return p.filename() == name; });
     };
-    std::set<std::string> done = made_;
     for (auto it = held_.begin(); it != held_.end();) {
-        if (kept(it->first)) {
-            ++it;
-            continue;
-        }
-        done.insert(it->first);
-        it = held_.erase(it);
+        it = kept(it->first) ? std::next(it) : held_.erase(it);
     }
     Result<PosixFile> dir = openCacheFolder(folder_, false);
     if (!dir) {
         return;
     }
-    for (const std::string& name : done) {
-        if (!kept(name)) {
-            takeFile(dir.value(), name);
-            made_.erase(name);
-        }
-    }
+    // What another process holds stays: its window or run still uses it.
     for (const Entry& e : entriesIn(dir.value())) {
-        if (e.part) {
+        if (e.part || !kept(e.name)) {
             takeFile(dir.value(), e.name);
         }
     }

@@ -8,8 +8,7 @@
 // under an anonymous (or uniquely named) temporary, synced, and only then
 // named. A process holds a shared lock on every store it uses; a store is
 // removed (to keep under the cap, or when a process ends) only under an
-// exclusive lock taken without waiting, so never while someone uses it, and a
-// process that ends removes only the stores it made itself.
+// exclusive lock taken without waiting, so never while someone uses it.
 
 #include "common/status.h"
 #include "intake/cache_folder.h"
@@ -18,7 +17,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -42,9 +40,9 @@ class PictureCache {
                                            const std::vector<std::filesystem::path>& inUse,
                                            const DecodeProgress& progress = {}) const;
 
-    // Lets go of every store not named in `keep`, and removes those of them
-    // this cache made or used that nobody else holds, with the leftovers of
-    // decodes that were killed.
+    // Lets go of every store not named in `keep`, and removes every store
+    // not named there that nobody else holds, with the leftovers of decodes
+    // that were killed: never one another window or run uses.
     void removeAllBut(const std::vector<std::filesystem::path>& keep) const;
 
   private:
@@ -59,10 +57,9 @@ class PictureCache {
 
     std::filesystem::path folder_;
     uint64_t cap_;
-    // What this process holds and made: its own bookkeeping, not the cache's
+    // The stores this process holds: its own bookkeeping, not the cache's
     // content, so it changes under const calls.
     mutable std::map<std::string, PosixFile> held_;
-    mutable std::set<std::string> made_;
 };
 
 } // namespace tovrel

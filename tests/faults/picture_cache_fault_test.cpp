@@ -147,6 +147,19 @@ void replaceKeepingTimes(const fs::path& path, const Bytes& bytes, bool inPlace)
     }
 }
 
+// A window holds the store of the first picture, which is then replaced by
+// the second's bytes with its size and times kept: the run uses the new one.
+void runReplaced(CacheScene& s, bool inPlace) {
+    s.release("a.bmp");
+    s.release("b.bmp");
+    const PictureCache window(s.cache());
+    ASSERT_TRUE(window.storeFor(s.dir / "a.bmp", {}));
+    replaceKeepingTimes(s.dir / "a.bmp", picture(true, true), inPlace);
+    const BatchOutcome run = runBatch(s.args("out.tif"), s.env());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    s.expectPicturesOf("out.tif", "b-plain.bmp", "b-plain.bmp");
+}
+
 struct FaultRow {
     const char* what;
     std::function<void(CacheScene&)> run;
@@ -155,28 +168,9 @@ struct FaultRow {
 const std::vector<FaultRow>& faultRows() {
     static const std::vector<FaultRow> rows = {
         {"picture replaced by rename, same size and times",
-         [](CacheScene& s) {
-             s.release("a.bmp");
-             s.release("b.bmp");
-             // A window holds the store of the first picture.
-             const PictureCache window(s.cache());
-             ASSERT_TRUE(window.storeFor(s.dir / "a.bmp", {}));
-             replaceKeepingTimes(s.dir / "a.bmp", picture(true, true), false);
-             const BatchOutcome run = runBatch(s.args("out.tif"), s.env());
-             ASSERT_EQ(run.exitCode, 0) << run.err;
-             s.expectPicturesOf("out.tif", "b-plain.bmp", "b-plain.bmp");
-         }},
+         [](CacheScene& s) { runReplaced(s, false); }},
         {"picture rewritten in place, same size and times",
-         [](CacheScene& s) {
-             s.release("a.bmp");
-             s.release("b.bmp");
-             const PictureCache window(s.cache());
-             ASSERT_TRUE(window.storeFor(s.dir / "a.bmp", {}));
-             replaceKeepingTimes(s.dir / "a.bmp", picture(true, true), true);
-             const BatchOutcome run = runBatch(s.args("out.tif"), s.env());
-             ASSERT_EQ(run.exitCode, 0) << run.err;
-             s.expectPicturesOf("out.tif", "b-plain.bmp", "b-plain.bmp");
-         }},
+         [](CacheScene& s) { runReplaced(s, true); }},
         {"two runs decoding the same picture at once",
          [](CacheScene& s) {
              s.release("b.bmp");
