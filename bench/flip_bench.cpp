@@ -5,6 +5,7 @@
 //
 // Usage: flip_bench [FOLDER]  (the pictures, 288 MB, are written there once)
 
+#include "bench/bench_support.h"
 #include "flip/flip_simulator.h"
 #include "tools/batch_setup.h"
 
@@ -12,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -30,38 +30,15 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-void putLE(std::vector<char>& bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-        bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
-    }
-}
-
 // A 24-bit bottom-up BMP, a different gradient for each picture.
 void writePicture(const std::filesystem::path& file, int n) {
-    const uint32_t stride = (kWidth * 3 + 3) / 4 * 4;
-    std::vector<char> header(54, 0);
-    header[0] = 'B';
-    header[1] = 'M';
-    putLE(header, 2, 54 + stride * kHeight, 4);
-    putLE(header, 10, 54, 4);
-    putLE(header, 14, 40, 4);
-    putLE(header, 18, kWidth, 4);
-    putLE(header, 22, kHeight, 4);
-    putLE(header, 26, 1, 2);
-    putLE(header, 28, 24, 2);
-    putLE(header, 38, 11811, 4);
-    putLE(header, 42, 11811, 4);
-    std::ofstream out(file, std::ios::binary);
-    out.write(header.data(), static_cast<std::streamsize>(header.size()));
-    std::vector<char> row(stride, 0);
-    for (int y = 0; y < kHeight; ++y) {
+    tovrel::bench::writeBmp24(file, kWidth, kHeight, [n](int y, std::vector<char>& row) {
         for (int x = 0; x < kWidth; ++x) {
             row[static_cast<size_t>(x) * 3] = static_cast<char>(x * 255 / kWidth);
             row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(y * 255 / kHeight);
             row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(60 * n);
         }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
-    }
+    });
 }
 
 long peakKilobytes() {

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <set>
 
 namespace tovrel {
@@ -38,15 +39,20 @@ constexpr std::string_view kUsage =
   --simulate-width PIXELS  width of that picture (1 to 8192)
   --pitch-error PERCENT    lenses that much wider (or narrower) than the print's (-2 to 2; default 0)
   --simulate-out FILE.png  where the picture goes
+  --version             prints the version and ends
 
 tovrel-batch --pitch-test --pitch MM [options] -o FILE
   writes a pitch test chart: one band of lines per candidate pitch, and lists
   the bands' pitches (mm and lenses per inch), top or left band first
-  --range MM            the bands reach from pitch - MM to pitch + MM (default 1 % of the pitch)
+  --range MM            bands at pitch + i x step for the whole i with |i x step| <= MM
+                        (default 1 % of the pitch)
   --step MM             pitch step between bands (default 0.05 % of the pitch; at most 201 bands)
   --resolution PPI      pixels per inch the chart is printed at, 72 to 4800 (default 720)
-  --width CM            length of every band across its lines, 15 to 300 (default 20)
-  --band-height MM      height of every band along its lines, 6 to 100 (default 8)
+  --width CM            width of every band across its lines, its label included,
+                        15 to 300 (default 18)
+  --band-height MM      height of every band along its lines, 6 to 100 (default 6)
+  --paper A4|A3|Letter  the chart fits this paper less 1 cm on every side, upright or
+                        turned (default A4)
   --horizontal          horizontal lines, for horizontal flips; bands then stand side by side
   --data-file PATH      as above: the chart's header comes from it
 )";
@@ -66,13 +72,22 @@ const std::set<std::string> kValueOptions = {
     "--pitch",          "--sharpness",   "--width",        "--height",      "--anchor",
     "--white-gap",      "--output",      "--data-file",    "--printer-ppi", "--simulate",
     "--simulate-width", "--pitch-error", "--simulate-out", "--range",       "--step",
-    "--resolution",     "--band-height"};
+    "--resolution",     "--band-height", "--paper"};
+
+// Options whose value is a number: one beyond the double range is refused by
+// name before anything is computed from it.
+const std::set<std::string> kNumberOptions = {
+    "--pitch", "--sharpness",   "--width", "--height",     "--printer-ppi", "--simulate",
+    "--range", "--pitch-error", "--step",  "--resolution", "--band-height"};
 
 // What only a run takes, and what only a pitch test chart takes.
 const std::set<std::string> kRunOnly = {
     "--sharpness", "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
     "--bigtiff",   "--simulate", "--simulate-width", "--pitch-error", "--simulate-out"};
-const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height"};
+const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height",
+                                          "--paper"};
+// What a flip preview, which writes no TIFF, has no use for.
+const std::set<std::string> kNotSimulated = {"--output", "--bigtiff"};
 
 Status parseAnchor(BatchOptions& o, const std::string& text) {
     const std::string option = "--anchor";
@@ -143,6 +158,18 @@ Status parseSimulation(BatchOptions& o, const std::string& name, const std::stri
 Status applyValue(BatchOptions& o, const std::string& name, const std::string& value) {
     if (value.empty()) {
         return bad(name, "取值不能为空。");
+    }
+    if (kNumberOptions.contains(name) && isPlainNumber(value) &&
+        !std::isfinite(leadingNumber(value))) {
+        return bad(name, "“" + value + "”超出了数的范围。");
+    }
+    if (name == "--paper") {
+        const std::optional<Paper> paper = paperNamed(value);
+        if (!paper) {
+            return bad(name, "“" + value + "”不是 A4、A3 或 Letter。");
+        }
+        o.paper = *paper;
+        return Status::ok();
     }
     if (name.starts_with("--simulate") || name == "--pitch-error") {
         return parseSimulation(o, name, value);
@@ -257,8 +284,8 @@ Status checkValues(const BatchOptions& o) {
         if (!height) {
             return height.status();
         }
-        if (!(height.value() > 0)) {
-            return bad("--height", "打印高度必须大于 0 厘米。");
+        if (!(height.value() > 0 && height.value() <= 300)) {
+            return bad("--height", "打印高度必须大于 0 且不超过 300 厘米。");
         }
     }
     if (o.printerPpi && (!isPlainNumber(*o.printerPpi) || !printerPpiOf(*o.printerPpi))) {
@@ -288,6 +315,10 @@ std::string_view batchUsage() {
     return kUsage;
 }
 
+std::string batchVersion() {
+    return "tovrel-batch " TOVREL_VERSION "\n";
+}
+
 Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
     BatchOptions o;
     std::set<std::string> seen;
@@ -304,8 +335,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
         }
         const std::size_t eq = arg.starts_with("--") ? arg.find('=') : std::string::npos;
         const std::string name = arg == "-o" ? "--output" : arg.substr(0, eq);
-        if (name == "--help") {
-            o.help = true;
+        if (name == "--help" || name == "--version") {
+            (name == "--help" ? o.help : o.version) = true;
             return o;
         }
         const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test";
@@ -347,6 +378,9 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
     for (const std::string& name : seen) {
         if (kChartOnly.contains(name)) {
             return bad(name, "只能和 --pitch-test 一起用。");
+        }
+        if (o.simulate && kNotSimulated.contains(name)) {
+            return bad(name, "使用 --simulate 时不写 TIFF 文件，不能用这个选项。");
         }
     }
     if (Status values = checkValues(o); !values) {

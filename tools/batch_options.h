@@ -2,6 +2,7 @@
 // The command line of the batch tool: what it accepts, checked as the window
 // checks the same values, and its help text.
 
+#include "chart/paper.h"
 #include "common/leading_number.h"
 #include "common/status.h"
 #include "job/job_state.h"
@@ -23,6 +24,7 @@ struct BatchAnchor {
 
 struct BatchOptions {
     bool help = false;
+    bool version = false;
     std::vector<std::string> pictures; // 2 to 4, in slot order
     std::string pitch;                 // texts as the pitch and sharpness boxes would hold them
     std::string sharpness;
@@ -47,6 +49,7 @@ struct BatchOptions {
     std::optional<std::string> step;
     std::optional<std::string> resolution;
     std::optional<std::string> bandHeight;
+    Paper paper = Paper::A4; // the paper the chart fits
 };
 
 // args: the arguments after the program name. A failure's message says what
@@ -55,5 +58,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args);
 
 // What --help prints.
 std::string_view batchUsage();
+
+// What --version prints: the program and its version, one line.
+std::string batchVersion();
 
 } // namespace tovrel

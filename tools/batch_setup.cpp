@@ -1,5 +1,6 @@
 #include "tools/batch_setup.h"
 
+#include "chart/pitch_chart_file.h"
 #include "common/leading_number.h"
 #include "intake/common_frame.h"
 #include "intake/size_proposal.h"
@@ -47,7 +48,8 @@ Status choosePictures(JobState& job, const BatchOptions& options, const PictureC
 
 // The print size: the window's proposal, then what the user typed, with the
 // proportion lock on unless both width and height are given.
-Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
+// optionFault: set when the typed size itself is refused.
+Status choosePrintSize(BatchRun& run, const BatchOptions& options, bool& optionFault) {
     const bool both = options.width && options.height;
     TextSizeBoxes boxes(run.job.Aspect, !both);
     if (const auto proposed = proposedWidthText(run.job)) {
@@ -61,6 +63,13 @@ Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
     }
     if (options.height) {
         boxes.typeHeight(*options.height);
+        // Only a width beyond the cap writes back into the typed box.
+        if (boxes.height() != *options.height) {
+            optionFault = true;
+            return Status::fail("--height：按图片的宽高比例，这个高度的打印宽度超过 300 厘米；"
+                                "高度最多为 " +
+                                boxes.height() + " 厘米。");
+        }
     }
     run.widthText = boxes.width();
     run.heightText = boxes.height();
@@ -109,17 +118,21 @@ Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& default
 } // namespace
 
 Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& defaultDataFolder,
-                                 const PictureCache& cache) {
+                                 const PictureCache& cache, bool* commandLineFault) {
     BatchRun run;
+    bool unused = false;
+    bool& optionFault = commandLineFault != nullptr ? *commandLineFault : unused;
+    optionFault = true;
     Result<fs::path> folder = dataFolder(options, defaultDataFolder);
     if (!folder) {
         return folder.status();
     }
+    optionFault = false;
     run.dataFolder = folder.value();
     if (Status pictures = choosePictures(run.job, options, cache); !pictures) {
         return pictures;
     }
-    if (Status size = choosePrintSize(run, options); !size) {
+    if (Status size = choosePrintSize(run, options, optionFault); !size) {
         return size;
     }
     // The controls as the window's user leaves them, read as the window reads them.
@@ -175,9 +188,13 @@ Result<BatchChart> prepareBatchChart(const BatchOptions& options,
         }
     }
     texts.horizontal = options.horizontal;
+    texts.paper = options.paper;
     Result<PitchChartSettings> settings = readPitchChart(texts);
     if (!settings) {
         return settings.status();
+    }
+    if (Result<ChartRows> planned = planPitchChart(settings.value()); !planned) {
+        return planned.status();
     }
     chart.settings = settings.value();
     chart.output = options.output.value_or("");

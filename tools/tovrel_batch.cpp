@@ -163,10 +163,11 @@ int simulate(const tovrel::BatchRun& batch, const tovrel::BatchOptions& options)
 // The pitch test chart, and its bands' pitches on standard output.
 int pitchTest(const tovrel::BatchOptions& options, const fs::path& dataFolder) {
     using namespace tovrel;
+    // Every refusal here is of what the command line asked for.
     Result<BatchChart> chart = prepareBatchChart(options, dataFolder);
     if (!chart) {
         complain(chart.message());
-        return kExitRefused;
+        return kExitUsage;
     }
     ProgressBar bar;
     ChartHooks hooks;
@@ -205,6 +206,10 @@ int main(int argc, char** argv) {
         std::cout << tovrel::batchUsage();
         return 0;
     }
+    if (options.value().version) {
+        std::cout << tovrel::batchVersion();
+        return 0;
+    }
     std::filesystem::path dataFolder;
     if (!options.value().dataFile) {
         const tovrel::DataLocation data =
@@ -224,11 +229,12 @@ int main(int argc, char** argv) {
         cache.removeAllBut({});
         return code;
     };
+    bool commandLineFault = false;
     tovrel::Result<tovrel::BatchRun> batch =
-        tovrel::prepareBatchRun(options.value(), dataFolder, cache);
+        tovrel::prepareBatchRun(options.value(), dataFolder, cache, &commandLineFault);
     if (!batch) {
         complain(batch.message());
-        return done(kExitRefused);
+        return done(commandLineFault ? kExitUsage : kExitRefused);
     }
     if (options.value().simulate) {
         return done(simulate(batch.value(), options.value()));

@@ -35,6 +35,10 @@ TEST(LeadingNumber, ReadsTheNumberTheTextBeginsWith) {
         Case{"０。２５４", 0.254}, Case{"－１２", -12}, Case{"＋７", 7}, Case{"２０倍清晰", 20},
         Case{"１ ２", 12}, Case{"1２.5", 12.5}, Case{"１e２", 100}, Case{"&H１F", 31},
         Case{"。５", 0.5}, Case{"１。２。３", 1.2},
+        // A comma between two digits is a decimal comma; elsewhere it ends the number.
+        Case{"12,5", 12.5}, Case{"0,4233333", 0.4233333}, Case{"1 , 5", 1.5}, Case{"１２,５", 12.5},
+        Case{"1,2,3", 1.2}, Case{"1.2,3", 1.2}, Case{",5", 0}, Case{"5,", 5}, Case{"1,e3", 1},
+        Case{"1,5e2", 150}, Case{"-0,5cm", -0.5},
         // Other full-width characters are not number characters.
         Case{"Ｘ1", 0}, Case{"１，５", 1}, Case{"\xEF\xBC", 0}, Case{"1\xEF\xBC", 1}};
     for (const auto& c : cases) {

@@ -4,17 +4,16 @@
 // below and above 1, sizes that cut lenses off. Whole files must agree byte
 // for byte.
 
-#include "common/rounding.h"
 #include "render/interlace_engine.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/render/oracle_engine.h"
+#include "tests/render/run_generator.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiff_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <random>
 #include <sstream>
 
 namespace tovrel::test {
@@ -22,31 +21,18 @@ namespace {
 
 constexpr int kRuns = 300;
 
-struct Generator {
-    std::mt19937 random{20240611};
-
-    int below(int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); }
-    int between(int lo, int hi) { return lo + below(hi - lo + 1); }
-    template <typename T> T pick(std::initializer_list<T> values) {
-        return *(values.begin() + below(static_cast<int>(values.size())));
+// A picture of a generated run: most are hand-built, with their data at
+// different offsets and their last row cut or followed by junk.
+TestPicture picture(RunGenerator& gen) {
+    TestPicture p = gen.picture(34);
+    p.handBuilt = gen.below(4) != 0;
+    if (p.handBuilt) {
+        p.dataOffset = gen.pick({54, 54 + gen.between(1, 9), 138});
+        const int pad = (4 - p.width * 3 % 4) % 4;
+        p.tailBytes = gen.pick({0, -pad, gen.between(1, 6)});
     }
-
-    TestPicture picture() {
-        TestPicture p;
-        p.width = between(3, 34);
-        p.height = between(3, 34);
-        p.anchorX = below(2) == 0 ? 0 : below(p.width);
-        p.anchorY = below(2) == 0 ? 0 : below(p.height);
-        p.handBuilt = below(4) != 0;
-        if (p.handBuilt) {
-            p.dataOffset = pick({54, 54 + between(1, 9), 138});
-            const int pad = (4 - p.width * 3 % 4) % 4;
-            // A whole file, the last row without its pad bytes, or junk after it.
-            p.tailBytes = pick({0, -pad, between(1, 6)});
-        }
-        return p;
-    }
-};
+    return p;
+}
 
 struct Coverage {
     int horizontal = 0, whiteGaps = 0, fullWhite = 0, typedSharp = 0, cutLens = 0;
@@ -64,16 +50,14 @@ std::string describe(const JobState& job, const RunSettings& s) {
 }
 
 TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
-    Generator gen;
+    RunGenerator gen{std::mt19937{20240611}};
     Coverage seen;
-    // Hundreds of synced runs: in memory when the system offers a folder there.
-    const std::filesystem::path shm = "/dev/shm";
-    const TempDir dir = std::filesystem::is_directory(shm) ? TempDir(shm) : TempDir();
+    const TempDir dir(scratchRoot());
     for (int run = 0; run < kRuns; ++run) {
         JobState job;
         std::vector<TestPicture> pictures(std::size_t(gen.between(2, 4)));
         for (TestPicture& p : pictures) {
-            p = gen.picture();
+            p = picture(gen);
         }
         choosePictures(job, dir.path(), pictures);
         job.Pitch = gen.pick({0.254f, 0.508f, 0.3f, 1.0f, 0.127f, 2.0f});
@@ -88,23 +72,15 @@ TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
         };
         settings.widthCm = side(job.BaseW);
         settings.heightCm = side(job.BaseH);
-        settings.whiteGaps = gen.below(2) == 0;
-        // The window's list offers 1 to round(Sharp - 1); no choice gives 0.
-        const int offered = static_cast<int>(roundHalfEven(job.Sharp - 1.0));
-        settings.whiteWidth = offered > 0 ? gen.pick({0, offered, gen.between(1, offered)}) : 0;
-        settings.horizontal = gen.below(2) == 0;
+        gen.whiteAndDirection(settings, job, [&](int offered) {
+            return gen.pick({0, offered, gen.between(1, offered)});
+        });
 
-        job.OutPath = (dir / "engine.tif").string();
-        JobState plain = job;
-        plain.OutPath = (dir / "plain.tif").string();
-        // The row-by-row run writes over an existing file in place; start it
-        // from a new file, as the engine always does.
-        std::filesystem::remove(plain.OutPath);
-        RunRecord engineRecord, plainRecord;
-        const RunResult engine = runInterlace(job, settings, recordingHooks(engineRecord));
-        ASSERT_EQ(engine.outcome, RunOutcome::Done) << engine.status.message();
-        ASSERT_EQ(oracleInterlace(plain, settings, recordingHooks(plainRecord)).outcome,
-                  RunOutcome::Done);
+        RunPair both;
+        ASSERT_TRUE(runBoth(job, settings, dir.path(), oracleInterlace, both));
+        const JobState& plain = both.plain;
+        const RunRecord& engineRecord = both.engineRecord;
+        const RunRecord& plainRecord = both.plainRecord;
         const std::string what = "run " + std::to_string(run) + ": " + describe(job, settings);
 
         const std::vector<unsigned char> output = readFile(job.OutPath);
@@ -143,15 +119,17 @@ TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
         ++seen.views[job.ViewCount];
     }
     // The generator reached every kind of run it is meant to.
-    const std::pair<const char*, int> kinds[] = {
-        {"horizontal", seen.horizontal},      {"white gaps", seen.whiteGaps},
-        {"all-white strips", seen.fullWhite}, {"typed sharpness", seen.typedSharp},
-        {"cut-off lens", seen.cutLens},       {"Scale below 1", seen.shrinking},
-        {"Scale above 1", seen.growing},      {"2 pictures", seen.views[2]},
-        {"3 pictures", seen.views[3]},        {"4 pictures", seen.views[4]}};
-    for (const auto& [kind, runs] : kinds) {
-        EXPECT_GE(runs, 5) << kind;
-    }
+    expectEachKind({{"horizontal", seen.horizontal},
+                    {"white gaps", seen.whiteGaps},
+                    {"all-white strips", seen.fullWhite},
+                    {"typed sharpness", seen.typedSharp},
+                    {"cut-off lens", seen.cutLens},
+                    {"Scale below 1", seen.shrinking},
+                    {"Scale above 1", seen.growing},
+                    {"2 pictures", seen.views[2]},
+                    {"3 pictures", seen.views[3]},
+                    {"4 pictures", seen.views[4]}},
+                   5);
 }
 
 } // namespace

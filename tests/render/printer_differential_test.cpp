@@ -4,18 +4,17 @@
 // white gaps, both directions, scales below and above 1. Whole files agree
 // byte for byte; with a whole lens every lens has the same layout.
 
-#include "common/rounding.h"
 #include "render/interlace_engine.h"
 #include "render/printer_grid.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/render/oracle_printer_engine.h"
+#include "tests/render/run_generator.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiff_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <sstream>
 
 namespace tovrel::test {
@@ -55,20 +54,16 @@ bool lensesAlike(const std::vector<GridCell>& cells, int64_t lens) {
 }
 
 TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
-    std::mt19937 random{20261207};
-    auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    auto between = [&](int lo, int hi) { return lo + below(hi - lo + 1); };
+    RunGenerator gen{std::mt19937{20261207}};
+    auto below = [&](int n) { return gen.below(n); };
+    auto between = [&](int lo, int hi) { return gen.between(lo, hi); };
     int whole = 0, cutBoth = 0, horizontal = 0, white = 0, shrinking = 0, growing = 0;
-    const std::filesystem::path shm = "/dev/shm";
-    const TempDir dir = std::filesystem::is_directory(shm) ? TempDir(shm) : TempDir();
+    const TempDir dir(scratchRoot());
     for (int run = 0; run < kRuns; ++run) {
         JobState job;
         std::vector<TestPicture> pictures(std::size_t(between(2, 4)));
         for (TestPicture& p : pictures) {
-            p.width = between(3, 30);
-            p.height = between(3, 30);
-            p.anchorX = below(2) == 0 ? 0 : below(p.width);
-            p.anchorY = below(2) == 0 ? 0 : below(p.height);
+            p = gen.picture(30);
             p.handBuilt = below(3) == 0;
         }
         choosePictures(job, dir.path(), pictures);
@@ -85,20 +80,11 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         };
         settings.widthCm = side(job.BaseW);
         settings.heightCm = side(job.BaseH);
-        settings.whiteGaps = below(2) == 0;
-        const int offered = static_cast<int>(roundHalfEven(job.Sharp - 1.0));
-        settings.whiteWidth = offered > 0 ? between(0, offered) : 0;
-        settings.horizontal = below(2) == 0;
+        gen.whiteAndDirection(settings, job, [&](int offered) { return between(0, offered); });
 
-        job.OutPath = (dir / "engine.tif").string();
-        JobState plain = job;
-        plain.OutPath = (dir / "plain.tif").string();
-        std::filesystem::remove(plain.OutPath);
-        RunRecord engineRecord, plainRecord;
-        const RunResult engine = runInterlace(job, settings, recordingHooks(engineRecord));
-        ASSERT_EQ(engine.outcome, RunOutcome::Done) << engine.status.message();
-        ASSERT_EQ(oraclePrinterInterlace(plain, settings, recordingHooks(plainRecord)).outcome,
-                  RunOutcome::Done);
+        RunPair both;
+        ASSERT_TRUE(runBoth(job, settings, dir.path(), oraclePrinterInterlace, both));
+        const JobState& plain = both.plain;
         const std::string what = "run " + std::to_string(run) + ": " + describe(job, settings);
         ASSERT_EQ(job.tifW, plain.tifW) << what;
         ASSERT_EQ(job.tifH, plain.tifH) << what;
@@ -125,12 +111,13 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         shrinking += job.Scale < 1;
         growing += job.Scale > 1;
     }
-    const std::pair<const char*, int> kinds[] = {
-        {"whole lens", whole}, {"cut at both edges", cutBoth}, {"horizontal", horizontal},
-        {"white gaps", white}, {"Scale below 1", shrinking},   {"Scale above 1", growing}};
-    for (const auto& [kind, runs] : kinds) {
-        EXPECT_GE(runs, 20) << kind;
-    }
+    expectEachKind({{"whole lens", whole},
+                    {"cut at both edges", cutBoth},
+                    {"horizontal", horizontal},
+                    {"white gaps", white},
+                    {"Scale below 1", shrinking},
+                    {"Scale above 1", growing}},
+                   20);
 }
 
 } // namespace

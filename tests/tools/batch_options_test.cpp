@@ -54,9 +54,10 @@ TEST(BatchOptions, TakesEveryOption) {
 }
 
 TEST(BatchOptions, TakesThePitchTestsOptions) {
-    const Result<BatchOptions> parsed = parseBatchOptions(
-        {"--pitch-test", "--pitch", "0.3", "--range=0.01", "--step", "0.001", "--resolution", "600",
-         "--width", "15", "--band-height", "7", "--horizontal", "-o", "c.tif"});
+    const Result<BatchOptions> parsed =
+        parseBatchOptions({"--pitch-test", "--pitch", "0.3", "--range=0.01", "--step", "0.001",
+                           "--resolution", "600", "--width", "15", "--band-height", "7",
+                           "--horizontal", "--paper", "letter", "-o", "c.tif"});
     ASSERT_TRUE(parsed) << parsed.message();
     const BatchOptions& o = parsed.value();
     EXPECT_TRUE(o.pitchTest);
@@ -68,6 +69,7 @@ TEST(BatchOptions, TakesThePitchTestsOptions) {
     EXPECT_EQ(o.width, "15");
     EXPECT_EQ(o.bandHeight, "7");
     EXPECT_TRUE(o.horizontal);
+    EXPECT_EQ(o.paper, Paper::Letter);
     EXPECT_EQ(o.output, "c.tif");
 }
 
@@ -259,6 +261,33 @@ INSTANTIATE_TEST_SUITE_P(
                 "--anchor：不能和 --pitch-test 一起用"},
         Refusal{"ChartWithoutPitch", Args{"--pitch-test", "-o", "c.tif"}, "--pitch：必须给出栅距"},
         Refusal{"ChartWithoutFile", Args{"--pitch-test", "--pitch", "1"}, "--output：必须用 -o"},
+        Refusal{"HeightAboveCap", with({"--pitch", "1", "--sharpness", "3", "--height", "300.5"}),
+                "--height：打印高度必须大于 0 且不超过 300 厘米"},
+        Refusal{"WidthInfinite", with({"--pitch", "1", "--sharpness", "3", "--width", "1e999"}),
+                "--width：“1e999”超出了数的范围"},
+        Refusal{"HeightInfinite", with({"--pitch", "1", "--sharpness", "3", "--height", "1e999"}),
+                "--height：“1e999”超出了数的范围"},
+        Refusal{"PitchErrorInfinite",
+                with({"--pitch", "1", "--sharpness", "3", "--pitch-error", "-1e400"}),
+                "--pitch-error：“-1e400”超出了数的范围"},
+        Refusal{"ChartStepInfinite",
+                Args{"--pitch-test", "--pitch", "0.254", "--step", "1e999", "-o", "c.tif"},
+                "--step：“1e999”超出了数的范围"},
+        Refusal{"ChartRangeInfinite",
+                Args{"--pitch-test", "--pitch", "0.254", "--range", "1E999", "-o", "c.tif"},
+                "--range：“1E999”超出了数的范围"},
+        Refusal{"SimulateWithOutput",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "v.png", "-o", "x.tif"}),
+                "--output：使用 --simulate 时不写 TIFF 文件"},
+        Refusal{"SimulateWithBigTiff",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "v.png", "--bigtiff"}),
+                "--bigtiff：使用 --simulate 时不写 TIFF 文件"},
+        Refusal{"UnknownPaper", Args{"--pitch-test", "--pitch", "1", "--paper", "B5", "-o", "c"},
+                "--paper：“B5”不是 A4、A3 或 Letter"},
+        Refusal{"PaperWithoutChart", with({"--pitch", "1", "--sharpness", "3", "--paper", "A3"}),
+                "--paper：只能和 --pitch-test 一起用"},
         Refusal{"StepWithoutChart", with({"--pitch", "1", "--sharpness", "3", "--step", "0.01"}),
                 "--step：只能和 --pitch-test 一起用"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -284,7 +313,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberText{"1D3", false}, NumberText{"0x10", false}, NumberText{"inf", false},
                       NumberText{"nan", false}, NumberText{"０．５", true},
                       NumberText{"－１２", true}, NumberText{"＋0。5", true},
-                      NumberText{"１ｅ３", false}, NumberText{"１，５", false}));
+                      NumberText{"１ｅ３", false}, NumberText{"１，５", false},
+                      NumberText{"0,4233333", true}, NumberText{"12,5e1", true},
+                      NumberText{",5", false}, NumberText{"5,", false},
+                      NumberText{"1,2,3", false}));
 
 } // namespace
 } // namespace tovrel::test

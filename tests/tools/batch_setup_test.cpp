@@ -109,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{"ProposalBeyondTheCap", 20, {}, "300", "225"},
                       SizeCase{"WidthKeepsProportion", 2835, {"--width", "20"}, "20", "15"},
                       SizeCase{"HeightKeepsProportion", 2835, {"--height", "15"}, "20", "15"},
-                      SizeCase{"HeightBeyondTheCap", 2835, {"--height", "600"}, "300", "225"},
+                      // A height whose width passes the cap is refused (the tool's table).
+                      SizeCase{"HeightAtTheCap", 2835, {"--height", "225"}, "300", "225"},
                       SizeCase{
                           "BothAsGiven", 2835, {"--width", "10", "--height", "50"}, "10", "50"},
                       SizeCase{"NoResolutionButGiven", 0, {"--width", "8"}, "8", "6"}),

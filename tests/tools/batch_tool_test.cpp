@@ -77,6 +77,10 @@ TEST_F(BatchTool, HelpDocumentsEveryOption) {
           "--simulate-out FILE.png"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
+    const BatchOutcome version = runBatch({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, batchVersion());
+    EXPECT_TRUE(version.out.starts_with("tovrel-batch 2.")) << version.out;
 }
 
 TEST_F(BatchTool, WritesTheFileTheCoreWrites) {
@@ -187,6 +191,8 @@ TEST_F(BatchTool, BigTiffHoldsThePixelsOfTheClassicFile) {
     ASSERT_EQ(classic.exitCode, 0) << classic.err;
     EXPECT_NE(classic.out.find("格式：TIFF\n"), std::string::npos) << classic.out;
     const std::vector<unsigned char> plain = readFile(defaultOutput());
+    const std::string software = readTiff(defaultOutput(), false).software;
+    EXPECT_FALSE(software.empty());
     const BatchOutcome big = runBatch(standard({"--bigtiff"}));
     ASSERT_EQ(big.exitCode, 0) << big.err;
     EXPECT_NE(big.out.find("格式：BigTIFF\n"), std::string::npos) << big.out;
@@ -197,6 +203,7 @@ TEST_F(BatchTool, BigTiffHoldsThePixelsOfTheClassicFile) {
     EXPECT_TRUE(std::equal(plain.begin() + 1448, plain.end() - 1, bigBytes.begin() + 16));
     const TiffContents t = readTiff(defaultOutput(), false);
     EXPECT_TRUE(t.bigTiff);
+    EXPECT_EQ(t.software, software);
     EXPECT_TRUE(readsAsTiff(defaultOutput(), 240, 180, 304.8f));
 }
 
@@ -235,6 +242,10 @@ TEST_F(BatchTool, OutputWithoutRoomIsReportedUnderItsOwnName) {
     // file they asked for.
     EXPECT_NE(refused.err.find("无法写入输出文件 " + defaultOutput().string() +
                                "：文件超出了允许的大小。"),
+              std::string::npos)
+        << refused.err;
+    // The limit is the process's, not a full disk's.
+    EXPECT_NE(refused.err.find("超过了本程序可写文件的大小上限 100 KB（ulimit -f）"),
               std::string::npos)
         << refused.err;
     EXPECT_EQ(refused.err.find(".tovrel.tmp"), std::string::npos) << refused.err;
@@ -314,6 +325,42 @@ INSTANTIATE_TEST_SUITE_P(
                         return t.standard({"--white-gap", "3"});
                     },
                     2, "留白宽度最多为 2 像素"},
+        ToolRefusal{"ChartResolutionBelowRange",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch-test",
+                                    "--pitch",
+                                    "0.254",
+                                    "--resolution",
+                                    "71",
+                                    "-o",
+                                    (t.folder() / "c.tif").string()};
+                    },
+                    2, "分辨率必须在 72 到 4800 像素/英寸之间。"},
+        ToolRefusal{"ChartBeyondThePaper",
+                    [](const BatchTool& t) {
+                        return Args{
+                            "--pitch-test",        "--pitch", "0.254",
+                            "--band-height",       "8",       "--data-file",
+                            t.dataFile().string(), "-o",      (t.folder() / "c.tif").string()};
+                    },
+                    2, "A4 纸的可打印范围（四边各留 1 厘米）最多放得下 31 条测试条，现在有 41 条"},
+        ToolRefusal{"DataFileOfAnotherName",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch",    "0.5",         "--sharpness",
+                                    "3",          "--data-file", (t.folder() / "data.bin").string(),
+                                    t.picture(1), t.picture(2)};
+                    },
+                    2, "--data-file：数据文件必须名为 kvxj.dll"},
+        ToolRefusal{
+            "HeightWhoseWidthPassesTheCap",
+            [](const BatchTool& t) {
+                // 16 x 12 pictures: 240 cm high would be 320 cm wide.
+                return Args{"--pitch",    "0.5",       "--sharpness", "3",
+                            "--height",   "240",       "--data-file", t.dataFile().string(),
+                            t.picture(1), t.picture(2)};
+            },
+            2,
+            "--height：按图片的宽高比例，这个高度的打印宽度超过 300 厘米；高度最多为 225 厘米。"},
         ToolRefusal{"MissingPicture",
                     [](const BatchTool& t) {
                         Args args = t.standard();

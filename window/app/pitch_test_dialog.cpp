@@ -1,14 +1,16 @@
 #include "app/pitch_test_dialog.h"
 
 #include "app/window_fonts.h"
+#include "chart/pitch_chart_file.h"
 #include "common/leading_number.h"
 #include "common/number_format.h"
-#include "chart/pitch_chart_file.h"
 #include "render/run_input_block.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -86,6 +88,12 @@ void PitchTestDialog::buildControls(const PitchChartSettings& chart, const QStri
     ProgressChart->setRange(0, 1000);
     ProgressChart->setValue(0);
     ProgressChart->setTextVisible(false);
+    ComboPaper = new QComboBox(this);
+    ComboPaper->setObjectName("ComboPaper");
+    for (const Paper paper : {Paper::A4, Paper::A3, Paper::Letter}) {
+        ComboPaper->addItem(QString::fromStdString(paperName(paper)));
+    }
+    ComboPaper->setCurrentText(QString::fromStdString(paperName(chart.paper)));
 
     auto* direction = new QHBoxLayout;
     direction->addWidget(OpVertical);
@@ -102,7 +110,10 @@ void PitchTestDialog::buildControls(const PitchChartSettings& chart, const QStri
     form->addRow("条高 mm", TextBand);
     form->addRow("栅线方向", direction);
     form->addRow("保存为", fileRow);
+    // The paper sits in the free room left of the buttons.
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(new QLabel("纸张", this));
+    buttons->addWidget(ComboPaper);
     buttons->addStretch(1);
     buttons->addWidget(CommandMake);
     buttons->addWidget(CommandClose);
@@ -138,8 +149,14 @@ void PitchTestDialog::CommandBrowse_Click() {
 void PitchTestDialog::CommandMake_Click() {
     const auto text = [](const QLineEdit* box) { return box->text().trimmed().toStdString(); };
     const PitchChartTexts texts{
-        text(TextPitch), text(TextRange), text(TextStep),           text(TextRes),
-        text(TextWidth), text(TextBand),  OpHorizontal->isChecked()};
+        text(TextPitch),
+        text(TextRange),
+        text(TextStep),
+        text(TextRes),
+        text(TextWidth),
+        text(TextBand),
+        OpHorizontal->isChecked(),
+        paperNamed(ComboPaper->currentText().toStdString()).value_or(Paper::A4)};
     const Result<PitchChartSettings> chart = readPitchChart(texts);
     if (!chart) {
         showMessage_(QString::fromStdString(chart.message()));
