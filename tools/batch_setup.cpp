@@ -74,6 +74,12 @@ Status choosePrintSize(BatchRun& run, const BatchOptions& options, bool& optionF
     run.widthText = boxes.width();
     run.heightText = boxes.height();
     if (!(leadingNumber(run.widthText) > 0) || !(leadingNumber(run.heightText) > 0)) {
+        if (options.width || options.height) {
+            // The size given is too small to leave a width and a height.
+            return Status::fail("打印尺寸太小：按给出的尺寸算得宽度为“" + run.widthText +
+                                "”、高度为“" + run.heightText +
+                                "”，两者都必须大于 0。请用 --width 或 --height 给出更大的尺寸。");
+        }
         return Status::fail("无法从第 1 张图片推算打印尺寸（它没有记录分辨率）："
                             "请用 --width 或 --height 指定。");
     }

@@ -224,15 +224,20 @@ int main(int argc, char** argv) {
     }
     const tovrel::PictureCache cache(
         tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    // The tool leaves behind no store that nobody else uses once it ends.
+    const auto done = [&cache](int code) {
+        cache.removeAllBut({});
+        return code;
+    };
     bool commandLineFault = false;
     tovrel::Result<tovrel::BatchRun> batch =
         tovrel::prepareBatchRun(options.value(), dataFolder, cache, &commandLineFault);
     if (!batch) {
         complain(batch.message());
-        return commandLineFault ? kExitUsage : kExitRefused;
+        return done(commandLineFault ? kExitUsage : kExitRefused);
     }
     if (options.value().simulate) {
-        return simulate(batch.value(), options.value());
+        return done(simulate(batch.value(), options.value()));
     }
-    return run(batch.value());
+    return done(run(batch.value()));
 }

@@ -169,6 +169,7 @@ INSTANTIATE_TEST_SUITE_P(
         SetupRefusal{"NoCommonFrame", {"--anchor", "2:64,0"}, 2835, false, "没有公共画面"},
         SetupRefusal{"AnchorPastTheRightEdge", {"--anchor", "1:70,0"}, 2835, false, "没有公共画面"},
         SetupRefusal{"NoResolutionNoSize", {}, 0, false, "无法从第 1 张图片推算打印尺寸"},
+        SetupRefusal{"WidthTooSmall", {"--width", "0.00001"}, 2835, false, "打印尺寸太小"},
         SetupRefusal{"DataFileOtherName",
                      {"--data-file", "/tmp/other.dll"},
                      2835,
