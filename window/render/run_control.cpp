@@ -6,9 +6,10 @@
 #include "app/folder_list.h"
 #include "app/progress_scroll_bar.h"
 #include "job/output_name.h"
-#include "params/print_settings.h"
 #include "params/pitch_store.h"
+#include "params/print_settings.h"
 #include "render/interlace_engine.h"
+#include "render/printer_grid.h"
 #include "render/run_input_block.h"
 #include "render/run_summary.h"
 
@@ -30,6 +31,11 @@ void confirmParameters(mainS& w) {
     w.job.Sharp = c.Sharp;
     if (!c.valid) {
         w.showMessage("  请选择参数");
+        return;
+    }
+    const int32_t ppi = runSettingsOf(w.settingsTexts()).printerPpi;
+    if (Status lens = checkPrinterLens(w.job.ViewCount, c.Pitch, ppi); !lens) {
+        w.showMessage(QString::fromStdString(lens.message()));
         return;
     }
     const Result<std::string> output =
