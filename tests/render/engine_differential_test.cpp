@@ -99,11 +99,7 @@ TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
         settings.horizontal = gen.below(2) == 0;
 
         job.OutPath = (dir / "engine.tif").string();
-        JobState plain = job;
-        plain.OutPath = (dir / "plain.tif").string();
-        // The row-by-row run writes over an existing file in place; start it
-        // from a new file, as the engine always does.
-        std::filesystem::remove(plain.OutPath);
+        JobState plain = secondRun(job, dir / "plain.tif");
         RunRecord engineRecord, plainRecord;
         const RunResult engine = runInterlace(job, settings, recordingHooks(engineRecord));
         const std::string what = "run " + std::to_string(run) + ": " + describe(job, settings);
@@ -198,9 +194,7 @@ TEST(EngineDifferential, NoBlackEdgeAndEveryPictureByteOfTheFirstDesignKept) {
         settings.horizontal = gen.below(2) == 0;
 
         job.OutPath = (dir / "engine.tif").string();
-        JobState first = job;
-        first.OutPath = (dir / "first.tif").string();
-        std::filesystem::remove(first.OutPath);
+        JobState first = secondRun(job, dir / "first.tif");
         RunRecord engineRecord, firstRecord;
         const RunResult engine = runInterlace(job, settings, recordingHooks(engineRecord));
         ASSERT_EQ(engine.outcome, RunOutcome::Done) << engine.status.message();

@@ -92,9 +92,7 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         settings.horizontal = below(2) == 0;
 
         job.OutPath = (dir / "engine.tif").string();
-        JobState plain = job;
-        plain.OutPath = (dir / "plain.tif").string();
-        std::filesystem::remove(plain.OutPath);
+        JobState plain = secondRun(job, dir / "plain.tif");
         RunRecord engineRecord, plainRecord;
         const RunResult engine = runInterlace(job, settings, recordingHooks(engineRecord));
         ASSERT_EQ(engine.outcome, RunOutcome::Done) << engine.status.message();

@@ -50,6 +50,13 @@ class BatchTool : public ::testing::Test {
         return args;
     }
 
+    // The standard run simulated into `file`, 40 pixels wide.
+    Args simulated(const std::string& phase, const fs::path& file, Args more = {}) const {
+        more.insert(more.end(), {"--simulate", phase, "--simulate-width", "40", "--simulate-out",
+                                 file.string()});
+        return standard(more);
+    }
+
     std::set<fs::path> folderContents() const {
         std::set<fs::path> names;
         for (const auto& entry : fs::directory_iterator(work.path())) {
@@ -344,17 +351,11 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     2, "--sharpness：清晰倍数必须是 1 到 20 之间的整数"},
         ToolRefusal{"SimulatePhaseOne",
-                    [](const BatchTool& t) {
-                        return t.standard({"--simulate", "1", "--simulate-width", "40",
-                                           "--simulate-out", (t.folder() / "v.png").string()});
-                    },
-                    2, "视角必须不小于 0 且小于 1"},
+                    [](const BatchTool& t) { return t.simulated("1", t.folder() / "v.png"); }, 2,
+                    "视角必须不小于 0 且小于 1"},
         ToolRefusal{"SimulateIntoAJpeg",
-                    [](const BatchTool& t) {
-                        return t.standard({"--simulate", "0.5", "--simulate-width", "40",
-                                           "--simulate-out", (t.folder() / "s.jpg").string()});
-                    },
-                    2, "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
+                    [](const BatchTool& t) { return t.simulated("0.5", t.folder() / "s.jpg"); }, 2,
+                    "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
         // 2 x 25.4 / 0.5 = 101.6: lenses of 1.97 pixels at 100 ppi.
         ToolRefusal{"PrinterLensNarrowerThanThePictures",
                     [](const BatchTool& t) {
@@ -363,9 +364,7 @@ INSTANTIATE_TEST_SUITE_P(
                     1, "打印机分辨率至少要 102 像素/英寸"},
         ToolRefusal{"SimulatedLensNarrowerThanThePictures",
                     [](const BatchTool& t) {
-                        return t.standard({"--printer-ppi", "100", "--simulate", "0.5",
-                                           "--simulate-width", "40", "--simulate-out",
-                                           (t.folder() / "v.gif").string()});
+                        return t.simulated("0.5", t.folder() / "v.gif", {"--printer-ppi", "100"});
                     },
                     1, "打印机分辨率至少要 102 像素/英寸"},
         ToolRefusal{"MissingPicture",
