@@ -177,9 +177,13 @@ std::vector<PaletteColour> medianCut(const ViewImage& image) {
         const auto widest =
             std::max_element(boxes.begin(), boxes.end(),
                              [](const Box& a, const Box& b) { return a.spread < b.spread; });
-        Box first{}, second{};
-        if (widest->spread <= 0 || !histogram.split(*widest, first, second)) {
+        if (widest->spread <= 0) {
             break;
+        }
+        Box first{}, second{};
+        if (!histogram.split(*widest, first, second)) {
+            widest->spread = 0; // one cell: its colours are within 7 levels of its mean
+            continue;
         }
         *widest = first;
         boxes.push_back(second);
