@@ -1,12 +1,14 @@
 // The flip preview of four 6000 x 4000 pictures, 800 pixels across: how long
 // the first view takes (it reads the sampled rows of every picture) and how
 // long each further view takes while the phase sweeps and the pitch error
-// changes, in both directions, and the memory its cache holds.
+// changes, in both directions, the saved looping GIF, and the memory its
+// cache holds.
 //
 // Usage: flip_bench [FOLDER]  (the pictures, 288 MB, are written there once)
 
 #include "bench/bench_support.h"
 #include "flip/flip_simulator.h"
+#include "flip/sweep_gif.h"
 #include "tools/batch_setup.h"
 
 #include <algorithm>
@@ -95,6 +97,14 @@ void measure(const std::vector<std::string>& pictures, bool horizontal) {
         }
         errors.push_back(msSince(start));
     }
+    // The saved sweep: every frame's colours reduced to a palette of its own.
+    start = Clock::now();
+    const Result<std::vector<uint8_t>> gif = encodeSweepGif(flip, size, 0);
+    const double sweep = msSince(start);
+    if (!gif) {
+        std::printf("the sweep failed: %s\n", gif.message().c_str());
+        return;
+    }
     std::sort(phases.begin(), phases.end());
     const JobState& job = flip.job();
     std::printf("%s: output %d x %d, view %d x %d\n", horizontal ? "horizontal" : "vertical",
@@ -111,6 +121,8 @@ void measure(const std::vector<std::string>& pictures, bool horizontal) {
                     return text;
                 }()
                     .c_str());
+    std::printf("  looping GIF, %d frames %8.1f ms, %zu KB\n", sweepFrames(kSweepSteps), sweep,
+                gif.value().size() / 1024);
     std::printf("  memory peak growth    %ld MB\n", (peakKilobytes() - before) / 1024);
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <set>
 
 namespace tovrel {
@@ -19,14 +20,15 @@ constexpr std::string_view kUsage =
   other than plain 24-bit BMP files are decoded first into $XDG_CACHE_HOME/tovrel
   (else ~/.cache/tovrel); colour profiles are not applied (sRGB is assumed).
   --pitch MM            lens pitch in millimetres (required; above 0, at most 3)
-  --sharpness N         sharpness multiple (required; 1 to 20)
+  --sharpness N         sharpness multiple (required; a whole number from 1 to 20)
   --width CM            print width; default: the window's proposal
   --height CM           print height; default: the window's proposal (kept in proportion)
   --anchor K:X,Y        anchor point of picture K (default 0,0), repeatable
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
   --printer-ppi R       render at the printer's resolution R (72 to 4800 pixels per inch):
-                        lenses of R x pitch / 25.4 pixels, centred on the card
+                        lenses of R x pitch / 25.4 pixels, centred on the card; at least
+                        pictures x 25.4 / pitch, so that every lens holds every picture
   -o, --output PATH     default: the window's proposed name (first picture's path without
                         its extension, "!" or "-", ".tif")
   --bigtiff             write a BigTIFF whatever the size (by default only files
@@ -35,10 +37,12 @@ constexpr std::string_view kUsage =
                         $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
                         first made as a copy of the installed /usr/share/tovrel/kvxj.dll
   --simulate PHASE      instead of the TIFF, a PNG of the card seen through its lenses at a
-                        viewing phase from 0 to 1; needs --simulate-width and --simulate-out
+                        viewing phase from 0 up to (not including) 1; needs --simulate-width
+                        and --simulate-out
   --simulate-width PIXELS  width of that picture (1 to 8192)
   --pitch-error PERCENT    lenses that much wider (or narrower) than the print's (-2 to 2; default 0)
-  --simulate-out FILE.png  where the picture goes
+  --simulate-out FILE.png|FILE.gif  where the picture goes: FILE.png the view at PHASE,
+                        FILE.gif the window's looping sweep through every phase
   --version             prints the version and ends
 
 tovrel-batch --pitch-test --pitch MM [options] -o FILE
@@ -142,8 +146,9 @@ Status parseSimulation(BatchOptions& o, const std::string& name, const std::stri
         return number.status();
     }
     if (name == "--simulate") {
-        if (!(number.value() >= 0 && number.value() <= 1)) {
-            return bad(name, "视角必须在 0 到 1 之间。");
+        // Phase 1 is the next lens's phase 0.
+        if (!(number.value() >= 0 && number.value() < 1)) {
+            return bad(name, "视角必须不小于 0 且小于 1。");
         }
         o.simulate = number.value();
     } else {
@@ -218,7 +223,11 @@ Status checkSimulation(const BatchOptions& o) {
         return bad("--simulate-width", "使用 --simulate 时必须给出预览图的宽度。");
     }
     if (!o.simulateOut) {
-        return bad("--simulate-out", "使用 --simulate 时必须给出预览图（PNG）的文件名。");
+        return bad("--simulate-out", "使用 --simulate 时必须给出预览图（PNG 或 GIF）的文件名。");
+    }
+    if (!simulationFormat(*o.simulateOut)) {
+        return bad("--simulate-out", "“" + *o.simulateOut +
+                                         "”：文件名须以 .png（一个视角）或 .gif（循环动画）结尾。");
     }
     return Status::ok();
 }
@@ -267,8 +276,8 @@ Status checkValues(const BatchOptions& o) {
     if (!sharp) {
         return sharp.status();
     }
-    if (!(sharp.value() >= 1 && sharp.value() <= 20)) {
-        return bad("--sharpness", "清晰倍数必须在 1 到 20 之间。");
+    if (!sharpnessInRange(sharp.value())) {
+        return bad("--sharpness", "清晰倍数必须是 1 到 20 之间的整数。");
     }
     if (o.width) {
         Result<double> width = numberOf("--width", *o.width);
@@ -310,6 +319,19 @@ Status checkValues(const BatchOptions& o) {
 }
 
 } // namespace
+
+std::optional<SimulationFormat> simulationFormat(const std::string& file) {
+    std::string extension = std::filesystem::path(file).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png") {
+        return SimulationFormat::Png;
+    }
+    if (extension == ".gif") {
+        return SimulationFormat::Gif;
+    }
+    return std::nullopt;
+}
 
 std::string_view batchUsage() {
     return kUsage;

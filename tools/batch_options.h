@@ -37,8 +37,9 @@ struct BatchOptions {
     std::optional<std::string> printerPpi; // render at this printer resolution
     std::optional<std::string> output;
     std::optional<std::string> dataFile;
-    // A flip preview instead of a run: the viewing phase (0 to 1), the view's
-    // width in pixels, the lens sheet's pitch error in percent and the PNG file.
+    // A flip preview instead of a run: the viewing phase (0 up to 1), the view's
+    // width in pixels, the lens sheet's pitch error in percent and the file
+    // (PNG: the view at that phase; GIF: the looping sweep).
     std::optional<double> simulate;
     int32_t simulateWidth = 0;
     std::optional<double> pitchError;
@@ -51,6 +52,11 @@ struct BatchOptions {
     std::optional<std::string> bandHeight;
     Paper paper = Paper::A4; // the paper the chart fits
 };
+
+// The flip preview's file: the extension picks the format (.png one view,
+// .gif the looping sweep); nothing for any other.
+enum class SimulationFormat { Png, Gif };
+std::optional<SimulationFormat> simulationFormat(const std::string& file);
 
 // args: the arguments after the program name. A failure's message says what
 // is wrong with which option.

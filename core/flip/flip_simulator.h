@@ -25,8 +25,7 @@ struct ViewSize {
 };
 
 // The output pixels a view samples: for each view column the output column
-// (1 = left), for each view row the output row (1 = bottom); 0 where a lens
-// shows a point beyond the print's edge, which the view shows black.
+// (1 = left), for each view row the output row (1 = bottom).
 struct ViewSamples {
     std::vector<int64_t> columns;
     std::vector<int64_t> rows;
@@ -39,7 +38,7 @@ double sweepPhase(int64_t frame, int32_t steps);
 int32_t sweepFrames(int32_t steps);
 
 // Whether two sets of inputs give the same view: the same pictures, frame,
-// pitch, sharpness and settings.
+// pitch, sharpness and settings, the printer resolution among them.
 bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
                     const RunSettings& bs);
 

@@ -2,6 +2,7 @@
 
 #include "intake/common_frame.h"
 #include "params/posix_file.h"
+#include "params/resolution.h"
 #include "render/printer_grid.h"
 #include "render/slot_text.h"
 #include "tiff/tiff_container.h"
@@ -25,6 +26,9 @@ Status checkRunParameters(const JobState& job, const RunSettings& settings) {
     if (!(job.Pitch > 0)) {
         return Status::fail("栅距必须大于 0。");
     }
+    if (!sharpnessIsWhole(job.Sharp)) {
+        return Status::fail("清晰倍数必须是整数。");
+    }
     const int32_t s = stripWidth(job.Sharp);
     if (s < 1 || views * s > 255) {
         return Status::fail("清晰倍数超出了可用的范围。");
@@ -33,6 +37,9 @@ Status checkRunParameters(const JobState& job, const RunSettings& settings) {
         (settings.printerPpi < kMinPrinterPpi || settings.printerPpi > kMaxPrinterPpi)) {
         return Status::fail("打印机分辨率必须在 " + std::to_string(kMinPrinterPpi) + " 到 " +
                             std::to_string(kMaxPrinterPpi) + " 像素/英寸之间。");
+    }
+    if (Status lens = checkPrinterLens(views, job.Pitch, settings.printerPpi); !lens) {
+        return lens;
     }
     if (settings.whiteGaps && (settings.whiteWidth < 0 || settings.whiteWidth > s)) {
         return Status::fail("留白宽度必须在 0 到 " + std::to_string(s) + " 像素之间。");

@@ -111,6 +111,14 @@ const Refusal kRefusals[] = {
      "清晰倍数"},
     {"lenses wider than 255 pixels",
      [](JobState& j, RunSettings&, const TempDir&) { j.Sharp = 128; }, "清晰倍数"},
+    {"sharpness not whole", [](JobState& j, RunSettings&, const TempDir&) { j.Sharp = 2.5f; },
+     "清晰倍数必须是整数"},
+    {"printer lenses narrower than the pictures",
+     [](JobState& j, RunSettings& s, const TempDir&) {
+         j.Pitch = 0.5f; // 2 x 25.4 / 0.5 = 101.6
+         s.printerPpi = 101;
+     },
+     "至少要 102 像素/英寸"},
     {"white width above the strip width",
      [](JobState&, RunSettings& s, const TempDir&) {
          s.whiteGaps = true;

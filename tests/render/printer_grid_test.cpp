@@ -60,6 +60,32 @@ INSTANTIATE_TEST_SUITE_P(
             {{1, 2}, {2, 2}, {1, 4}, {2, 4}, {3, 4}, {1, 7}, {2, 7}, {1, 9}, {2, 9}, {3, 9}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Lenses must hold a printer pixel for every picture: the smallest
+// resolution is pictures x 25.4 / pitch, rounded up, for pitches stored as
+// floats a hair off their decimal value.
+TEST(PrinterResolution, LensesNarrowerThanThePicturesAreRefused) {
+    const struct {
+        int32_t views;
+        float pitch;
+        int32_t ppi;
+        int64_t smallest;
+    } cases[] = {{4, 0.254f, 300, 400}, {4, 0.254f, 400, 400}, {2, 0.5f, 101, 102},
+                 {2, 0.5f, 102, 102},   {3, 0.127f, 599, 600}, {3, 0.127f, 600, 600},
+                 {2, 3.0f, 72, 17},     {4, 0.1f, 4800, 1016}, {2, 0.5f, 0, 102}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(smallestPrinterPpi(c.views, c.pitch), c.smallest) << c.pitch;
+        const Status lens = checkPrinterLens(c.views, c.pitch, c.ppi);
+        // 0: the lenses' own resolution, which always fits.
+        EXPECT_EQ(bool(lens), c.ppi == 0 || c.ppi >= c.smallest) << c.views << " " << c.pitch;
+        if (!lens) {
+            EXPECT_NE(lens.message().find("至少要 " + std::to_string(c.smallest) + " 像素/英寸"),
+                      std::string::npos)
+                << lens.message();
+            EXPECT_LT(printerLensPixels(c.ppi, c.pitch), c.views);
+        }
+    }
+}
+
 // The picture a pixel of the test pictures comes from: its red byte.
 int pictureOf(Rgb pixel) {
     return (pixel.r - 1) / 40;

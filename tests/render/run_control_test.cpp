@@ -330,18 +330,17 @@ TEST_P(SettingsReachTheRun, SameFileAsTheCoreWithThoseSettings) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsReachTheRun,
-    ::testing::Values(SettingsCase{"Vertical", {}, {2, 1.5, false, 0, false}},
-                      SettingsCase{"VerticalWhiteGaps", {.whiteGap = 2}, {2, 1.5, true, 2, false}},
-                      SettingsCase{"Horizontal", {.horizontal = true}, {2, 1.5, false, 0, true}},
-                      SettingsCase{"HorizontalWhiteGaps",
-                                   {.sharpness = "4 倍清晰", .whiteGap = 1, .horizontal = true},
-                                   {2, 1.5, true, 1, true}},
-                      SettingsCase{"WhiteGapsWithoutItems",
-                                   {.sharpness = "1.4", .whiteGap = -1},
-                                   {2, 1.5, true, 0, false}},
-                      SettingsCase{"SizesReadByLeadingNumber",
-                                   {.width = " 2.5cm", .height = "1.25 高"},
-                                   {2.5, 1.25, false, 0, false}}),
+    ::testing::Values(
+        SettingsCase{"Vertical", {}, {2, 1.5, false, 0, false}},
+        SettingsCase{"VerticalWhiteGaps", {.whiteGap = 2}, {2, 1.5, true, 2, false}},
+        SettingsCase{"Horizontal", {.horizontal = true}, {2, 1.5, false, 0, true}},
+        SettingsCase{"HorizontalWhiteGaps",
+                     {.sharpness = "4 倍清晰", .whiteGap = 1, .horizontal = true},
+                     {2, 1.5, true, 1, true}},
+        SettingsCase{"WhiteGapsWithoutAnItemChosen", {.whiteGap = -1}, {2, 1.5, true, 0, false}},
+        SettingsCase{"SizesReadByLeadingNumber",
+                     {.width = " 2.5cm", .height = "1.25 高"},
+                     {2.5, 1.25, false, 0, false}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StartButton, MissingDataFileKeepsTheRunArmed) {

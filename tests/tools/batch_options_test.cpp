@@ -100,9 +100,9 @@ TEST(BatchOptions, HelpWinsOverEverythingElse) {
 }
 
 TEST(BatchOptions, WhiteGapUpToTheSharpnessLessOne) {
-    // Sharpness 2.5 offers 1/2.5 and 2/2.5 (2.5 - 1 = 1.5 rounds to 2).
+    // Sharpness 3 offers 1/3 and 2/3.
     const Result<BatchOptions> parsed = parseBatchOptions(
-        {"--pitch", "1", "--sharpness", "2.5", "--white-gap", "2", "a.bmp", "b.bmp"});
+        {"--pitch", "1", "--sharpness", "3", "--white-gap", "2", "a.bmp", "b.bmp"});
     ASSERT_TRUE(parsed) << parsed.message();
     EXPECT_EQ(parsed.value().whiteGap, 2);
 }
@@ -117,6 +117,10 @@ TEST(BatchOptions, TakesTheFlipPreviewsOptions) {
     EXPECT_EQ(o.simulateWidth, 800);
     EXPECT_EQ(o.pitchError, -1.5);
     EXPECT_EQ(o.simulateOut, "v.png");
+    // The extension picks the format, in either case.
+    EXPECT_EQ(simulationFormat("v.png"), SimulationFormat::Png);
+    EXPECT_EQ(simulationFormat("dir.gif/Sweep.GIF"), SimulationFormat::Gif);
+    EXPECT_EQ(simulationFormat("v.png.jpg"), std::nullopt);
     const Result<BatchOptions> plain =
         parseBatchOptions({"--pitch", "1", "--sharpness", "3", "a.bmp", "b.bmp"});
     ASSERT_TRUE(plain);
@@ -162,6 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SharpnessBelowOne", with({"--pitch", "1", "--sharpness", "0.9"}), "1 到 20 之间"},
         Refusal{"SharpnessAboveTwenty", with({"--pitch", "1", "--sharpness", "21"}),
                 "1 到 20 之间"},
+        Refusal{"SharpnessNotWhole", with({"--pitch", "1", "--sharpness", "2.5"}),
+                "--sharpness：清晰倍数必须是 1 到 20 之间的整数"},
         Refusal{"SharpnessLabel", with({"--pitch", "1", "--sharpness", "3 倍清晰"}), "不是数字"},
         Refusal{"WidthAboveCap", with({"--pitch", "1", "--sharpness", "3", "--width", "300.5"}),
                 "不超过 300 厘米"},
@@ -222,11 +228,22 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SimulateWithoutFile",
                 with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
                       "80"}),
-                "必须给出预览图（PNG）的文件名"},
+                "必须给出预览图（PNG 或 GIF）的文件名"},
+        Refusal{"SimulateIntoAJpeg",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "s.jpg"}),
+                "--simulate-out：“s.jpg”：文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
+        Refusal{"SimulateWithoutExtension",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "gif"}),
+                "文件名须以 .png"},
+        // Phase 1 is the next lens's phase 0.
+        Refusal{"PhaseOne", with({"--pitch", "1", "--sharpness", "3", "--simulate", "1"}),
+                "--simulate：视角必须不小于 0 且小于 1"},
         Refusal{"PhaseAboveOne", with({"--pitch", "1", "--sharpness", "3", "--simulate", "1.01"}),
-                "视角必须在 0 到 1 之间"},
+                "视角必须不小于 0 且小于 1"},
         Refusal{"PhaseNegative", with({"--pitch", "1", "--sharpness", "3", "--simulate", "-0.1"}),
-                "视角必须在 0 到 1 之间"},
+                "视角必须不小于 0 且小于 1"},
         Refusal{"PhaseNotANumber", with({"--pitch", "1", "--sharpness", "3", "--simulate", "half"}),
                 "“half”不是数字"},
         Refusal{"ViewWidthZero",

@@ -1,6 +1,7 @@
 // The built batch tool, run as a user runs it: its help, its output file and
 // report, the pitch it records, its progress bar and every refusal.
 
+#include "flip/sweep_gif.h"
 #include "params/pitch_store.h"
 #include "tests/flip/flip_fixture.h"
 #include "tests/params/data_file_maker.h"
@@ -49,6 +50,13 @@ class BatchTool : public ::testing::Test {
         return args;
     }
 
+    // The standard run simulated into `file`, 40 pixels wide.
+    Args simulated(const std::string& phase, const fs::path& file, Args more = {}) const {
+        more.insert(more.end(), {"--simulate", phase, "--simulate-width", "40", "--simulate-out",
+                                 file.string()});
+        return standard(more);
+    }
+
     std::set<fs::path> folderContents() const {
         std::set<fs::path> names;
         for (const auto& entry : fs::directory_iterator(work.path())) {
@@ -74,7 +82,7 @@ TEST_F(BatchTool, HelpDocumentsEveryOption) {
          {"--pitch MM", "--sharpness N", "--width CM", "--height CM", "--anchor K:X,Y",
           "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH", "--bigtiff",
           "--simulate PHASE", "--simulate-width PIXELS", "--pitch-error PERCENT",
-          "--simulate-out FILE.png"}) {
+          "--simulate-out FILE.png|FILE.gif"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     const BatchOutcome version = runBatch({"--version"});
@@ -148,6 +156,27 @@ TEST_F(BatchTool, SimulatesTheCardInsteadOfWritingIt) {
     EXPECT_EQ(written.width, 120);
     EXPECT_EQ(written.height, 90);
     EXPECT_EQ(written.rgb, view.value().rgb);
+}
+
+// FILE.gif: the looping sweep the window saves, byte for byte.
+TEST_F(BatchTool, SimulatesTheSweepAsTheWindowSavesIt) {
+    const fs::path gif = work / "card.gif";
+    const BatchOutcome done =
+        runBatch(standard({"--anchor", "2:2,1", "--simulate", "0.25", "--simulate-width", "60",
+                           "--pitch-error", "-1", "--simulate-out", gif.string()}));
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_NE(done.out.find("预览图：" + gif.string()), std::string::npos) << done.out;
+    FlipScene scene;
+    TempDir coreDir;
+    choosePictures(scene.job, coreDir.path(), {{16, 12}, {16, 12, 2, 1}});
+    scene.job.Pitch = 0.5f;
+    scene.job.Sharp = 3;
+    scene.settings = RunSettings{2, 1.5};
+    FlipSimulator simulator = simulatorFor(scene);
+    const Result<std::vector<uint8_t>> sweep = encodeSweepGif(simulator, {60, 45}, -0.01);
+    ASSERT_TRUE(sweep) << sweep.message();
+    EXPECT_EQ(readFile(gif),
+              std::vector<unsigned char>(sweep.value().begin(), sweep.value().end()));
 }
 
 TEST_F(BatchTool, KnownPitchLeavesTheDataFileAlone) {
@@ -361,6 +390,30 @@ INSTANTIATE_TEST_SUITE_P(
             },
             2,
             "--height：按图片的宽高比例，这个高度的打印宽度超过 300 厘米；高度最多为 225 厘米。"},
+        ToolRefusal{"SharpnessNotWhole",
+                    [](const BatchTool& t) {
+                        Args args = t.standard();
+                        args[3] = "2.5";
+                        return args;
+                    },
+                    2, "--sharpness：清晰倍数必须是 1 到 20 之间的整数"},
+        ToolRefusal{"SimulatePhaseOne",
+                    [](const BatchTool& t) { return t.simulated("1", t.folder() / "v.png"); }, 2,
+                    "视角必须不小于 0 且小于 1"},
+        ToolRefusal{"SimulateIntoAJpeg",
+                    [](const BatchTool& t) { return t.simulated("0.5", t.folder() / "s.jpg"); }, 2,
+                    "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
+        // 2 x 25.4 / 0.5 = 101.6: lenses of 1.97 pixels at 100 ppi.
+        ToolRefusal{"PrinterLensNarrowerThanThePictures",
+                    [](const BatchTool& t) {
+                        return t.standard({"--printer-ppi", "100"});
+                    },
+                    1, "打印机分辨率至少要 102 像素/英寸"},
+        ToolRefusal{"SimulatedLensNarrowerThanThePictures",
+                    [](const BatchTool& t) {
+                        return t.simulated("0.5", t.folder() / "v.gif", {"--printer-ppi", "100"});
+                    },
+                    1, "打印机分辨率至少要 102 像素/英寸"},
         ToolRefusal{"MissingPicture",
                     [](const BatchTool& t) {
                         Args args = t.standard();
@@ -401,13 +454,13 @@ INSTANTIATE_TEST_SUITE_P(
                         return t.standard({"--simulate", "0.5", "--simulate-width", "40",
                                            "--simulate-out", t.picture(1)});
                     },
-                    1, "输出文件不能是源图片本身（第 1 张图片）"},
+                    2, "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
         ToolRefusal{"SimulationOverTheDataFile",
                     [](const BatchTool& t) {
                         return t.standard({"--simulate", "0.5", "--simulate-width", "40",
                                            "--simulate-out", t.dataFile().string()});
                     },
-                    1, "是本程序自己的数据文件 kvxj.dll"},
+                    2, "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
         ToolRefusal{"SimulationFolderMissing",
                     [](const BatchTool& t) {
                         return t.standard({"--simulate", "0.5", "--simulate-width", "40",

@@ -1,8 +1,8 @@
 #include "flip/flip_preview.h"
 
-#include "flip/gif_file.h"
 #include "flip/png_file.h"
 #include "flip/saved_file.h"
+#include "flip/sweep_gif.h"
 #include "params/pitch_store.h"
 
 #include <QApplication>
@@ -22,7 +22,9 @@ namespace tovrel {
 
 namespace {
 
-constexpr int kPhaseSteps = 1000; // the slider counts thousandths of a lens
+// The slider counts thousandths of a lens. Phases run over [0, 1): phase 1
+// is the next lens's phase 0, so the last position is the last step below it.
+constexpr int kPhaseSteps = 1000;
 constexpr int kPlayInterval = 50; // milliseconds per phase while playing
 
 const QString kPlay = "播放";
@@ -56,7 +58,7 @@ void FlipPreview::buildControls() {
 
     SliderPhase = new QSlider(Qt::Horizontal, this);
     SliderPhase->setObjectName("SliderPhase");
-    SliderPhase->setRange(0, kPhaseSteps);
+    SliderPhase->setRange(0, kPhaseSteps - 1);
     SliderPhase->setTickPosition(QSlider::TicksBelow);
     SliderPhase->setValue(kPhaseSteps / 4);
     LabelPhase = new QLabel(this);
@@ -224,12 +226,8 @@ void FlipPreview::playStep() {
 }
 
 void FlipPreview::saveGif() {
-    exportFile("保存翻转动画", "GIF 动画 (*.gif)", "gif", [this](ViewSize size) {
-        const double error = pitchError();
-        return encodeGif(sweepFrames(kGifSteps), kGifDelay, [&](int32_t i) {
-            return simulator_->render(size, sweepPhase(i, kGifSteps), error);
-        });
-    });
+    exportFile("保存翻转动画", "GIF 动画 (*.gif)", "gif",
+               [this](ViewSize size) { return encodeSweepGif(*simulator_, size, pitchError()); });
 }
 
 void FlipPreview::savePng() {

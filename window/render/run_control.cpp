@@ -10,6 +10,7 @@
 #include "params/pitch_store.h"
 #include "params/print_settings.h"
 #include "render/interlace_engine.h"
+#include "render/printer_grid.h"
 #include "render/run_input_block.h"
 #include "render/run_summary.h"
 
@@ -48,6 +49,11 @@ void mainS::confirmParameters() {
     }
     if (const auto size = printSizeProblem(settingsTexts())) {
         showMessage(QString::fromStdString(*size));
+        return;
+    }
+    const int32_t ppi = runSettingsOf(settingsTexts()).printerPpi;
+    if (Status lens = checkPrinterLens(job.ViewCount, c.Pitch, ppi); !lens) {
+        showMessage(QString::fromStdString(lens.message()));
         return;
     }
     const Result<std::string> output =
