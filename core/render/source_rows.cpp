@@ -75,6 +75,7 @@ Result<std::string> rowFile(const JobState& job, int32_t n) {
 
 Result<SourceRows> SourceRows::open(const JobState& job) {
     SourceRows rows(job);
+    rows.files_.resize(job.ViewCount);
     for (int32_t n = 1; n <= job.ViewCount; ++n) {
         const Result<std::string> path = rowFile(job, n);
         if (!path) {
