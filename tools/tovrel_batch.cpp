@@ -1,10 +1,10 @@
 // tovrel-batch: interlaces two to four pictures into one TIFF from the
 // command line, with the same core and the same results as the window.
 
+#include "chart/pitch_chart_file.h"
 #include "common/number_format.h"
 #include "params/data_location.h"
 #include "render/interlace_engine.h"
-#include "chart/pitch_chart_file.h"
 #include "render/run_header.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"
@@ -106,16 +106,7 @@ int run(tovrel::BatchRun& batch) {
     RunHooks hooks;
     hooks.makeTif = [&store](JobState& job, const fs::path& file, TiffForm form) {
         notePendingFile(file);
-        if (Status header =
-                writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form);
-            !header) {
-            complain(header.message());
-            return false;
-        }
-        if (Status recorded = recordRunPitch(store, job.Pitch); !recorded) {
-            complain(recorded.message());
-        }
-        return true;
+        return writeHeaderAndRecordPitch(store, job, file, form, complain);
     };
     hooks.progress = [&bar](int value) { bar.show(value); };
     if (Status path = store.checkOutputPath(batch.job.OutPath); !path) {
