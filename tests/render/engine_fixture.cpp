@@ -1,7 +1,7 @@
 #include "tests/render/engine_fixture.h"
 
-#include "tiff/tiff_header.h"
 #include "tests/params/data_file_maker.h"
+#include "tiff/tiff_header.h"
 
 #include <filesystem>
 

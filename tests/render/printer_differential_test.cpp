@@ -1,5 +1,5 @@
 // The printer-resolution rendering against its plain transcription over
-// generated runs: 2 to 4 pictures with anchors, resolutions whose lens is a
+// generated runs: 2 to 4 pictures (and 5 to 64 frames) with anchors, resolutions whose lens is a
 // whole number of pixels and ones where it is not, lenses cut at both edges,
 // white gaps, both directions, scales below and above 1. Whole files agree
 // byte for byte; with a whole lens every lens has the same layout.
@@ -54,16 +54,22 @@ bool lensesAlike(const std::vector<GridCell>& cells, int64_t lens) {
     return true;
 }
 
-TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
-    std::mt19937 random{20261207};
+struct PrinterCoverage {
+    int whole = 0, cutBoth = 0, horizontal = 0, white = 0, shrinking = 0, growing = 0;
+    int moreFramesThanPixels = 0; // lenses narrower than the frames they hold
+};
+
+void comparePrinterRuns(uint32_t seed, int minViews, int maxViews, int runs,
+                        PrinterCoverage& seen) {
+    std::mt19937 random{seed};
+    auto& [whole, cutBoth, horizontal, white, shrinking, growing, narrow] = seen;
     auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     auto between = [&](int lo, int hi) { return lo + below(hi - lo + 1); };
-    int whole = 0, cutBoth = 0, horizontal = 0, white = 0, shrinking = 0, growing = 0;
     const std::filesystem::path shm = "/dev/shm";
     const TempDir dir = std::filesystem::is_directory(shm) ? TempDir(shm) : TempDir();
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runs; ++run) {
         JobState job;
-        std::vector<TestPicture> pictures(std::size_t(between(2, 4)));
+        std::vector<TestPicture> pictures(std::size_t(between(minViews, maxViews)));
         for (TestPicture& p : pictures) {
             p.width = between(3, 30);
             p.height = between(3, 30);
@@ -76,6 +82,9 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         const Lens lens = wholeLens ? kWholeLenses[below(4)] : kOddLenses[below(8)];
         job.Pitch = lens.pitch;
         job.Sharp = static_cast<float>(between(1, 8));
+        if (job.ViewCount * job.Sharp > 255) {
+            job.Sharp = static_cast<float>(255 / job.ViewCount);
+        }
         RunSettings settings;
         settings.printerPpi = lens.ppi;
         const double grow = below(2) == 0 ? between(30, 95) / 100.0 : between(1, 5);
@@ -124,13 +133,29 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         white += settings.whiteGaps && settings.whiteWidth > 0;
         shrinking += job.Scale < 1;
         growing += job.Scale > 1;
+        narrow += L < job.ViewCount;
     }
+}
+
+TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
+    PrinterCoverage seen;
+    comparePrinterRuns(20261207, 2, 4, kRuns, seen);
+    const auto& [whole, cutBoth, horizontal, white, shrinking, growing, narrow] = seen;
     const std::pair<const char*, int> kinds[] = {
         {"whole lens", whole}, {"cut at both edges", cutBoth}, {"horizontal", horizontal},
         {"white gaps", white}, {"Scale below 1", shrinking},   {"Scale above 1", growing}};
     for (const auto& [kind, runs] : kinds) {
         EXPECT_GE(runs, 20) << kind;
     }
+}
+
+// N frames at the printer's resolution, N often above the lens's pixels.
+TEST(PrinterDifferential, ManyFramesMatchThePlainRenderingByteForByte) {
+    PrinterCoverage seen;
+    comparePrinterRuns(20261208, 5, kMaxFrames, 60, seen);
+    EXPECT_GE(seen.moreFramesThanPixels, 20);
+    EXPECT_GE(seen.horizontal, 10);
+    EXPECT_GE(seen.white, 10);
 }
 
 } // namespace
