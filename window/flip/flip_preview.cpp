@@ -210,22 +210,25 @@ void FlipPreview::togglePlay() {
         return;
     }
     // Starts the sweep where the card is tilted now.
-    playFrame_ = std::clamp<int64_t>(std::lround(phase() * kPlaySteps - 0.5), 0, kPlaySteps - 1);
+    const int32_t steps = sweepStepsFor(kPlaySteps, simulator_->job().ViewCount);
+    playFrame_ = std::clamp<int64_t>(std::lround(phase() * steps - 0.5), 0, steps - 1);
     CommandPlay->setText(kStop);
     playTimer_.start();
 }
 
 void FlipPreview::playStep() {
     ++playFrame_;
-    const double next = sweepPhase(playFrame_, kPlaySteps);
+    const double next =
+        sweepPhase(playFrame_, sweepStepsFor(kPlaySteps, simulator_->job().ViewCount));
     SliderPhase->setValue(static_cast<int>(std::lround(next * kPhaseSteps)));
 }
 
 void FlipPreview::saveGif() {
     exportFile("保存翻转动画", "GIF 动画 (*.gif)", "gif", [this](ViewSize size) {
         const double error = pitchError();
-        return encodeGif(sweepFrames(kGifSteps), kGifDelay, [&](int32_t i) {
-            return simulator_->render(size, sweepPhase(i, kGifSteps), error);
+        const int32_t steps = sweepStepsFor(kGifSteps, simulator_->job().ViewCount);
+        return encodeGif(sweepFrames(steps), kGifDelay, [&](int32_t i) {
+            return simulator_->render(size, sweepPhase(i, steps), error);
         });
     });
 }
