@@ -338,16 +338,16 @@ TEST_F(FocusOrder, TabWalksTheDesignOrder) {
     writeDataFile(dataDir.path(), {});
     open();
     window->Combo1->setEnabled(true);
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandPitchTest"}));
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandPitchTest", "CommandMore"}));
     QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
     EXPECT_EQ(tabWalk(),
-              kTabOrder + QStringList({"Op_s", "PrinterRes", "ComboRes", "CommandPitchTest"}));
+              kTabOrder + QStringList({"Op_s", "PrinterRes", "ComboRes", "CommandPitchTest", "CommandMore"}));
 }
 
 TEST_F(FocusOrder, DisabledWhiteGapListIsSkipped) {
     writeDataFile(dataDir.path(), {});
     open();
-    QStringList expected = kTabOrder + QStringList{"Op_s", "PrinterRes", "CommandPitchTest"};
+    QStringList expected = kTabOrder + QStringList{"Op_s", "PrinterRes", "CommandPitchTest", "CommandMore"};
     expected.removeAll("Combo1");
     EXPECT_EQ(tabWalk(), expected);
 }
@@ -358,7 +358,7 @@ TEST_F(FocusOrder, FlipPreviewButtonFollowsThePrinterControlsOnceEnabled) {
     window->Combo1->setEnabled(true);
     window->CommandFlip->setEnabled(true);
     EXPECT_EQ(tabWalk(),
-              kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandFlip", "CommandPitchTest"}));
+              kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandFlip", "CommandPitchTest", "CommandMore"}));
 }
 
 TEST_F(FocusOrder, NameBoxesTellWhenTheyTakeTheFocus) {
@@ -381,7 +381,7 @@ TEST_F(FocusOrder, OptionGroupIsEnteredAtTheChosenButton) {
     window->Combo1->setEnabled(true);
     QTest::mouseClick(window->Op_h, Qt::LeftButton);
     ASSERT_TRUE(window->Op_h->isChecked());
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_h", "PrinterRes", "CommandPitchTest"}));
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_h", "PrinterRes", "CommandPitchTest", "CommandMore"}));
     // The arrow keys move the choice within the group.
     window->Op_h->setFocus();
     QTest::keyClick(window->Op_h, Qt::Key_Left);
