@@ -15,15 +15,22 @@ namespace tovrel {
 namespace {
 
 constexpr std::string_view kUsage =
-    R"(tovrel-batch [options] PICTURE1 PICTURE2 [PICTURE3 [PICTURE4]]
-  Pictures: BMP, PNG, JPEG or TIFF files (.bmp .png .jpg .jpeg .tif .tiff). Pictures
+    R"(tovrel-batch [options] PICTURE1 PICTURE2 [PICTURE3 ... PICTURE64]
+tovrel-batch [options] --frames-from FOLDER
+  Pictures: 2 to 64 frames, BMP, PNG, JPEG or TIFF files (.bmp .png .jpg .jpeg .tif .tiff). Pictures
   other than plain 24-bit BMP files are decoded first into $XDG_CACHE_HOME/tovrel
   (else ~/.cache/tovrel); colour profiles are not applied (sRGB is assumed).
   --pitch MM            lens pitch in millimetres (required; above 0, at most 3)
   --sharpness N         sharpness multiple (required; a whole number from 1 to 20)
   --width CM            print width; default: the window's proposal
   --height CM           print height; default: the window's proposal (kept in proportion)
-  --anchor K:X,Y        anchor point of picture K (default 0,0), repeatable
+  --anchor K:X,Y        anchor point of picture K (default 0,0; beyond the fourth frame
+                        the first frame's), repeatable
+  --frames-from FOLDER  the frames: the folder's pictures in natural order (f2 before f10)
+  --reverse             the frames in the opposite order
+  --key-frame K         the frame that lies in the card's plane (default 1)
+  --parallax PIXELS     horizontal shift between neighbouring frames about the key frame
+                        (default 0); the common frame shrinks to what all frames share
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
   --printer-ppi R       render at the printer's resolution R (72 to 4800 pixels per inch):
@@ -76,31 +83,44 @@ const std::set<std::string> kValueOptions = {
     "--pitch",          "--sharpness",   "--width",        "--height",      "--anchor",
     "--white-gap",      "--output",      "--data-file",    "--printer-ppi", "--simulate",
     "--simulate-width", "--pitch-error", "--simulate-out", "--range",       "--step",
-    "--resolution",     "--band-height", "--paper"};
+    "--resolution",     "--band-height", "--paper",      "--frames-from",  "--key-frame",
+    "--parallax"};
 
 // Options whose value is a number: one beyond the double range is refused by
 // name before anything is computed from it.
 const std::set<std::string> kNumberOptions = {
     "--pitch", "--sharpness",   "--width", "--height",     "--printer-ppi", "--simulate",
-    "--range", "--pitch-error", "--step",  "--resolution", "--band-height"};
+    "--range", "--pitch-error", "--step",  "--resolution", "--band-height", "--parallax"};
 
 // What only a run takes, and what only a pitch test chart takes.
 const std::set<std::string> kRunOnly = {
-    "--sharpness", "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
-    "--bigtiff",   "--simulate", "--simulate-width", "--pitch-error", "--simulate-out"};
+    "--sharpness",   "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
+    "--bigtiff",     "--simulate", "--simulate-width", "--pitch-error", "--simulate-out",
+    "--frames-from", "--reverse",  "--key-frame",      "--parallax"};
 const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height",
                                           "--paper"};
 // What a flip preview, which writes no TIFF, has no use for.
 const std::set<std::string> kNotSimulated = {"--output", "--bigtiff"};
+
+// A whole number of 1 to most written in plain digits, else 0.
+int32_t wholeNumber(const std::string& text, int32_t most) {
+    const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
+    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), digit)) {
+        return 0;
+    }
+    const int32_t value = std::stoi(text);
+    return value <= most ? value : 0;
+}
 
 Status parseAnchor(BatchOptions& o, const std::string& text) {
     const std::string option = "--anchor";
     const std::size_t colon = text.find(':');
     const std::size_t comma = text.find(',', colon == std::string::npos ? 0 : colon);
     const std::string k = text.substr(0, colon);
-    if (colon == std::string::npos || comma == std::string::npos || k.size() != 1 || k[0] < '1' ||
-        k[0] > '4') {
-        return bad(option, "“" + text + "”应写成 K:X,Y，K 为 1 到 4 的图片序号。");
+    const int32_t frame = wholeNumber(k, kMaxFrames);
+    if (colon == std::string::npos || comma == std::string::npos || frame < 1) {
+        return bad(option, "“" + text + "”应写成 K:X,Y，K 为 1 到 " + std::to_string(kMaxFrames) +
+                               " 的图片序号。");
     }
     BatchAnchor anchor{text.substr(colon + 1, comma - colon - 1), text.substr(comma + 1)};
     for (const std::string& coordinate : {anchor.x, anchor.y}) {
@@ -108,7 +128,7 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
             return bad(option, "“" + coordinate + "”不是数字。");
         }
     }
-    auto& slot = o.anchors[static_cast<std::size_t>(k[0] - '1')];
+    auto& slot = o.anchors[std::size_t(frame - 1)];
     if (slot) {
         return bad(option, "第 " + k + " 张图片的定位点给了不止一次。");
     }
@@ -181,6 +201,27 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
     }
     if (name == "--anchor") {
         return parseAnchor(o, value);
+    }
+    if (name == "--key-frame") {
+        o.frames.keyFrame = wholeNumber(asciiNumberText(value), kMaxFrames);
+        return o.frames.keyFrame > 0 ? Status::ok()
+                                     : bad(name, "“" + value + "”不是 1 到 " +
+                                                     std::to_string(kMaxFrames) + " 的帧序号。");
+    }
+    if (name == "--parallax") {
+        Result<double> shift = numberOf(name, value);
+        if (!shift) {
+            return shift.status();
+        }
+        if (!(std::abs(shift.value()) <= 10000)) {
+            return bad(name, "视差必须在 -10000 到 10000 像素之间。");
+        }
+        o.frames.parallax = shift.value();
+        return Status::ok();
+    }
+    if (name == "--frames-from") {
+        o.framesFrom = value;
+        return Status::ok();
     }
     if (name == "--white-gap") {
         return parseWhiteGap(o, value);
@@ -255,9 +296,12 @@ Status checkChartOptions(const BatchOptions& o, const std::set<std::string>& see
 // The ranges the window's boxes keep, and what only exists with enough
 // pictures or a wide enough strip.
 Status checkValues(const BatchOptions& o) {
-    if (o.pictures.size() < 2 || o.pictures.size() > kSlots) {
-        return Status::fail("需要 2 到 4 张图片，给出了 " + std::to_string(o.pictures.size()) +
-                            " 张。");
+    if (o.framesFrom && !o.pictures.empty()) {
+        return bad("--frames-from", "不能再另外给出图片：“" + o.pictures.front() + "”。");
+    }
+    if (!o.framesFrom && (o.pictures.size() < 2 || o.pictures.size() > kMaxFrames)) {
+        return Status::fail("需要 2 到 " + std::to_string(kMaxFrames) + " 张图片，给出了 " +
+                            std::to_string(o.pictures.size()) + " 张。");
     }
     if (o.pitch.empty()) {
         return bad("--pitch", "必须给出栅距（毫米）。");
@@ -310,10 +354,15 @@ Status checkValues(const BatchOptions& o) {
     if (Status simulation = checkSimulation(o); !simulation) {
         return simulation;
     }
-    for (std::size_t k = o.pictures.size(); k < kSlots; ++k) {
+    // A folder's frames are counted when it is read.
+    const std::size_t frames = o.framesFrom ? kMaxFrames : o.pictures.size();
+    for (std::size_t k = frames; k < o.anchors.size(); ++k) {
         if (o.anchors[k]) {
             return bad("--anchor", "没有第 " + std::to_string(k + 1) + " 张图片。");
         }
+    }
+    if (!o.framesFrom && std::size_t(o.frames.keyFrame) > o.pictures.size()) {
+        return bad("--key-frame", "没有第 " + std::to_string(o.frames.keyFrame) + " 张图片。");
     }
     return Status::ok();
 }
@@ -361,7 +410,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             (name == "--help" ? o.help : o.version) = true;
             return o;
         }
-        const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test";
+        const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test" ||
+                          name == "--reverse";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
@@ -374,6 +424,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             }
             if (name == "--horizontal") {
                 o.horizontal = true;
+            } else if (name == "--reverse") {
+                o.reverse = true;
             } else {
                 (name == "--bigtiff" ? o.bigTiff : o.pitchTest) = true;
             }

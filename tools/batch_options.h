@@ -5,7 +5,9 @@
 #include "chart/paper.h"
 #include "common/leading_number.h"
 #include "common/status.h"
+#include "intake/frame_intake.h"
 #include "job/job_state.h"
+#include "params/print_settings.h"
 
 #include <array>
 #include <cstdint>
@@ -16,21 +18,20 @@
 
 namespace tovrel {
 
-// An anchor point as the X and Y boxes of its slot would hold it.
-struct BatchAnchor {
-    std::string x;
-    std::string y;
-};
+using BatchAnchor = FrameAnchor;
 
 struct BatchOptions {
     bool help = false;
     bool version = false;
-    std::vector<std::string> pictures; // 2 to 4, in slot order
-    std::string pitch;                 // texts as the pitch and sharpness boxes would hold them
+    std::vector<std::string> pictures;     // 2 to 64, in frame order
+    std::optional<std::string> framesFrom; // a folder whose pictures are the frames
+    bool reverse = false;                  // the frames in the opposite order
+    FrameSettings frames;                  // key frame and parallax
+    std::string pitch;                     // texts as the pitch and sharpness boxes would hold them
     std::string sharpness;
     std::optional<std::string> width; // print size in cm, as typed into the size boxes
     std::optional<std::string> height;
-    std::array<std::optional<BatchAnchor>, kSlots> anchors;
+    std::array<std::optional<BatchAnchor>, kMaxFrames> anchors; // by frame
     bool horizontal = false;
     bool bigTiff = false;                  // BigTIFF whatever the size
     int32_t whiteGap = 0;                  // 0: no white gaps

@@ -3,13 +3,16 @@
 #include "chart/pitch_chart_file.h"
 #include "common/leading_number.h"
 #include "intake/common_frame.h"
+#include "intake/frame_intake.h"
 #include "intake/size_proposal.h"
 #include "job/file_pick.h"
+#include "job/frame_list.h"
 #include "job/output_name.h"
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
 #include "render/run_checks.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -20,30 +23,20 @@ namespace {
 
 constexpr const char* kDataFileName = "kvxj.dll";
 
-// Choosing the pictures: paths, header fields, common frame, as the window's
-// picture list and GetF_info leave them.
+// Choosing the pictures: the given files or the folder's, in order or reversed.
 Status choosePictures(JobState& job, const BatchOptions& options, const PictureCache& cache) {
-    const auto count = static_cast<int32_t>(options.pictures.size());
-    job.ViewCount = static_cast<uint8_t>(count);
-    job.Views = static_cast<float>(count);
-    AnchorTexts x, y;
-    for (int32_t k = 1; k <= count; ++k) {
-        std::error_code ec;
-        const fs::path picture = fs::absolute(options.pictures[std::size_t(k - 1)], ec);
-        job.InPath(k) = ec ? options.pictures[std::size_t(k - 1)] : picture.string();
-        if (const auto& anchor = options.anchors[std::size_t(k - 1)]) {
-            x[std::size_t(k - 1)] = anchor->x;
-            y[std::size_t(k - 1)] = anchor->y;
+    std::vector<std::string> frames = options.pictures;
+    if (options.framesFrom) {
+        Result<std::vector<std::string>> listed = framesInFolder(*options.framesFrom);
+        if (!listed) {
+            return listed.status();
         }
+        frames = std::move(listed.value());
     }
-    const SlotArray<double> offY = readAnchors(job, x, y);
-    for (int32_t k = 1; k <= count; ++k) {
-        if (Status header = readSlotHeader(job, k, &cache); !header) {
-            return header;
-        }
+    if (options.reverse) {
+        std::reverse(frames.begin(), frames.end());
     }
-    computeCommonFrame(job, offY);
-    return checkCommonFrame(job);
+    return chooseFrames(job, frames, options.anchors, options.frames, cache);
 }
 
 // The print size: the window's proposal, then what the user typed, with the

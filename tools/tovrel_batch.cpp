@@ -106,16 +106,7 @@ int run(tovrel::BatchRun& batch) {
     RunHooks hooks;
     hooks.makeTif = [&store](JobState& job, const fs::path& file, TiffForm form) {
         notePendingFile(file);
-        if (Status header =
-                writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form);
-            !header) {
-            complain(header.message());
-            return false;
-        }
-        if (Status recorded = recordRunPitch(store, job.Pitch); !recorded) {
-            complain(recorded.message());
-        }
-        return true;
+        return writeHeaderAndRecordPitch(store, job, file, form, complain);
     };
     hooks.progress = [&bar](int value) { bar.show(value); };
     if (Status path = store.checkOutputPath(batch.job.OutPath); !path) {

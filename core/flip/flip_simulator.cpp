@@ -58,6 +58,10 @@ int32_t sweepFrames(int32_t steps) {
     return steps < 2 ? 1 : 2 * steps - 2;
 }
 
+int32_t sweepStepsFor(int32_t least, int32_t frames) {
+    return std::max(least, frames);
+}
+
 bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
                     const RunSettings& bs) {
     if (a.ViewCount != b.ViewCount || a.Views != b.Views || a.Pitch != b.Pitch ||
@@ -67,7 +71,7 @@ bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
         as.printerPpi != bs.printerPpi) {
         return false;
     }
-    for (int32_t n = 1; n <= a.ViewCount && n <= kSlots; ++n) {
+    for (int32_t n = 1; n <= a.ViewCount && n <= kMaxFrames; ++n) {
         if (a.InPath(n) != b.InPath(n) || a.ImgW(n) != b.ImgW(n) || a.ImgH(n) != b.ImgH(n) ||
             a.ImgStride(n) != b.ImgStride(n) || a.FramePos(n) != b.FramePos(n) ||
             a.DataOff(n) != b.DataOff(n)) {

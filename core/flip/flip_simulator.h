@@ -36,6 +36,10 @@ struct ViewSamples {
 // shown once), repeating every 2 x steps - 2 frames.
 double sweepPhase(int64_t frame, int32_t steps);
 int32_t sweepFrames(int32_t steps);
+// Phases each way for a sweep of a card of `frames` frames: at least `least`,
+// and at least one per frame, so that every frame's share of the lens holds
+// a phase and the sweep shows every frame.
+int32_t sweepStepsFor(int32_t least, int32_t frames);
 
 // Whether two sets of inputs give the same view: the same pictures, frame,
 // pitch, sharpness and settings, the printer resolution among them.

@@ -27,6 +27,15 @@ struct RunSettings {
     bool bigTiff = false;    // BigTIFF whatever the size (the batch tool's --bigtiff)
 };
 
+// A card of many frames (animation, depth): the frame that lies in the
+// card's plane, and the horizontal shift in frame pixels between
+// neighbouring frames; frame k moves (k - keyFrame) x parallax pixels to the
+// right before interlacing, and the common frame shrinks to what all share.
+struct FrameSettings {
+    int32_t keyFrame = 1; // 1 to the number of frames
+    double parallax = 0;
+};
+
 // The controls' texts and states.
 struct SettingsTexts {
     std::string pitch;                       // Combo3

@@ -20,8 +20,12 @@ namespace tovrel {
 
 Status checkRunParameters(const JobState& job, const RunSettings& settings) {
     const int32_t views = job.ViewCount;
-    if (views < 2 || views > kSlots || job.Views != static_cast<float>(views)) {
+    if (views < 2 || job.Views != static_cast<float>(views)) {
         return Status::fail("请选择 2 到 4 张图片。");
+    }
+    if (views > kMaxFrames) {
+        return Status::fail("最多 " + std::to_string(kMaxFrames) + " 帧图片，选择了 " +
+                            std::to_string(views) + " 帧。");
     }
     if (!(job.Pitch > 0)) {
         return Status::fail("栅距必须大于 0。");
@@ -30,8 +34,14 @@ Status checkRunParameters(const JobState& job, const RunSettings& settings) {
         return Status::fail("清晰倍数必须是整数。");
     }
     const int32_t s = stripWidth(job.Sharp);
-    if (s < 1 || views * s > 255) {
+    if (s < 1) {
         return Status::fail("清晰倍数超出了可用的范围。");
+    }
+    // A lens's pixels are counted in a byte.
+    if (views * s > 255) {
+        return Status::fail("每个透镜下的像素太多：" + std::to_string(views) + " 帧 × 清晰倍数 " +
+                            std::to_string(s) + " = " + std::to_string(views * s) +
+                            "，不能超过 255。请减少帧数或清晰倍数。");
     }
     if (settings.printerPpi != 0 &&
         (settings.printerPpi < kMinPrinterPpi || settings.printerPpi > kMaxPrinterPpi)) {

@@ -71,6 +71,7 @@ Status checkStore(const JobState& job, int32_t n, const PosixFile& store) {
 
 Result<SourceRows> SourceRows::open(const JobState& job) {
     SourceRows rows(job);
+    rows.files_.resize(job.ViewCount);
     for (int32_t n = 1; n <= job.ViewCount; ++n) {
         const bool stored = !job.RowPath(n).empty();
         // Never blocking: a picture replaced by a pipe must not hang the run.

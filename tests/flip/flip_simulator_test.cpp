@@ -13,7 +13,18 @@
 namespace tovrel::test {
 namespace {
 
-constexpr Rgb kColours[] = {{200, 30, 30}, {30, 160, 40}, {40, 60, 210}, {220, 200, 40}};
+constexpr Rgb kColours[] = {{200, 30, 30},  {30, 160, 40},  {40, 60, 210},  {220, 200, 40},
+                            {100, 20, 120}, {20, 120, 120}, {250, 130, 20}, {120, 120, 120},
+                            {60, 220, 180}, {180, 90, 60},  {10, 40, 90},   {240, 170, 220}};
+
+// The middle of each of n frames' shares: phase (k - 0.5) / n shows frame k.
+std::vector<double> shareMiddles(int n) {
+    std::vector<double> phases;
+    for (int k = 1; k <= n; ++k) {
+        phases.push_back((k - 0.5) / n);
+    }
+    return phases;
+}
 
 std::vector<TestPicture> solidPictures(int views, int32_t width, int32_t height) {
     std::vector<TestPicture> pictures;
@@ -90,7 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SolidCase{"PrinterTwoVertical", 2, 2, false, 0, {0.25, 0.75}, 720},
                       SolidCase{"PrinterTwoHorizontal", 2, 2, true, 0, {0.25, 0.75}, 720},
                       SolidCase{"PrinterTwoWhite", 2, 3, false, 1, {}, 720},
-                      SolidCase{"PrinterThreeWhiteHorizontal", 3, 3, true, 1, {}, 960}),
+                      SolidCase{"PrinterThreeWhiteHorizontal", 3, 3, true, 1, {}, 960},
+                      SolidCase{"TwelveVertical", 12, 1, false, 0, shareMiddles(12)},
+                      SolidCase{"TwelveHorizontal", 12, 1, true, 0, shareMiddles(12)},
+                      // Lenses of 12.0 printer pixels, one for each frame.
+                      SolidCase{"PrinterTwelve", 12, 1, false, 0, shareMiddles(12), 1200}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureCentrePhase, MiddleOfEachPicturesVisibleShare) {

@@ -1,5 +1,5 @@
 // The engine against the row-by-row rendering over generated runs: 2 to 4
-// pictures of different sizes and layouts with anchors, whole sharpness (a
+// pictures (and cards of 5 to 64 frames) of different sizes and layouts with anchors, whole sharpness (a
 // typed fraction is refused), every white width the window offers, both directions, scales
 // below and above 1, sizes that cut lenses off. Whole files must agree byte
 // for byte.
@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <sstream>
 
 namespace tovrel::test {
@@ -39,7 +40,7 @@ TestPicture picture(RunGenerator& gen) {
 struct Coverage {
     int horizontal = 0, whiteGaps = 0, fullWhite = 0, typedSharp = 0, cutLens = 0;
     int shrinking = 0, growing = 0;
-    int views[5] = {};
+    int views[kMaxFrames + 1] = {};
 };
 
 std::string describe(const JobState& job, const RunSettings& s) {
@@ -51,13 +52,12 @@ std::string describe(const JobState& job, const RunSettings& s) {
     return out.str();
 }
 
-TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
-    RunGenerator gen{std::mt19937{20240611}};
-    Coverage seen;
+// Runs of minViews to maxViews pictures, each compared whole with the oracle's.
+void compareRuns(RunGenerator& gen, int minViews, int maxViews, int runs, Coverage& seen) {
     const TempDir dir(scratchRoot());
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runs; ++run) {
         JobState job;
-        std::vector<TestPicture> pictures(std::size_t(gen.between(2, 4)));
+        std::vector<TestPicture> pictures(std::size_t(gen.between(minViews, maxViews)));
         for (TestPicture& p : pictures) {
             p = picture(gen);
         }
@@ -65,6 +65,14 @@ TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
         job.Pitch = gen.pick({0.254f, 0.508f, 0.3f, 1.0f, 0.127f, 2.0f});
         job.Sharp = gen.below(2) == 0 ? static_cast<float>(gen.between(1, 20))
                                       : gen.pick({0.6f, 1.4f, 1.5f, 2.5f, 2.6f, 3.5f, 4.5f});
+        // A lens holds at most 255 pixels.
+        if (job.ViewCount * roundHalfEven(job.Sharp) > 255) {
+            job.Sharp = static_cast<float>(255 / job.ViewCount);
+        }
+        // And a TIFF's resolution stays below 32768 pixels per inch.
+        if (job.ViewCount * job.Sharp * 25.4 / job.Pitch >= 32000) {
+            job.Pitch = 1.0f;
+        }
         RunSettings settings;
         // Output about `grow` times the frame, each side a little off it.
         const double grow = gen.below(2) == 0 ? gen.between(25, 95) / 100.0 : gen.between(1, 5);
@@ -134,6 +142,12 @@ TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
         seen.growing += job.Scale > 1;
         ++seen.views[job.ViewCount];
     }
+}
+
+TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
+    RunGenerator gen{std::mt19937{20240611}};
+    Coverage seen;
+    compareRuns(gen, 2, 4, kRuns, seen);
     // The generator reached every kind of run it is meant to.
     expectEachKind({{"horizontal", seen.horizontal},
                     {"white gaps", seen.whiteGaps},
@@ -146,6 +160,17 @@ TEST(EngineDifferential, MatchesTheRowByRowRenderingByteForByte) {
                     {"3 pictures", seen.views[3]},
                     {"4 pictures", seen.views[4]}},
                    5);
+}
+
+TEST(EngineDifferential, ManyFramesMatchTheRowByRowRenderingByteForByte) {
+    RunGenerator gen{std::mt19937{20261207}};
+    Coverage seen;
+    compareRuns(gen, 5, kMaxFrames, 100, seen);
+    EXPECT_GE(seen.horizontal, 20);
+    EXPECT_GE(seen.whiteGaps, 6);
+    EXPECT_GE(seen.cutLens, 20);
+    // Frames past a byte's worth of strips: from 52 frames on only a strip of 1 to 4 pixels fits.
+    EXPECT_GE(std::accumulate(seen.views + 52, seen.views + kMaxFrames + 1, 0), 5);
 }
 
 // The card has no black edge: over generated runs of both renderings and

@@ -60,6 +60,13 @@ const EdgeCase kCases[] = {
      10, "W W W 1@1 W W W 2@5 W W"},
     {"horizontal white on with width 0: no white rows", 2, 2, true, true, 0, 4, 6,
      "1@1 1@1 2@3 2@3 1@5 1@5"},
+    {"twelve frames s1: column j shows frame (j - 1) mod 12 + 1", 12, 1, false, false, 0, 26, 4,
+     "1@1 2@2 3@3 4@4 5@5 6@6 7@7 8@8 9@9 10@10 11@11 12@12 1@13 2@14 3@15 4@16 5@17 6@18 7@19 "
+     "8@20 9@21 10@22 11@23 12@24 1@25 2@26"},
+    {"twelve frames s1 horizontal: row r shows frame (r - 1) mod 12 + 1", 12, 1, true, false, 0, 4,
+     14, "1@1 2@2 3@3 4@4 5@5 6@6 7@7 8@8 9@9 10@10 11@11 12@12 1@13 2@14"},
+    {"forty frames s2 white 1: every second column white", 40, 2, false, true, 1, 6, 4,
+     "1@1 W 2@3 W 3@5 W"},
 };
 
 class StripLayoutCase : public ::testing::TestWithParam<EdgeCase> {};

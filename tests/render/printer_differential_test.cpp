@@ -1,5 +1,5 @@
 // The printer-resolution rendering against its plain transcription over
-// generated runs: 2 to 4 pictures with anchors, resolutions whose lens is a
+// generated runs: 2 to 4 pictures (and 5 to 64 frames) with anchors, resolutions whose lens is a
 // whole number of pixels and ones where it is not (each lens at least as wide
 // as the pictures are many), lenses cut at both edges,
 // white gaps, both directions, scales below and above 1. Whole files agree
@@ -54,15 +54,21 @@ bool lensesAlike(const std::vector<GridCell>& cells, int64_t lens) {
     return true;
 }
 
-TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
-    RunGenerator gen{std::mt19937{20261207}};
+struct PrinterCoverage {
+    int whole = 0, cutBoth = 0, horizontal = 0, white = 0, shrinking = 0, growing = 0;
+    int moreFramesThanPixels = 0; // lenses narrower than the frames they hold
+};
+
+void comparePrinterRuns(uint32_t seed, int minViews, int maxViews, int runs,
+                        PrinterCoverage& seen) {
+    RunGenerator gen{std::mt19937{seed}};
     auto below = [&](int n) { return gen.below(n); };
     auto between = [&](int lo, int hi) { return gen.between(lo, hi); };
-    int whole = 0, cutBoth = 0, horizontal = 0, white = 0, shrinking = 0, growing = 0;
+    auto& [whole, cutBoth, horizontal, white, shrinking, growing, narrow] = seen;
     const TempDir dir(scratchRoot());
-    for (int run = 0; run < kRuns; ++run) {
+    for (int run = 0; run < runs; ++run) {
         JobState job;
-        std::vector<TestPicture> pictures(std::size_t(between(2, 4)));
+        std::vector<TestPicture> pictures(std::size_t(between(minViews, maxViews)));
         for (TestPicture& p : pictures) {
             p = gen.picture(30);
             p.handBuilt = below(3) == 0;
@@ -72,6 +78,9 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         const Lens lens = wholeLens ? kWholeLenses[below(4)] : kOddLenses[below(8)];
         job.Pitch = lens.pitch;
         job.Sharp = static_cast<float>(between(1, 8));
+        if (job.ViewCount * job.Sharp > 255) {
+            job.Sharp = static_cast<float>(255 / job.ViewCount);
+        }
         RunSettings settings;
         settings.printerPpi = lens.ppi;
         const double grow = below(2) == 0 ? between(30, 95) / 100.0 : between(1, 5);
@@ -115,7 +124,14 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         white += settings.whiteGaps && settings.whiteWidth > 0;
         shrinking += job.Scale < 1;
         growing += job.Scale > 1;
+        narrow += L < job.ViewCount;
     }
+}
+
+TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
+    PrinterCoverage seen;
+    comparePrinterRuns(20261207, 2, 4, kRuns, seen);
+    const auto& [whole, cutBoth, horizontal, white, shrinking, growing, narrow] = seen;
     expectEachKind({{"whole lens", whole},
                     {"cut at both edges", cutBoth},
                     {"horizontal", horizontal},
@@ -123,6 +139,15 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
                     {"Scale below 1", shrinking},
                     {"Scale above 1", growing}},
                    20);
+}
+
+// N frames at the printer's resolution, N often above the lens's pixels.
+TEST(PrinterDifferential, ManyFramesMatchThePlainRenderingByteForByte) {
+    PrinterCoverage seen;
+    comparePrinterRuns(20261208, 5, kMaxFrames, 60, seen);
+    EXPECT_GE(seen.moreFramesThanPixels, 20);
+    EXPECT_GE(seen.horizontal, 10);
+    EXPECT_GE(seen.white, 10);
 }
 
 } // namespace

@@ -82,7 +82,8 @@ TEST_F(BatchTool, HelpDocumentsEveryOption) {
          {"--pitch MM", "--sharpness N", "--width CM", "--height CM", "--anchor K:X,Y",
           "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH", "--bigtiff",
           "--simulate PHASE", "--simulate-width PIXELS", "--pitch-error PERCENT",
-          "--simulate-out FILE.png|FILE.gif"}) {
+          "--simulate-out FILE.png|FILE.gif", "--frames-from FOLDER", "--reverse", "--key-frame K",
+          "--parallax PIXELS"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     const BatchOutcome version = runBatch({"--version"});
@@ -340,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, BatchToolRefusal,
     ::testing::Values(
         ToolRefusal{"NoArguments", [](const BatchTool&) { return Args{}; }, 2,
-                    "需要 2 到 4 张图片，给出了 0 张。\n用 --help 查看用法。"},
+                    "需要 2 到 64 张图片，给出了 0 张。\n用 --help 查看用法。"},
         ToolRefusal{"UnknownOption", [](const BatchTool& t) { return t.standard({"--fast"}); }, 2,
                     "未知的选项：--fast"},
         ToolRefusal{"PitchOutOfRange",

@@ -12,6 +12,7 @@
 #include "common/line_breaks.h"
 #include "params/control_events.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -67,6 +68,7 @@ void mainS::connectHandlers() {
     connect(Command2, &QPushButton::clicked, this, &mainS::Command2_Click, direct);
     connect(Command3, &QPushButton::clicked, this, &mainS::Command3_Click, direct);
     connect(CommandPitchTest, &QPushButton::clicked, this, &mainS::CommandPitchTest_Click, direct);
+    connect(ActionFrames, &QAction::triggered, this, &mainS::ActionFrames_Click, direct);
     connectChangeAndClick(
         Combo3, [this] { Combo3_Change(); }, [this] { Combo3_Click(); });
     connectChangeAndClick(

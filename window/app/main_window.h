@@ -25,6 +25,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QAction;
+class QToolButton;
 
 namespace tovrel {
 
@@ -87,6 +89,10 @@ class mainS : public QWidget {
     QLabel* Label1 = nullptr;
     QPushButton* CommandFlip = nullptr;
     QPushButton* CommandPitchTest = nullptr;
+    // "更多…": a small button whose menu holds the dialogs beyond the
+    // design's own ("多帧…" for cards of many frames).
+    QToolButton* CommandMore = nullptr;
+    QAction* ActionFrames = nullptr;
     // The status line under everything: what the last run wrote, and a
     // button that opens the folder it lies in.
     QLabel* LabelDone = nullptr;
@@ -137,6 +143,8 @@ class mainS : public QWidget {
     // Opens the pitch test dialog with the pitch box's pitch and the flip
     // direction.
     void CommandPitchTest_Click();
+    // Opens the frames dialog with the window's print settings.
+    void ActionFrames_Click();
     // An anchor box edited by the user.
     void TextX_Change();
     void TextY_Change();

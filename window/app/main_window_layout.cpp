@@ -21,8 +21,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 
 namespace tovrel {
 
@@ -201,6 +203,16 @@ void mainS::buildControls() {
     CommandFlip = make<QPushButton>(this, "CommandFlip", {9840, 7575, 810, 330}, song);
     CommandFlip->setText("翻转预览");
     CommandFlip->setEnabled(false);
+
+    // In the free space between the credit lines and the anchor boxes.
+    CommandMore = make<QToolButton>(this, "CommandMore", {9480, 3300, 975, 300}, song);
+    CommandMore->setText("更多…");
+    CommandMore->setPopupMode(QToolButton::InstantPopup);
+    auto* more = new QMenu(CommandMore);
+    more->setObjectName("MenuMore");
+    ActionFrames = more->addAction("多帧…");
+    ActionFrames->setObjectName("ActionFrames");
+    CommandMore->setMenu(more);
 }
 
 void mainS::setFocusOrder() {
@@ -216,6 +228,7 @@ void mainS::setFocusOrder() {
     }
     // The controls added since come after the design's own.
     setTabOrder(order.back(), CommandPitchTest);
+    setTabOrder(CommandPitchTest, CommandMore);
 }
 
 } // namespace tovrel

@@ -214,14 +214,16 @@ void FlipPreview::togglePlay() {
         return;
     }
     // Starts the sweep where the card is tilted now.
-    playFrame_ = std::clamp<int64_t>(std::lround(phase() * kPlaySteps - 0.5), 0, kPlaySteps - 1);
+    const int32_t steps = sweepStepsFor(kPlaySteps, simulator_->job().ViewCount);
+    playFrame_ = std::clamp<int64_t>(std::lround(phase() * steps - 0.5), 0, steps - 1);
     CommandPlay->setText(kStop);
     playTimer_.start();
 }
 
 void FlipPreview::playStep() {
     ++playFrame_;
-    const double next = sweepPhase(playFrame_, kPlaySteps);
+    const double next =
+        sweepPhase(playFrame_, sweepStepsFor(kPlaySteps, simulator_->job().ViewCount));
     SliderPhase->setValue(static_cast<int>(std::lround(next * kPhaseSteps)));
 }
 
