@@ -4,6 +4,7 @@
 // below and above 1, sizes that cut lenses off. Whole files must agree byte
 // for byte.
 
+#include "common/rounding.h"
 #include "render/interlace_engine.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/render/oracle_engine.h"

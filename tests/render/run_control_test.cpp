@@ -153,7 +153,7 @@ TEST_P(ConfirmArmed, TakesTheParametersAndLocksTheOutputBox) {
 INSTANTIATE_TEST_SUITE_P(Cases, ConfirmArmed,
                          ::testing::Values(Confirmable{"ListItems", "0.508", "3 倍清晰", 0.508f, 3},
                                            Confirmable{"NoBlank", "0.254", "12倍清晰", 0.254f, 12},
-                                           Confirmable{"LeadingBlanks", "1", "  3.5", 1, 3.5f},
+                                           Confirmable{"LeadingBlanks", "1", "  3", 1, 3.0f},
                                            Confirmable{"TypedUnit", "0.3mm", "2", 0.3f, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
