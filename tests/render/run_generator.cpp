@@ -33,11 +33,9 @@ std::filesystem::path scratchRoot() {
                                    const std::filesystem::path& dir, const PlainRendering& plain,
                                    RunPair& out) {
     job.OutPath = (dir / "engine.tif").string();
-    out.plain = job;
-    out.plain.OutPath = (dir / "plain.tif").string();
-    // The plain rendering writes over an existing file in place; start it
+    // The plain rendering writes over an existing file in place; it starts
     // from a new file, as the engine always does.
-    std::filesystem::remove(out.plain.OutPath);
+    out.plain = secondRun(job, dir / "plain.tif");
     out.engineRecord = {};
     out.plainRecord = {};
     const RunResult engine = runInterlace(job, settings, recordingHooks(out.engineRecord));
