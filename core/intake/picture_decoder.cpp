@@ -80,7 +80,7 @@ int32_t pixelsPerMetre(double value, int unit) {
 }
 
 Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file,
-                                                    const PosixFile& picture) {
+                                                    const PosixFile& picture, int32_t pixelBytes) {
     std::array<uint8_t, kSniffBytes> h{};
     const size_t got = readStart(picture, h);
     const PictureFormat format = formatOf(h, got);
@@ -113,17 +113,18 @@ Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path&
     if (!decoder) {
         return decoder.status();
     }
-    // The upright picture as a 24-bit BMP: every file position must fit 32 bits.
+    // The upright picture as a store of pixelBytes a pixel: every file
+    // position must fit 32 bits.
     const PictureInfo& info = decoder.value()->info();
     const int64_t w = swapsSides(info.orientation) ? info.height : info.width;
     const int64_t hgt = swapsSides(info.orientation) ? info.width : info.height;
-    if (w <= 0 || hgt <= 0 || w * 3 + 3 > kLongMax ||
-        54 + int64_t{rowStride(static_cast<int32_t>(w))} * hgt > kLongMax) {
+    if (w <= 0 || hgt <= 0 || w * pixelBytes + 3 > kLongMax ||
+        54 + int64_t{rowStride(static_cast<int32_t>(w), pixelBytes)} * hgt > kLongMax) {
         return refusePicture(file, "图片有 " + std::to_string(info.width) + " x " +
                                        std::to_string(info.height) +
                                        " 像素，解码后超过 2 GB，太大了");
     }
-    if (std::max(int64_t{info.width}, int64_t{info.height}) * 3 > kMaxRowBytes) {
+    if (std::max(int64_t{info.width}, int64_t{info.height}) * pixelBytes > kMaxRowBytes) {
         return refusePicture(file, "图片有 " + std::to_string(info.width) + " x " +
                                        std::to_string(info.height) + " 像素，一行解码后超过 " +
                                        std::to_string(kMaxRowBytes >> 20) + " MB，太宽了");

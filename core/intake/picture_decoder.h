@@ -57,10 +57,11 @@ PictureFormat sniffFormat(const std::filesystem::path& file);
 constexpr int64_t kMaxRowBytes = 64LL << 20;
 
 // A decoder over `picture`, the open file `file`, with its header read and its
-// size checked: the upright picture's rows, laid out as a 24-bit BMP, must
-// fit 32-bit file positions, and a row kMaxRowBytes. Refuses unknown formats
-// and PlainBmp files, which need none.
-Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file,
-                                                    const PosixFile& picture);
+// size checked: the upright picture's rows, laid out as a BMP of pixelBytes
+// a pixel, must fit 32-bit file positions, and a row kMaxRowBytes. Refuses
+// unknown formats; PlainBmp files are decoded only when their colours are
+// converted.
+Result<std::unique_ptr<PictureDecoder>>
+openPicture(const std::filesystem::path& file, const PosixFile& picture, int32_t pixelBytes = 3);
 
 } // namespace tovrel

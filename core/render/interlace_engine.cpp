@@ -1,8 +1,8 @@
 #include "render/interlace_engine.h"
 
+#include "output/temp_output.h"
 #include "render/pixel_area.h"
 #include "render/run_checks.h"
-#include "output/temp_output.h"
 #include "tiff/tiff_container.h"
 
 #include <new>
@@ -29,7 +29,7 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
     }
 
     job.TifOK = 0;
-    const TiffForm form = tiffFormFor(job.tifW, job.tifH, settings.bigTiff);
+    const TiffForm form = tiffFormFor(job.tifW, job.tifH, settings.bigTiff, job.OutColour.bytes());
     if (!hooks.makeTif(job, temp.value().path(), form)) {
         return {RunOutcome::HeaderNotWritten, Status::ok()};
     }
@@ -39,7 +39,7 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
     Status pixels;
     try {
         pixels = writePixelArea(job, settings, hooks.progress, temp.value().path(),
-                                pixelAreaOffset(form));
+                                pixelAreaOffset(form, job.OutColour));
     } catch (const std::bad_alloc&) {
         // Rows of absurd widths: a few of them may not fit in memory.
         pixels = Status::fail("内存不足：输出图像的一行太宽。请减小打印宽度或清晰倍数。");

@@ -40,7 +40,7 @@ struct RowLoop {
         if (!row) {
             return row.status();
         }
-        renderRow(pool.data(), map, row.value());
+        renderRow(pool.data(), map, row.value(), pool.pixelBytes());
         return Status::ok();
     }
 };
@@ -192,10 +192,11 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     const std::vector<int32_t> columns = sourceColumns(job.tifW, job.Scale, job.BaseW);
     const int32_t usedColumns =
         columns.empty() ? 0 : *std::max_element(columns.begin(), columns.end());
-    PixelPool pool(job.ViewCount, usedColumns);
+    PixelPool pool(job.ViewCount, usedColumns, job.OutColour);
     // Rows the sink writes must outlive it: the white row is made here.
     const bool fixedRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
-    const std::vector<unsigned char> white(fixedRows ? job.OutRow.size() : 0, 255);
+    const std::vector<unsigned char> white =
+        fixedRows ? paperWhiteRow(job.OutColour, job.tifW) : std::vector<unsigned char>();
     RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress,
                  job.OutPath);
     const RowLoop loop{job, settings, sources.value(), pool, sink, columns, white.data()};

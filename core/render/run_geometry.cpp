@@ -24,14 +24,16 @@ Status computeGeometry(JobState& job, const RunSettings& settings) {
     }
     const auto tifW = floorToLong(width);
     const auto tifH = floorToLong(height);
-    if (!tifW || !tifH || *tifW > std::numeric_limits<int32_t>::max() / 3) {
+    const int32_t pixelBytes = settings.output.bytes();
+    if (!tifW || !tifH || *tifW > std::numeric_limits<int32_t>::max() / pixelBytes) {
         return Status::fail("打印尺寸太大：输出图像的像素数超出了允许的范围。"
                             "请减小宽度或高度。");
     }
     job.tifW = *tifW;
     job.tifH = *tifH;
     job.fbl = printer ? toSingle(ppi) : toSingle(views * sharp * 10 * 2.54 / pitch);
-    job.RowBytes = *tifW * 3;
+    job.RowBytes = *tifW * pixelBytes;
+    job.OutColour = settings.output;
     return Status::ok();
 }
 
