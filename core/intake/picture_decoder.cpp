@@ -37,9 +37,12 @@ PictureFormat formatOf(const std::array<uint8_t, kSniffBytes>& h, size_t got) {
         return PictureFormat::Tiff;
     }
     if (got >= 2 && h[0] == 'B' && h[1] == 'M') {
-        // 24 bits, no compression, rows bottom-up: the kind a run reads in place.
+        // 24 bits, no compression, rows bottom-up, no embedded profile: the
+        // kind a run reads in place.
+        constexpr uint32_t kEmbedded = 0x4D424544; // a V5 header's 'MBED'
+        const bool embedded = got >= 74 && le32(&h[14]) >= 124 && le32(&h[70]) == kEmbedded;
         const bool plain = got >= 34 && (h[28] | h[29] << 8) == 24 && le32(&h[30]) == 0 &&
-                           static_cast<int32_t>(le32(&h[22])) > 0;
+                           static_cast<int32_t>(le32(&h[22])) > 0 && !embedded;
         return plain ? PictureFormat::PlainBmp : PictureFormat::Bmp;
     }
     return PictureFormat::Unknown;

@@ -36,6 +36,7 @@ struct JobState {
     float fbl = 0;                // resolution: pixels per cm for display, pixels per inch in a run
     SlotArray<int32_t> ImgRes;    // horizontal resolution, pixels per metre
     SlotArray<int32_t> ImgStride; // bytes per stored row
+    int32_t PixelBytes = 3;       // bytes a stored pixel: 4 in stores made for CMYK output
     int32_t RowBytes = 0;         // bytes per output row
     OutputColour OutColour;       // the run's pixel format and embedded profile
     SlotArray<int32_t> FramePos;  // 1-based file position of the frame's bottom-left pixel

@@ -75,7 +75,8 @@ Status checkPixelFormat(const JobState& job, int32_t n, const PosixFile& file, b
     std::array<unsigned char, 30> h{};
     const bool read = file.readAt(h.data(), h.size(), 0) == 0;
     const int bits = read ? h[28] | h[29] << 8 : 0;
-    if (stored ? read && bits != 8 * job.OutColour.bytes() : !job.OutColour.plain()) {
+    if (job.PixelBytes != job.OutColour.bytes() ||
+        (stored ? read && bits != 8 * job.PixelBytes : !job.OutColour.plain())) {
         return Status::fail(slotText(n) +
                             "是按别的色彩设置准备的：请重新选择这张图片，再开始生成。\n" +
                             job.InPath(n));
@@ -109,8 +110,7 @@ Result<SourceRows> SourceRows::open(const JobState& job) {
         if (Status fits = checkPixelFormat(job, n, file, stored); !fits) {
             return fits;
         }
-        if (Status unchanged = checkUnchanged(job, n, file, stored ? job.OutColour.bytes() : 3);
-            !unchanged) {
+        if (Status unchanged = checkUnchanged(job, n, file, job.PixelBytes); !unchanged) {
             return unchanged;
         }
         rows.files_[std::size_t(n - 1)] = std::move(file);
