@@ -136,6 +136,40 @@ Result<ColourPlan> colourPlanOf(const ColourSettings& settings) {
     return plan;
 }
 
+Result<ScreenColour> ScreenColour::make(const OutputColour& output) {
+    ScreenColour screen;
+    if (output.profile.empty()) {
+        return screen;
+    }
+    const Profile from = openBytes(output.profile);
+    const Profile srgb = openBytes({});
+    lastError.clear();
+    void* t = from ? cmsCreateTransform(from.get(), output.bytes() == 4 ? TYPE_CMYK_8 : TYPE_BGR_8,
+                                        srgb.get(), TYPE_BGR_8, INTENT_RELATIVE_COLORIMETRIC,
+                                        cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE)
+                   : nullptr;
+    if (t == nullptr) {
+        return Status::fail("无法在屏幕上显示输出的色彩" + detail() + "。");
+    }
+    screen.transform_ = std::shared_ptr<void>(t, PictureColour::Closer());
+    return screen;
+}
+
+void ScreenColour::apply(const uint8_t* stored, uint8_t* bgr, std::size_t pixels) const {
+    cmsDoTransform(transform_.get(), stored, bgr, cmsUInt32Number(pixels));
+}
+
+Result<std::vector<uint8_t>> onScreen(const OutputColour& output, std::vector<uint8_t> pixels) {
+    const Result<ScreenColour> screen = ScreenColour::make(output);
+    if (!screen || screen.value().identity()) {
+        return screen ? Result<std::vector<uint8_t>>(std::move(pixels)) : screen.status();
+    }
+    const std::size_t count = pixels.size() / std::size_t(output.bytes());
+    std::vector<uint8_t> bgr(count * 3);
+    screen.value().apply(pixels.data(), bgr.data(), count);
+    return bgr;
+}
+
 void PictureColour::Closer::operator()(void* transform) const {
     if (transform != nullptr) {
         cmsDeleteTransform(transform);

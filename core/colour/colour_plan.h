@@ -40,6 +40,23 @@ std::string lastColourLibraryError();
 // may take it as sRGB instead.
 inline constexpr int kBrokenEmbeddedProfile = 1;
 
+// Pixels of an output (as its stores hold them) as the screen shows them:
+// blue, green, red in sRGB, through the output profile when there is one,
+// so that the screen shows what the press will print.
+class ScreenColour {
+  public:
+    static Result<ScreenColour> make(const OutputColour& output);
+    bool identity() const { return !transform_; }
+    // `pixels` store pixels into blue, green, red.
+    void apply(const uint8_t* stored, uint8_t* bgr, std::size_t pixels) const;
+
+  private:
+    std::shared_ptr<void> transform_;
+};
+
+// The same for a whole buffer of store pixels.
+Result<std::vector<uint8_t>> onScreen(const OutputColour& output, std::vector<uint8_t> pixels);
+
 class PictureColour {
   public:
     // The transform for a picture carrying `embedded`. A broken embedded
@@ -54,10 +71,11 @@ class PictureColour {
     // `pixels` pixels of blue, green, red into pixelBytes() bytes each.
     void apply(const uint8_t* bgr, uint8_t* out, std::size_t pixels) const;
 
-  private:
     struct Closer {
         void operator()(void* transform) const;
     };
+
+  private:
     std::shared_ptr<void> transform_;
     int32_t pixelBytes_ = 3;
 };

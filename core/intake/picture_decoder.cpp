@@ -18,7 +18,7 @@ namespace tovrel {
 namespace {
 
 constexpr int64_t kLongMax = std::numeric_limits<int32_t>::max();
-constexpr size_t kSniffBytes = 64;
+constexpr size_t kSniffBytes = 128; // reaches a V5 header's colour space type
 
 uint32_t le32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
