@@ -8,9 +8,11 @@
 
 #include "common/status.h"
 #include "chart/chart_font.h"
+#include "chart/chart_targets.h"
 #include "chart/grating.h"
 #include "chart/pitch_chart.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -62,6 +64,7 @@ class ChartRows {
     std::unique_ptr<ChartFont> font_;
     TextLine title_;
     std::vector<TextLine> labels_;
+    std::array<ChartTarget, 4> targets_;
     std::vector<Grating> gratings_;
     std::vector<uint8_t> grey_;    // the row being made
     std::vector<uint8_t> pattern_; // vertical lines: the grating row of one band
