@@ -1,0 +1,82 @@
+// The pitch read back from simulated photographs of the default chart
+// (0.254 mm, 41 bands at 720 ppi) under lens sheets of known pitch, through
+// the whole camera: within a quarter of the chart's step, or refused with
+// what to do.
+
+#include "pitch_reading/pitch_reading.h"
+#include "tests/pitch_reading/chart_photo.h"
+#include "tests/support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace tovrel::test {
+namespace {
+
+struct PhotoRow {
+    const char* name;
+    double truePitch;
+    double phase;
+    double turn;
+    double keystoneX;
+    double keystoneY;
+    double blur;
+    double light;
+    double noise;
+    int quality;
+};
+
+const PhotoRow kPhotos[] = {
+    {"BetweenBands", 0.254033, 0.3, 91.5, 0.03, 0.01, 1.0, 0.3, 2, 88},
+    {"LowSide", 0.25251, 0.8, 88, -0.04, 0.02, 1.2, 0.4, 3, 85},
+    {"HighSide", 0.25583, 0.05, 93, 0.02, -0.03, 0.8, 0.2, 2, 90},
+    {"UpsideDown", 0.25412, 0.55, 268, 0.05, 0.0, 1.5, 0.5, 4, 80},
+    {"Upright", 0.25389, 0.15, -3, 0.0, 0.04, 1.0, 0.3, 2, 88},
+};
+
+class PitchFromPhoto : public ::testing::TestWithParam<PhotoRow> {};
+
+TEST_P(PitchFromPhoto, WithinAQuarterStep) {
+    const PhotoRow& row = GetParam();
+    ChartPhoto photo;
+    photo.chart = defaultPitchChart(0.254);
+    photo.truePitch = row.truePitch;
+    photo.phase = row.phase;
+    photo.lensOrigin = 17 * row.phase;
+    photo.turnDegrees = row.turn;
+    photo.keystoneX = row.keystoneX;
+    photo.keystoneY = row.keystoneY;
+    photo.blur = row.blur;
+    photo.lightFalloff = row.light;
+    photo.noise = row.noise;
+    photo.quality = row.quality;
+    TempDir dir;
+    ASSERT_TRUE(writeChartPhoto(photo, dir / "photo.jpg"));
+    const Result<PitchReading> read = readPitchPhoto(dir / "photo.jpg", photo.chart);
+    ASSERT_TRUE(read) << read.message();
+    const PitchReading& r = read.value();
+    EXPECT_NEAR(r.pitch / row.truePitch, 1, 0.00012) << pitchText(r.pitch);
+    EXPECT_GT(r.uncertainty, 0);
+    EXPECT_LT(r.uncertainty, 0.00012 * row.truePitch);
+    EXPECT_NEAR(r.nearestPitch, row.truePitch, photo.chart.step / 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Photos, PitchFromPhoto, ::testing::ValuesIn(kPhotos),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A table without the chart, and the chart too far away to see its stripes.
+TEST(PitchFromPhoto, RefusedWithWhatToDo) {
+    for (const bool withChart : {false, true}) {
+        ChartPhoto photo;
+        photo.chart = defaultPitchChart(0.254);
+        photo.withChart = withChart;
+        photo.fill = 0.25;
+        TempDir dir;
+        ASSERT_TRUE(writeChartPhoto(photo, dir / "photo.jpg"));
+        const Result<PitchReading> read = readPitchPhoto(dir / "photo.jpg", photo.chart);
+        ASSERT_FALSE(read);
+        EXPECT_NE(read.message().find("占满画面"), std::string::npos) << read.message();
+    }
+}
+
+} // namespace
+} // namespace tovrel::test
