@@ -47,6 +47,9 @@ struct BatchOptions {
     std::optional<std::string> step;
     std::optional<std::string> resolution;
     std::optional<std::string> bandHeight;
+    // --read-pitch: the lens pitch read from a photograph of that chart under
+    // the lens sheet, instead of writing the chart.
+    std::optional<std::string> readPitch;
 };
 
 // args: the arguments after the program name. A failure's message says what

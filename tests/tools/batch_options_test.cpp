@@ -259,6 +259,13 @@ INSTANTIATE_TEST_SUITE_P(
                 "--anchor：不能和 --pitch-test 一起用"},
         Refusal{"ChartWithoutPitch", Args{"--pitch-test", "-o", "c.tif"}, "--pitch：必须给出栅距"},
         Refusal{"ChartWithoutFile", Args{"--pitch-test", "--pitch", "1"}, "--output：必须用 -o"},
+        Refusal{"ReadPitchWithFile",
+                Args{"--read-pitch", "p.jpg", "--pitch", "0.254", "-o", "c.tif"},
+                "--read-pitch：读取栅距不写文件，不能和 -o 一起用"},
+        Refusal{"ReadPitchWithSharpness",
+                Args{"--read-pitch", "p.jpg", "--pitch", "0.254", "--sharpness", "3"},
+                "--sharpness：不能和 --read-pitch 一起用"},
+        Refusal{"ReadPitchWithoutPitch", Args{"--read-pitch", "p.jpg"}, "--pitch：必须给出栅距"},
         Refusal{"StepWithoutChart", with({"--pitch", "1", "--sharpness", "3", "--step", "0.01"}),
                 "--step：只能和 --pitch-test 一起用"}),
     [](const auto& info) { return std::string(info.param.name); });
