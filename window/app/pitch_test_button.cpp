@@ -46,6 +46,7 @@ void mainS::CommandPitchTest_Click() {
     auto* dialog = new PitchTestDialog(
         chart, offeredFile(*this), dataFolder(), [this](const QString& text) { showMessage(text); },
         this);
+    dialog->setPitchAdder([this](double pitch) { return addReadPitch(pitch); });
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->show();
