@@ -124,9 +124,6 @@ class mainS : public QWidget {
     // Opens the pitch test dialog with the pitch box's pitch and the flip
     // direction.
     void CommandPitchTest_Click();
-    // A pitch read from a photograph of the chart: into the pitch list when
-    // it is new, and into the pitch box. False when the data file refuses.
-    bool addReadPitch(double pitch);
     // An anchor box edited by the user.
     void TextX_Change();
     void TextY_Change();

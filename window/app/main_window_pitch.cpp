@@ -4,7 +4,6 @@
 
 #include "app/set_text.h"
 #include "common/leading_number.h"
-#include "common/number_format.h"
 #include "common/rounding.h"
 #include "params/pitch_store.h"
 
@@ -44,27 +43,6 @@ void mainS::Command3_Click() {
         return;
     }
     loadXJ();
-}
-
-bool mainS::addReadPitch(double pitch) {
-    PitchStore store(dataFolder_);
-    if (!store.present()) {
-        showMessage(QString::fromStdString(notFoundMessage()));
-        return false;
-    }
-    const float value = toSingle(pitch);
-    const Result<std::vector<float>> entries = store.load();
-    Status added = entries ? Status::ok() : entries.status();
-    if (added && !pitchListed(entries.value(), value)) {
-        added = store.append(value);
-    }
-    if (!added) {
-        showMessage(QString::fromStdString(added.message()));
-        return false;
-    }
-    loadXJ();
-    setTextIfChanged(Combo3, QString::fromStdString(formatSingle(value)));
-    return true;
 }
 
 } // namespace tovrel

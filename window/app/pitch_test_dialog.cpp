@@ -164,11 +164,10 @@ void PitchTestDialog::readPhoto(const QString& file) {
         showMessage_(QString::fromStdString(chart.message()));
         return;
     }
-    Result<PitchReading> read = Status::fail("");
-    {
+    const Result<PitchReading> read = [&] {
         const RunInputBlock block(this);
-        read = readPitchPhoto(file.toStdString(), chart.value());
-    }
+        return readPitchPhoto(file.toStdString(), chart.value());
+    }();
     if (!read) {
         showMessage_(QString::fromStdString(read.message()));
         return;
