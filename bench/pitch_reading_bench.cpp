@@ -19,16 +19,14 @@ int main(int argc, char** argv) {
     using namespace tovrel;
     const std::filesystem::path folder =
         argc > 1 ? argv[1] : std::filesystem::temp_directory_path();
-    struct Case {
-        double pitch, phase, turn, keystoneX, keystoneY, blur, light, noise;
-        int quality;
-    };
-    const Case cases[] = {
-        {0.254033, 0.3, 91.5, 0.03, 0.01, 1.2, 0.3, 2, 88},
-        {0.25251, 0.8, 88, -0.04, 0.02, 1.5, 0.4, 3, 85},
-        {0.25583, 0.05, 93, 0.02, -0.03, 1.0, 0.2, 2, 90},
-        {0.25412, 0.55, 268, 0.05, 0.0, 2.0, 0.5, 4, 80},
-        {0.253387, 0.45, 90.7, -0.02, -0.02, 1.2, 0.35, 3, 85},
+    // True pitches between the bands, each with its own turn, keystone, blur,
+    // light, noise and JPEG quality.
+    const test::ChartPhoto cases[] = {
+        test::distortedPhoto(0.254033, 0.3, 91.5, 0.03, 0.01, 1.2, 0.3, 2, 88),
+        test::distortedPhoto(0.25251, 0.8, 88, -0.04, 0.02, 1.5, 0.4, 3, 85),
+        test::distortedPhoto(0.25583, 0.05, 93, 0.02, -0.03, 1.0, 0.2, 2, 90),
+        test::distortedPhoto(0.25412, 0.55, 268, 0.05, 0.0, 2.0, 0.5, 4, 80),
+        test::distortedPhoto(0.253387, 0.45, 90.7, -0.02, -0.02, 1.2, 0.35, 3, 85),
     };
     double worst = 0;
     double slowest = 0;
@@ -36,19 +34,7 @@ int main(int argc, char** argv) {
     // Wall time is the goal's measure; CPU time shows what a loaded machine hides.
     std::printf("%-10s %-10s %10s %10s %8s %8s\n", "true mm", "read mm", "error %", "± %", "s",
                 "cpu s");
-    for (const Case& c : cases) {
-        test::ChartPhoto photo;
-        photo.chart = defaultPitchChart(0.254);
-        photo.truePitch = c.pitch;
-        photo.phase = c.phase;
-        photo.lensOrigin = 11 * c.phase;
-        photo.turnDegrees = c.turn;
-        photo.keystoneX = c.keystoneX;
-        photo.keystoneY = c.keystoneY;
-        photo.blur = c.blur;
-        photo.lightFalloff = c.light;
-        photo.noise = c.noise;
-        photo.quality = c.quality;
+    for (test::ChartPhoto photo : cases) {
         photo.width = 4000;
         photo.height = 3000;
         const std::filesystem::path file = folder / "tovrel_pitch_photo.jpg";
@@ -64,14 +50,15 @@ int main(int argc, char** argv) {
         const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
         slowest = std::max(slowest, seconds);
         if (!read) {
-            std::printf("%-10.6f refused: %s\n", c.pitch, read.message().c_str());
+            std::printf("%-10.6f refused: %s\n", photo.truePitch, read.message().c_str());
             ++failed;
             continue;
         }
-        const double error = 100 * (read.value().pitch / c.pitch - 1);
+        const double error = 100 * (read.value().pitch / photo.truePitch - 1);
         worst = std::max(worst, std::abs(error));
-        std::printf("%-10.6f %-10.6f %10.5f %10.5f %8.2f %8.2f\n", c.pitch, read.value().pitch,
-                    error, 100 * read.value().uncertainty / c.pitch, seconds, cpu);
+        std::printf("%-10.6f %-10.6f %10.5f %10.5f %8.2f %8.2f\n", photo.truePitch,
+                    read.value().pitch, error, 100 * read.value().uncertainty / photo.truePitch,
+                    seconds, cpu);
         std::filesystem::remove(file);
     }
     std::printf("worst error %.5f %% (goal 0.012 %%), slowest %.2f s (goal 5 s), %d refused\n",

@@ -161,6 +161,23 @@ Status writeJpeg(const std::vector<float>& img, int w, int h, int quality,
 
 } // namespace
 
+ChartPhoto distortedPhoto(double truePitch, double phase, double turn, double keystoneX,
+                          double keystoneY, double blur, double light, double noise, int quality) {
+    ChartPhoto p;
+    p.chart = defaultPitchChart(0.254);
+    p.truePitch = truePitch;
+    p.phase = phase;
+    p.lensOrigin = 17 * phase;
+    p.turnDegrees = turn;
+    p.keystoneX = keystoneX;
+    p.keystoneY = keystoneY;
+    p.blur = blur;
+    p.lightFalloff = light;
+    p.noise = noise;
+    p.quality = quality;
+    return p;
+}
+
 Status writeChartPhoto(const ChartPhoto& p, const std::filesystem::path& jpegFile) {
     Result<SeenChart> made = seeChart(p);
     if (!made) {

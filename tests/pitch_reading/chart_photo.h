@@ -12,7 +12,6 @@
 namespace tovrel::test {
 
 struct ChartPhoto {
-    PitchChartSettings chart;
     double truePitch = 0.254; // the lens sheet's, mm
     double phase = 0.3;       // where in its lens the eye looks, 0 to 1
     double lensOrigin = 0;    // where the lens grid starts, chart pixels
@@ -28,7 +27,13 @@ struct ChartPhoto {
     int quality = 88;          // JPEG
     bool withChart = true;     // false: the table alone
     unsigned seed = 1;
+    PitchChartSettings chart; // as printed
 };
+
+// A photograph of the default chart around 0.254 mm under lenses of
+// truePitch, with the camera's distortions.
+ChartPhoto distortedPhoto(double truePitch, double phase, double turn, double keystoneX,
+                          double keystoneY, double blur, double light, double noise, int quality);
 
 Status writeChartPhoto(const ChartPhoto& photo, const std::filesystem::path& jpegFile);
 

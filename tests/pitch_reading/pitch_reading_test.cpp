@@ -14,50 +14,34 @@ namespace {
 
 struct PhotoRow {
     const char* name;
-    double truePitch;
-    double phase;
-    double turn;
-    double keystoneX;
-    double keystoneY;
-    double blur;
-    double light;
-    double noise;
-    int quality;
+    ChartPhoto photo;
+    bool horizontal = false; // the chart's lines
 };
 
 const PhotoRow kPhotos[] = {
-    {"BetweenBands", 0.254033, 0.3, 91.5, 0.03, 0.01, 1.0, 0.3, 2, 88},
-    {"LowSide", 0.25251, 0.8, 88, -0.04, 0.02, 1.2, 0.4, 3, 85},
-    {"HighSide", 0.25583, 0.05, 93, 0.02, -0.03, 0.8, 0.2, 2, 90},
-    {"UpsideDown", 0.25412, 0.55, 268, 0.05, 0.0, 1.5, 0.5, 4, 80},
-    {"Upright", 0.25389, 0.15, -3, 0.0, 0.04, 1.0, 0.3, 2, 88},
+    {"BetweenBands", distortedPhoto(0.254033, 0.3, 91.5, 0.03, 0.01, 1.0, 0.3, 2, 88)},
+    {"LowSide", distortedPhoto(0.25251, 0.8, 88, -0.04, 0.02, 1.2, 0.4, 3, 85)},
+    {"HighSide", distortedPhoto(0.25583, 0.05, 93, 0.02, -0.03, 0.8, 0.2, 2, 90)},
+    {"UpsideDown", distortedPhoto(0.25412, 0.55, 268, 0.05, 0.0, 1.5, 0.5, 4, 80)},
+    {"Upright", distortedPhoto(0.25389, 0.15, -3, 0.0, 0.04, 1.0, 0.3, 2, 88)},
+    {"HorizontalLines", distortedPhoto(0.25367, 0.7, 1.5, 0.02, 0.03, 1.0, 0.3, 2, 88), true},
 };
 
 class PitchFromPhoto : public ::testing::TestWithParam<PhotoRow> {};
 
 TEST_P(PitchFromPhoto, WithinAQuarterStep) {
     const PhotoRow& row = GetParam();
-    ChartPhoto photo;
-    photo.chart = defaultPitchChart(0.254);
-    photo.truePitch = row.truePitch;
-    photo.phase = row.phase;
-    photo.lensOrigin = 17 * row.phase;
-    photo.turnDegrees = row.turn;
-    photo.keystoneX = row.keystoneX;
-    photo.keystoneY = row.keystoneY;
-    photo.blur = row.blur;
-    photo.lightFalloff = row.light;
-    photo.noise = row.noise;
-    photo.quality = row.quality;
+    ChartPhoto photo = row.photo;
+    photo.chart.horizontal = row.horizontal;
     TempDir dir;
     ASSERT_TRUE(writeChartPhoto(photo, dir / "photo.jpg"));
     const Result<PitchReading> read = readPitchPhoto(dir / "photo.jpg", photo.chart);
     ASSERT_TRUE(read) << read.message();
     const PitchReading& r = read.value();
-    EXPECT_NEAR(r.pitch / row.truePitch, 1, 0.00012) << pitchText(r.pitch);
+    EXPECT_NEAR(r.pitch / photo.truePitch, 1, 0.00012) << pitchText(r.pitch);
     EXPECT_GT(r.uncertainty, 0);
-    EXPECT_LT(r.uncertainty, 0.00012 * row.truePitch);
-    EXPECT_NEAR(r.nearestPitch, row.truePitch, photo.chart.step / 2);
+    EXPECT_LT(r.uncertainty, 0.00012 * photo.truePitch);
+    EXPECT_NEAR(r.nearestPitch, photo.truePitch, photo.chart.step / 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Photos, PitchFromPhoto, ::testing::ValuesIn(kPhotos),
