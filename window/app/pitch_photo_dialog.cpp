@@ -1,6 +1,7 @@
 #include "app/pitch_photo_dialog.h"
 
 #include "app/window_fonts.h"
+#include "common/leading_number.h"
 
 #include <QHBoxLayout>
 #include <QImageReader>
@@ -83,7 +84,8 @@ PitchPhotoDialog::PitchPhotoDialog(const PitchChartSettings& chart, const QStrin
 }
 
 void PitchPhotoDialog::CommandAdd_Click() {
-    if (addPitch_(reading_.pitch)) {
+    // The pitch as shown, to 6 decimals.
+    if (addPitch_(leadingNumber(pitchText(reading_.pitch)))) {
         CommandAdd->setEnabled(false);
         CommandAdd->setText("已加入栅距列表");
     }
