@@ -4,7 +4,10 @@
 // 120 x 80 cm, sharpness 3: 56692 x 37795 pixels, a BigTIFF) against dd
 // writing the same number of bytes into the same folder, and against the
 // row-by-row rendering of the tests. Prints each time as a ratio to dd's and
-// each candidate's peak resident memory beyond its baseline. Without
+// each candidate's peak resident memory beyond its baseline and how much of
+// its output the page cache still holds after the run. The yardstick is dd
+// writing past the page cache (bs=8M oflag=direct), the disk's own limit;
+// dd through the page cache with conv=fsync is printed beside it. Without
 // --poster, the same pictures are also rendered at a printer's 1200 pixels per
 // inch into the same 23622 x 15748 pixels (a print of 50 x 33.3 cm, lenses of
 // 12 pixels) against dd again.
@@ -127,14 +130,20 @@ bool syncFile(const fs::path& file) {
     return synced;
 }
 
-// The faster of two measurements, with the larger peak.
+// The faster of two measurements, with the larger peak and cache.
 Measured best(const Measured& a, const Measured& b) {
     if (!a.ok || !b.ok) {
         return a.ok ? a : b;
     }
     Measured m = a.seconds <= b.seconds ? a : b;
     m.peakBeyondKb = std::max(a.peakBeyondKb, b.peakBeyondKb);
+    m.cachedBytes = std::max(a.cachedBytes, b.cachedBytes);
     return m;
+}
+
+// The faster of dd's times so far and a new one.
+double fastest(double soFar, double seconds) {
+    return seconds > 0 ? std::min(soFar, seconds) : soFar;
 }
 
 void report(const char* name, const Measured& m, double dd) {
@@ -142,8 +151,8 @@ void report(const char* name, const Measured& m, double dd) {
         std::printf("%-40s failed\n", name);
         return;
     }
-    std::printf("%-40s %7.2f s   %5.2f x dd   peak +%.1f MB\n", name, m.seconds, m.seconds / dd,
-                m.peakBeyondKb / 1024.0);
+    std::printf("%-40s %7.2f s   %5.2f x dd direct   peak +%.1f MB   cached %.1f MB\n", name,
+                m.seconds, m.seconds / dd, m.peakBeyondKb / 1024.0, m.cachedBytes / 1048576.0);
 }
 
 } // namespace
@@ -210,7 +219,7 @@ int main(int argc, char** argv) {
     benchJob(work, sharp, &cache);
 
     auto engine = [&](const RunSettings& settings, const PictureCache* stores = nullptr) {
-        const Measured m = measure([&] {
+        Measured m = measure([&] {
             JobState job = benchJob(work, sharp, stores);
             const RunResult result = runInterlace(job, settings, hooks);
             if (result.outcome != RunOutcome::Done) {
@@ -218,23 +227,24 @@ int main(int argc, char** argv) {
             }
             return result.outcome == RunOutcome::Done;
         });
+        m.cachedBytes = cachedBytes(benchJob(work, sharp).OutPath);
         fs::remove(benchJob(work, sharp).OutPath);
         return m;
     };
     double dd = 1e9;
+    double ddBuffered = 1e9;
     Measured verticalRun, horizontalRun, storesRun;
     for (int round = 0; round < rounds; ++round) {
-        const double seconds = timeDd(work / "dd.out", bytes);
-        if (seconds > 0) {
-            dd = std::min(dd, seconds);
-        }
+        ddBuffered = fastest(ddBuffered, timeDd(work / "dd.out", bytes));
+        dd = fastest(dd, timeDd(work / "dd.out", bytes, true));
         verticalRun = best(verticalRun, engine(vertical));
         if (!poster) {
             horizontalRun = best(horizontalRun, engine(horizontal));
             storesRun = best(storesRun, engine(vertical, &cache));
         }
     }
-    std::printf("%-40s %7.2f s\n", "dd bs=1M conv=fsync", dd);
+    std::printf("%-40s %7.2f s\n", "dd bs=1M conv=fsync", ddBuffered);
+    std::printf("%-40s %7.2f s\n", "dd bs=8M oflag=direct", dd);
     report("engine, vertical", verticalRun, dd);
     if (!poster) {
         report("engine, horizontal, white gaps 1", horizontalRun, dd);
@@ -254,13 +264,10 @@ int main(int argc, char** argv) {
         double printerDd = 1e9;
         Measured printerRun;
         for (int round = 0; round < rounds; ++round) {
-            const double seconds = timeDd(work / "dd.out", printerBytes);
-            if (seconds > 0) {
-                printerDd = std::min(printerDd, seconds);
-            }
+            printerDd = fastest(printerDd, timeDd(work / "dd.out", printerBytes, true));
             printerRun = best(printerRun, engine(printer));
         }
-        std::printf("%-40s %7.2f s\n", "dd bs=1M conv=fsync, 1200 ppi bytes", printerDd);
+        std::printf("%-40s %7.2f s\n", "dd bs=8M oflag=direct, 1200 ppi bytes", printerDd);
         report("engine, vertical, 1200 ppi", printerRun, printerDd);
     }
     if (plain) {
@@ -272,6 +279,6 @@ int main(int argc, char** argv) {
         report("row by row, vertical", m, dd);
     }
     fs::remove_all(work);
-    std::printf("goal: engine at most 1.0 x dd, peak below 32 MB\n");
+    std::printf("goal: engine at most 1.1 x dd direct, at most 128 MB cached, peak below 32 MB\n");
     return 0;
 }

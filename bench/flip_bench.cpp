@@ -1,18 +1,20 @@
 // The flip preview of four 6000 x 4000 pictures, 800 pixels across: how long
 // the first view takes (it reads the sampled rows of every picture) and how
 // long each further view takes while the phase sweeps and the pitch error
-// changes, in both directions, and the memory its cache holds.
+// changes, in both directions, the saved looping GIF, and the memory its
+// cache holds.
 //
 // Usage: flip_bench [FOLDER]  (the pictures, 288 MB, are written there once)
 
+#include "bench/bench_support.h"
 #include "flip/flip_simulator.h"
+#include "flip/sweep_gif.h"
 #include "tools/batch_setup.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <vector>
@@ -30,38 +32,15 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-void putLE(std::vector<char>& bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-        bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
-    }
-}
-
 // A 24-bit bottom-up BMP, a different gradient for each picture.
 void writePicture(const std::filesystem::path& file, int n) {
-    const uint32_t stride = (kWidth * 3 + 3) / 4 * 4;
-    std::vector<char> header(54, 0);
-    header[0] = 'B';
-    header[1] = 'M';
-    putLE(header, 2, 54 + stride * kHeight, 4);
-    putLE(header, 10, 54, 4);
-    putLE(header, 14, 40, 4);
-    putLE(header, 18, kWidth, 4);
-    putLE(header, 22, kHeight, 4);
-    putLE(header, 26, 1, 2);
-    putLE(header, 28, 24, 2);
-    putLE(header, 38, 11811, 4);
-    putLE(header, 42, 11811, 4);
-    std::ofstream out(file, std::ios::binary);
-    out.write(header.data(), static_cast<std::streamsize>(header.size()));
-    std::vector<char> row(stride, 0);
-    for (int y = 0; y < kHeight; ++y) {
+    tovrel::bench::writeBmp24(file, kWidth, kHeight, [n](int y, std::vector<char>& row) {
         for (int x = 0; x < kWidth; ++x) {
             row[static_cast<size_t>(x) * 3] = static_cast<char>(x * 255 / kWidth);
             row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(y * 255 / kHeight);
             row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(60 * n);
         }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
-    }
+    });
 }
 
 long peakKilobytes() {
@@ -118,6 +97,14 @@ void measure(const std::vector<std::string>& pictures, bool horizontal) {
         }
         errors.push_back(msSince(start));
     }
+    // The saved sweep: every frame's colours reduced to a palette of its own.
+    start = Clock::now();
+    const Result<std::vector<uint8_t>> gif = encodeSweepGif(flip, size, 0);
+    const double sweep = msSince(start);
+    if (!gif) {
+        std::printf("the sweep failed: %s\n", gif.message().c_str());
+        return;
+    }
     std::sort(phases.begin(), phases.end());
     const JobState& job = flip.job();
     std::printf("%s: output %d x %d, view %d x %d\n", horizontal ? "horizontal" : "vertical",
@@ -134,6 +121,8 @@ void measure(const std::vector<std::string>& pictures, bool horizontal) {
                     return text;
                 }()
                     .c_str());
+    std::printf("  looping GIF, %d frames %8.1f ms, %zu KB\n", sweepFrames(kSweepSteps), sweep,
+                gif.value().size() / 1024);
     std::printf("  memory peak growth    %ld MB\n", (peakKilobytes() - before) / 1024);
 }
 

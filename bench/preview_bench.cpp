@@ -8,6 +8,7 @@
 // The yardstick is the time to read the file's bytes once in the same run.
 
 #include "app/main_window.h"
+#include "bench/bench_support.h"
 
 #include <QApplication>
 #include <QImageReader>
@@ -38,39 +39,15 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-void putLE(std::vector<char>& bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) {
-        bytes[at + static_cast<size_t>(i)] = static_cast<char>(value >> (8 * i));
-    }
-}
-
 // A 24-bit bottom-up BMP with a colour gradient, written row by row.
 void writePicture(const std::filesystem::path& file, int width, int height) {
-    const uint32_t stride = (width * 3 + 3) / 4 * 4;
-    std::vector<char> header(54, 0);
-    header[0] = 'B';
-    header[1] = 'M';
-    putLE(header, 2, 54 + stride * height, 4);
-    putLE(header, 10, 54, 4);
-    putLE(header, 14, 40, 4);
-    putLE(header, 18, width, 4);
-    putLE(header, 22, height, 4);
-    putLE(header, 26, 1, 2);
-    putLE(header, 28, 24, 2);
-    putLE(header, 34, stride * height, 4);
-    putLE(header, 38, 11811, 4);
-    putLE(header, 42, 11811, 4);
-    std::ofstream out(file, std::ios::binary);
-    out.write(header.data(), static_cast<std::streamsize>(header.size()));
-    std::vector<char> row(stride, 0);
-    for (int y = 0; y < height; ++y) {
+    tovrel::bench::writeBmp24(file, width, height, [&](int y, std::vector<char>& row) {
         for (int x = 0; x < width; ++x) {
             row[static_cast<size_t>(x) * 3] = static_cast<char>(x * 255 / width);
             row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(y * 255 / height);
             row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>((x + y) & 255);
         }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
-    }
+    });
 }
 
 double msToReadOnce(const std::filesystem::path& file) {

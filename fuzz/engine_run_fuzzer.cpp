@@ -1,8 +1,8 @@
-// A whole run as the batch tool makes it: two to four small pictures, chosen
-// with anchor texts, then pitch, sharpness and print size texts, white gaps
-// and direction, into an output path that may already hold a file, may name
-// a source, the data file or a folder. A picture may be damaged, or shortened
-// after it was chosen. The run must
+// A whole run as the batch tool makes it: two to four small pictures (or up
+// to 64 frames), chosen with anchor texts, then pitch, sharpness and print
+// size texts, white gaps and direction, into an output path that may
+// already hold a file, may name a source, the data file or a folder. A
+// picture may be damaged, or shortened after it was chosen. The run must
 //   - when it is done, give the same file byte for byte as the row-by-row
 //     rendering, and record its pitch in the pitch list; asked for a
 //     BigTIFF, give that rendering's pixel area in the BigTIFF container
@@ -11,7 +11,8 @@
 //     an earlier output file as it was;
 //   - never leave a temporary file behind, nor damage the data file.
 //
-// Input: a byte giving the number of pictures (1 + byte % 4), the pitch,
+// Input: a byte giving the number of pictures (1 + byte % 4, or from 128 on
+// 1 + byte % 64 frames), the pitch,
 // sharpness, width and height texts (each a length byte and its bytes), a
 // flags byte, a signed white width byte, a byte choosing the output path,
 // then for each picture a mode byte and its anchor texts, then either a
@@ -247,7 +248,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     scene.folder = scratchFolder() / "run";
     freshFolder(scene.folder);
 
-    scene.pictures = 1 + in.byte() % kSlots;
+    // Bytes below 128 choose the window's 1 to 4 slots, the rest up to 64 frames.
+    const uint8_t count = in.byte();
+    scene.pictures = 1 + count % (count < 128 ? kSlots : kMaxFrames);
     scene.job.ViewCount = static_cast<uint8_t>(scene.pictures);
     scene.job.Views = static_cast<float>(scene.pictures);
     scene.job.Pitch = toSingle(leadingNumber(in.shortText()));

@@ -208,6 +208,54 @@ def engine_run_seeds():
     }
 
 
+# --- picture_decode: crafted files that knocked decoders over -------------
+# (the other seeds of picture_decode are pictures made with netpbm, cjpeg and
+# libtiff's tools, kept as they are)
+
+
+def tiff(tags, data):
+    """A little-endian TIFF: data from offset 8, then the directory of
+    (tag, [LONG values]) in ascending order."""
+    out = bytearray(b"II*\0\0\0\0\0") + data
+    at = {}
+    for tag, values in tags:
+        if len(values) > 1:
+            at[tag] = len(out)
+            out += b"".join(struct.pack("<I", v) for v in values)
+    out += bytes(len(out) % 2)
+    struct.pack_into("<I", out, 4, len(out))
+    out += struct.pack("<H", len(tags))
+    for tag, values in tags:
+        out += struct.pack("<HHII", tag, 4, len(values), at.get(tag, values[0]))
+    return bytes(out + bytes(4))
+
+
+def crafted_picture_seeds():
+    white_tiles = tiff([(256, [16]), (257, [16]), (258, [1]), (259, [1]), (262, [1]),
+                        (277, [1]), (322, [4]), (323, [16]),
+                        (324, [8 + 16 * t for t in range(4)]), (325, [16] * 4)],
+                       b"\xf0" * 64)
+    white_strip = tiff([(256, [16]), (257, [16]), (258, [1]), (259, [1]), (262, [1]),
+                        (273, [8]), (277, [1]), (278, [16]), (279, [32])], b"\xff" * 32)
+    wide_samples = tiff([(256, [1000000]), (257, [1]), (258, [16]), (259, [1]), (262, [1]),
+                         (273, [8]), (277, [65535]), (278, [1]), (279, [4000])], bytes(4000))
+    with open(os.path.join(HERE, "corpus", "picture_decode", "base.jpg"), "rb") as f:
+        jfif201 = bytearray(f.read())
+    jfif201[11:13] = b"\x02\x01"
+    return {
+        "tiles-1bit-4x16.tif": white_tiles,
+        "strip-1bit-twin.tif": white_strip,
+        "samples-65535.tif": wide_samples,
+        "jfif-2.01.jpg": bytes(jfif201),
+    }
+
+
+def add(target, seeds):
+    for name, data in seeds.items():
+        with open(os.path.join(HERE, "corpus", target, name), "wb") as f:
+            f.write(data)
+
+
 def write(target, seeds):
     folder = os.path.join(HERE, "corpus", target)
     shutil.rmtree(folder, ignore_errors=True)
@@ -222,3 +270,4 @@ if __name__ == "__main__":
     write("numbers", numbers_seeds())
     write("pitch_store", pitch_store_seeds())
     write("engine_run", engine_run_seeds())
+    add("picture_decode", crafted_picture_seeds())

@@ -174,6 +174,15 @@ void checkLeadingNumber(const std::string& typed, uint8_t spread) {
     const double spacedValue = leadingNumber(spaced);
     FUZZ_CHECK(std::bit_cast<uint64_t>(spacedValue) == std::bit_cast<uint64_t>(value));
 
+    // A comma between two digits reads as the point it stands for.
+    if (const std::size_t point = text.find('.');
+        point != std::string::npos && point > 0 && point + 1 < text.size() &&
+        isDigit(text[point - 1]) && isDigit(text[point + 1])) {
+        std::string comma = text;
+        comma[point] = ',';
+        FUZZ_CHECK(std::bit_cast<uint64_t>(leadingNumber(comma)) == std::bit_cast<uint64_t>(value));
+    }
+
     // A number that ends before a character that cannot continue it is the
     // same with anything after that character.
     FUZZ_CHECK(leadingNumber(text + "x" + text) == value);

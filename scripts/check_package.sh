@@ -19,7 +19,7 @@ sizes="16 24 32 48 64 128 256"
 {
     printf '%s\n' ./usr/bin/tovrel ./usr/bin/tovrel-batch ./usr/share/applications/tovrel.desktop \
         ./usr/share/man/man1/tovrel-batch.1.gz ./usr/share/man/man1/tovrel.1.gz \
-        ./usr/share/tovrel/kvxj.dll
+        ./usr/share/tovrel/kvxj.dll ./usr/share/doc/tovrel/changelog.gz
     for s in $sizes; do echo "./usr/share/icons/hicolor/${s}x$s/apps/tovrel.png"; done
 } | sort >"$work/expected"
 dpkg-deb --fsys-tarfile "$deb" | tar -t | grep -v '/$' | sort >"$work/files"
@@ -49,6 +49,14 @@ for s in $sizes; do
         fail "the ${s}x$s icon is no $s x $s PNG"
 done
 cmp "$build/kvxj.dll" "$root/usr/share/tovrel/kvxj.dll" || fail "the shipped data file differs"
+version=$(dpkg-deb -f "$deb" Version)
+gzip -dc "$root/usr/share/doc/tovrel/changelog.gz" >"$work/changelog"
+head -n1 "$work/changelog" | grep -qx "tovrel ($version) unstable; urgency=medium" ||
+    fail "the changelog does not start with version $version: $(cat "$work/changelog")"
+dpkg-parsechangelog -l "$work/changelog" -S Version | grep -qx "$version" ||
+    fail "dpkg-parsechangelog does not read version $version from the changelog"
+[ "$("$root/usr/bin/tovrel-batch" --version)" = "tovrel-batch $version" ] ||
+    fail "tovrel-batch --version does not say $version"
 
 for page in tovrel tovrel-batch; do
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" \

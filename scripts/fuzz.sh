@@ -7,6 +7,9 @@
 #
 #   bash scripts/fuzz.sh [SECONDS] [TARGET...]
 #
+# Every target runs with a limit on a single allocation and on its memory, so
+# that an allocation sized from an input without a check fails the run.
+#
 # SECONDS 0 means no time limit. More libFuzzer options go in FUZZ_OPTIONS,
 # e.g. a campaign of ten million runs of one target:
 #   FUZZ_OPTIONS=-runs=10000000 bash scripts/fuzz.sh 0 numbers
@@ -22,6 +25,10 @@ declare -A MAX_LEN=(
     [engine_run]=4096
     [picture_decode]=16384
 )
+# The largest single allocation (MB) and the most memory (MB) a target may
+# take: the decoders' own limits (256 MB for a band of TIFF tiles) fit.
+MALLOC_LIMIT_MB=512
+RSS_LIMIT_MB=2048
 # The order they run in.
 ALL_TARGETS=(bmp_frame numbers pitch_store engine_run picture_decode)
 
@@ -38,10 +45,13 @@ for t in "${targets[@]}"; do
     fi
 done
 
-need_packages "${BUILD_PACKAGES[@]}" clang libclang-rt-14-dev
+need_packages "${BUILD_PACKAGES[@]}" "${FUZZ_PACKAGES[@]}"
 echo "== Building the fuzz targets with clang in build-fuzz/"
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTOVREL_FUZZ=ON -DTOVREL_TESTS=OFF -DTOVREL_BENCH=OFF >/dev/null
+# -O1 with line tables: what libFuzzer's own builds use, and quick to compile.
+# shellcheck disable=SC2046 # no option or one
+CC=clang CXX=clang++ cmake_ninja build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
+    -DTOVREL_FUZZ=ON -DTOVREL_TESTS=OFF -DTOVREL_BENCH=OFF $(linker_options)
 cmake --build build-fuzz -j"$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
 
 # The targets write files on every run: keep them in memory when possible.
@@ -62,7 +72,8 @@ for t in "${targets[@]}"; do
     rc=0
     # shellcheck disable=SC2086 # FUZZ_OPTIONS is a list of options
     TMPDIR="$work/$t/tmp" "build-fuzz/fuzz/fuzz_$t" -max_total_time="$seconds" \
-        -max_len="${MAX_LEN[$t]}" -print_final_stats=1 \
+        -max_len="${MAX_LEN[$t]}" -malloc_limit_mb="$MALLOC_LIMIT_MB" \
+        -rss_limit_mb="$RSS_LIMIT_MB" -print_final_stats=1 \
         -artifact_prefix="build-fuzz/crashes/$t-" ${FUZZ_OPTIONS:-} \
         "$work/$t/corpus" >"$log" 2>&1 || rc=$?
     runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)"

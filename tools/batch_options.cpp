@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <filesystem>
 #include <set>
 
 namespace tovrel {
@@ -13,19 +15,27 @@ namespace tovrel {
 namespace {
 
 constexpr std::string_view kUsage =
-    R"(tovrel-batch [options] PICTURE1 PICTURE2 [PICTURE3 [PICTURE4]]
-  Pictures: BMP, PNG, JPEG or TIFF files (.bmp .png .jpg .jpeg .tif .tiff). Pictures
+    R"(tovrel-batch [options] PICTURE1 PICTURE2 [PICTURE3 ... PICTURE64]
+tovrel-batch [options] --frames-from FOLDER
+  Pictures: 2 to 64 frames, BMP, PNG, JPEG or TIFF files (.bmp .png .jpg .jpeg .tif .tiff). Pictures
   other than plain 24-bit BMP files are decoded first into $XDG_CACHE_HOME/tovrel
   (else ~/.cache/tovrel); colour profiles are not applied (sRGB is assumed).
   --pitch MM            lens pitch in millimetres (required; above 0, at most 3)
-  --sharpness N         sharpness multiple (required; 1 to 20)
+  --sharpness N         sharpness multiple (required; a whole number from 1 to 20)
   --width CM            print width; default: the window's proposal
   --height CM           print height; default: the window's proposal (kept in proportion)
-  --anchor K:X,Y        anchor point of picture K (default 0,0), repeatable
+  --anchor K:X,Y        anchor point of picture K (default 0,0; beyond the fourth frame
+                        the first frame's), repeatable
+  --frames-from FOLDER  the frames: the folder's pictures in natural order (f2 before f10)
+  --reverse             the frames in the opposite order
+  --key-frame K         the frame that lies in the card's plane (default 1)
+  --parallax PIXELS     horizontal shift between neighbouring frames about the key frame
+                        (default 0); the common frame shrinks to what all frames share
   --horizontal          horizontal flip (strips are rows); vertical by default
   --white-gap N         white gap of N pixels at the end of every strip (default 0: none)
   --printer-ppi R       render at the printer's resolution R (72 to 4800 pixels per inch):
-                        lenses of R x pitch / 25.4 pixels, centred on the card
+                        lenses of R x pitch / 25.4 pixels, centred on the card; at least
+                        pictures x 25.4 / pitch, so that every lens holds every picture
   -o, --output PATH     default: the window's proposed name (first picture's path without
                         its extension, "!" or "-", ".tif")
   --bigtiff             write a BigTIFF whatever the size (by default only files
@@ -34,19 +44,26 @@ constexpr std::string_view kUsage =
                         $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
                         first made as a copy of the installed /usr/share/tovrel/kvxj.dll
   --simulate PHASE      instead of the TIFF, a PNG of the card seen through its lenses at a
-                        viewing phase from 0 to 1; needs --simulate-width and --simulate-out
+                        viewing phase from 0 up to (not including) 1; needs --simulate-width
+                        and --simulate-out
   --simulate-width PIXELS  width of that picture (1 to 8192)
   --pitch-error PERCENT    lenses that much wider (or narrower) than the print's (-2 to 2; default 0)
-  --simulate-out FILE.png  where the picture goes
+  --simulate-out FILE.png|FILE.gif  where the picture goes: FILE.png the view at PHASE,
+                        FILE.gif the window's looping sweep through every phase
+  --version             prints the version and ends
 
 tovrel-batch --pitch-test --pitch MM [options] -o FILE
   writes a pitch test chart: one band of lines per candidate pitch, and lists
   the bands' pitches (mm and lenses per inch), top or left band first
-  --range MM            the bands reach from pitch - MM to pitch + MM (default 1 % of the pitch)
+  --range MM            bands at pitch + i x step for the whole i with |i x step| <= MM
+                        (default 1 % of the pitch)
   --step MM             pitch step between bands (default 0.05 % of the pitch; at most 201 bands)
   --resolution PPI      pixels per inch the chart is printed at, 72 to 4800 (default 720)
-  --width CM            length of every band across its lines, 15 to 300 (default 20)
-  --band-height MM      height of every band along its lines, 6 to 100 (default 8)
+  --width CM            width of every band across its lines, its label included,
+                        15 to 300 (default 18)
+  --band-height MM      height of every band along its lines, 6 to 100 (default 6)
+  --paper A4|A3|Letter  the chart fits this paper less 1 cm on every side, upright or
+                        turned (default A4)
   --horizontal          horizontal lines, for horizontal flips; bands then stand side by side
   --data-file PATH      as above: the chart's header comes from it
 
@@ -72,22 +89,44 @@ const std::set<std::string> kValueOptions = {
     "--pitch",          "--sharpness",   "--width",        "--height",      "--anchor",
     "--white-gap",      "--output",      "--data-file",    "--printer-ppi", "--simulate",
     "--simulate-width", "--pitch-error", "--simulate-out", "--range",       "--step",
-    "--resolution",     "--band-height", "--read-pitch"};
+    "--resolution",     "--band-height", "--paper",        "--frames-from", "--read-pitch",
+    "--key-frame",      "--parallax"};
+
+// Options whose value is a number: one beyond the double range is refused by
+// name before anything is computed from it.
+const std::set<std::string> kNumberOptions = {
+    "--pitch", "--sharpness",   "--width", "--height",     "--printer-ppi", "--simulate",
+    "--range", "--pitch-error", "--step",  "--resolution", "--band-height", "--parallax"};
 
 // What only a run takes, and what only a pitch test chart takes.
 const std::set<std::string> kRunOnly = {
-    "--sharpness", "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
-    "--bigtiff",   "--simulate", "--simulate-width", "--pitch-error", "--simulate-out"};
-const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height"};
+    "--sharpness",   "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
+    "--bigtiff",     "--simulate", "--simulate-width", "--pitch-error", "--simulate-out",
+    "--frames-from", "--reverse",  "--key-frame",      "--parallax"};
+const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height",
+                                          "--paper"};
+// What a flip preview, which writes no TIFF, has no use for.
+const std::set<std::string> kNotSimulated = {"--output", "--bigtiff"};
+
+// A whole number of 1 to most written in plain digits, else 0.
+int32_t wholeNumber(const std::string& text, int32_t most) {
+    const auto digit = [](unsigned char c) { return std::isdigit(c) != 0; };
+    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), digit)) {
+        return 0;
+    }
+    const int32_t value = std::stoi(text);
+    return value <= most ? value : 0;
+}
 
 Status parseAnchor(BatchOptions& o, const std::string& text) {
     const std::string option = "--anchor";
     const std::size_t colon = text.find(':');
     const std::size_t comma = text.find(',', colon == std::string::npos ? 0 : colon);
     const std::string k = text.substr(0, colon);
-    if (colon == std::string::npos || comma == std::string::npos || k.size() != 1 || k[0] < '1' ||
-        k[0] > '4') {
-        return bad(option, "“" + text + "”应写成 K:X,Y，K 为 1 到 4 的图片序号。");
+    const int32_t frame = wholeNumber(k, kMaxFrames);
+    if (colon == std::string::npos || comma == std::string::npos || frame < 1) {
+        return bad(option, "“" + text + "”应写成 K:X,Y，K 为 1 到 " + std::to_string(kMaxFrames) +
+                               " 的图片序号。");
     }
     BatchAnchor anchor{text.substr(colon + 1, comma - colon - 1), text.substr(comma + 1)};
     for (const std::string& coordinate : {anchor.x, anchor.y}) {
@@ -95,7 +134,7 @@ Status parseAnchor(BatchOptions& o, const std::string& text) {
             return bad(option, "“" + coordinate + "”不是数字。");
         }
     }
-    auto& slot = o.anchors[static_cast<std::size_t>(k[0] - '1')];
+    auto& slot = o.anchors[std::size_t(frame - 1)];
     if (slot) {
         return bad(option, "第 " + k + " 张图片的定位点给了不止一次。");
     }
@@ -133,8 +172,9 @@ Status parseSimulation(BatchOptions& o, const std::string& name, const std::stri
         return number.status();
     }
     if (name == "--simulate") {
-        if (!(number.value() >= 0 && number.value() <= 1)) {
-            return bad(name, "视角必须在 0 到 1 之间。");
+        // Phase 1 is the next lens's phase 0.
+        if (!(number.value() >= 0 && number.value() < 1)) {
+            return bad(name, "视角必须不小于 0 且小于 1。");
         }
         o.simulate = number.value();
     } else {
@@ -150,11 +190,44 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
     if (value.empty()) {
         return bad(name, "取值不能为空。");
     }
+    if (kNumberOptions.contains(name) && isPlainNumber(value) &&
+        !std::isfinite(leadingNumber(value))) {
+        return bad(name, "“" + value + "”超出了数的范围。");
+    }
+    if (name == "--paper") {
+        const std::optional<Paper> paper = paperNamed(value);
+        if (!paper) {
+            return bad(name, "“" + value + "”不是 A4、A3 或 Letter。");
+        }
+        o.paper = *paper;
+        return Status::ok();
+    }
     if (name.starts_with("--simulate") || name == "--pitch-error") {
         return parseSimulation(o, name, value);
     }
     if (name == "--anchor") {
         return parseAnchor(o, value);
+    }
+    if (name == "--key-frame") {
+        o.frames.keyFrame = wholeNumber(asciiNumberText(value), kMaxFrames);
+        return o.frames.keyFrame > 0 ? Status::ok()
+                                     : bad(name, "“" + value + "”不是 1 到 " +
+                                                     std::to_string(kMaxFrames) + " 的帧序号。");
+    }
+    if (name == "--parallax") {
+        Result<double> shift = numberOf(name, value);
+        if (!shift) {
+            return shift.status();
+        }
+        if (!(std::abs(shift.value()) <= 10000)) {
+            return bad(name, "视差必须在 -10000 到 10000 像素之间。");
+        }
+        o.frames.parallax = shift.value();
+        return Status::ok();
+    }
+    if (name == "--frames-from") {
+        o.framesFrom = value;
+        return Status::ok();
     }
     if (name == "--white-gap") {
         return parseWhiteGap(o, value);
@@ -199,7 +272,11 @@ Status checkSimulation(const BatchOptions& o) {
         return bad("--simulate-width", "使用 --simulate 时必须给出预览图的宽度。");
     }
     if (!o.simulateOut) {
-        return bad("--simulate-out", "使用 --simulate 时必须给出预览图（PNG）的文件名。");
+        return bad("--simulate-out", "使用 --simulate 时必须给出预览图（PNG 或 GIF）的文件名。");
+    }
+    if (!simulationFormat(*o.simulateOut)) {
+        return bad("--simulate-out", "“" + *o.simulateOut +
+                                         "”：文件名须以 .png（一个视角）或 .gif（循环动画）结尾。");
     }
     return Status::ok();
 }
@@ -235,9 +312,12 @@ Status checkChartOptions(const BatchOptions& o, const std::set<std::string>& see
 // The ranges the window's boxes keep, and what only exists with enough
 // pictures or a wide enough strip.
 Status checkValues(const BatchOptions& o) {
-    if (o.pictures.size() < 2 || o.pictures.size() > kSlots) {
-        return Status::fail("需要 2 到 4 张图片，给出了 " + std::to_string(o.pictures.size()) +
-                            " 张。");
+    if (o.framesFrom && !o.pictures.empty()) {
+        return bad("--frames-from", "不能再另外给出图片：“" + o.pictures.front() + "”。");
+    }
+    if (!o.framesFrom && (o.pictures.size() < 2 || o.pictures.size() > kMaxFrames)) {
+        return Status::fail("需要 2 到 " + std::to_string(kMaxFrames) + " 张图片，给出了 " +
+                            std::to_string(o.pictures.size()) + " 张。");
     }
     if (o.pitch.empty()) {
         return bad("--pitch", "必须给出栅距（毫米）。");
@@ -256,8 +336,8 @@ Status checkValues(const BatchOptions& o) {
     if (!sharp) {
         return sharp.status();
     }
-    if (!(sharp.value() >= 1 && sharp.value() <= 20)) {
-        return bad("--sharpness", "清晰倍数必须在 1 到 20 之间。");
+    if (!sharpnessInRange(sharp.value())) {
+        return bad("--sharpness", "清晰倍数必须是 1 到 20 之间的整数。");
     }
     if (o.width) {
         Result<double> width = numberOf("--width", *o.width);
@@ -273,8 +353,8 @@ Status checkValues(const BatchOptions& o) {
         if (!height) {
             return height.status();
         }
-        if (!(height.value() > 0)) {
-            return bad("--height", "打印高度必须大于 0 厘米。");
+        if (!(height.value() > 0 && height.value() <= 300)) {
+            return bad("--height", "打印高度必须大于 0 且不超过 300 厘米。");
         }
     }
     if (o.printerPpi && (!isPlainNumber(*o.printerPpi) || !printerPpiOf(*o.printerPpi))) {
@@ -290,18 +370,40 @@ Status checkValues(const BatchOptions& o) {
     if (Status simulation = checkSimulation(o); !simulation) {
         return simulation;
     }
-    for (std::size_t k = o.pictures.size(); k < kSlots; ++k) {
+    // A folder's frames are counted when it is read.
+    const std::size_t frames = o.framesFrom ? kMaxFrames : o.pictures.size();
+    for (std::size_t k = frames; k < o.anchors.size(); ++k) {
         if (o.anchors[k]) {
             return bad("--anchor", "没有第 " + std::to_string(k + 1) + " 张图片。");
         }
+    }
+    if (!o.framesFrom && std::size_t(o.frames.keyFrame) > o.pictures.size()) {
+        return bad("--key-frame", "没有第 " + std::to_string(o.frames.keyFrame) + " 张图片。");
     }
     return Status::ok();
 }
 
 } // namespace
 
+std::optional<SimulationFormat> simulationFormat(const std::string& file) {
+    std::string extension = std::filesystem::path(file).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".png") {
+        return SimulationFormat::Png;
+    }
+    if (extension == ".gif") {
+        return SimulationFormat::Gif;
+    }
+    return std::nullopt;
+}
+
 std::string_view batchUsage() {
     return kUsage;
+}
+
+std::string batchVersion() {
+    return "tovrel-batch " TOVREL_VERSION "\n";
 }
 
 Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
@@ -320,11 +422,12 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
         }
         const std::size_t eq = arg.starts_with("--") ? arg.find('=') : std::string::npos;
         const std::string name = arg == "-o" ? "--output" : arg.substr(0, eq);
-        if (name == "--help") {
-            o.help = true;
+        if (name == "--help" || name == "--version") {
+            (name == "--help" ? o.help : o.version) = true;
             return o;
         }
-        const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test";
+        const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test" ||
+                          name == "--reverse";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
@@ -337,6 +440,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             }
             if (name == "--horizontal") {
                 o.horizontal = true;
+            } else if (name == "--reverse") {
+                o.reverse = true;
             } else {
                 (name == "--bigtiff" ? o.bigTiff : o.pitchTest) = true;
             }
@@ -363,6 +468,9 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
     for (const std::string& name : seen) {
         if (kChartOnly.contains(name)) {
             return bad(name, "只能和 --pitch-test 一起用（或 --read-pitch）。");
+        }
+        if (o.simulate && kNotSimulated.contains(name)) {
+            return bad(name, "使用 --simulate 时不写 TIFF 文件，不能用这个选项。");
         }
     }
     if (Status values = checkValues(o); !values) {

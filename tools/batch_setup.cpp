@@ -1,14 +1,18 @@
 #include "tools/batch_setup.h"
 
+#include "chart/pitch_chart_file.h"
 #include "common/leading_number.h"
 #include "intake/common_frame.h"
+#include "intake/frame_intake.h"
 #include "intake/size_proposal.h"
 #include "job/file_pick.h"
+#include "job/frame_list.h"
 #include "job/output_name.h"
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
 #include "render/run_checks.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -19,35 +23,26 @@ namespace {
 
 constexpr const char* kDataFileName = "kvxj.dll";
 
-// Choosing the pictures: paths, header fields, common frame, as the window's
-// picture list and GetF_info leave them.
+// Choosing the pictures: the given files or the folder's, in order or reversed.
 Status choosePictures(JobState& job, const BatchOptions& options, const PictureCache& cache) {
-    const auto count = static_cast<int32_t>(options.pictures.size());
-    job.ViewCount = static_cast<uint8_t>(count);
-    job.Views = static_cast<float>(count);
-    AnchorTexts x, y;
-    for (int32_t k = 1; k <= count; ++k) {
-        std::error_code ec;
-        const fs::path picture = fs::absolute(options.pictures[std::size_t(k - 1)], ec);
-        job.InPath(k) = ec ? options.pictures[std::size_t(k - 1)] : picture.string();
-        if (const auto& anchor = options.anchors[std::size_t(k - 1)]) {
-            x[std::size_t(k - 1)] = anchor->x;
-            y[std::size_t(k - 1)] = anchor->y;
+    std::vector<std::string> frames = options.pictures;
+    if (options.framesFrom) {
+        Result<std::vector<std::string>> listed = framesInFolder(*options.framesFrom);
+        if (!listed) {
+            return listed.status();
         }
+        frames = std::move(listed.value());
     }
-    const SlotArray<double> offY = readAnchors(job, x, y);
-    for (int32_t k = 1; k <= count; ++k) {
-        if (Status header = readSlotHeader(job, k, &cache); !header) {
-            return header;
-        }
+    if (options.reverse) {
+        std::reverse(frames.begin(), frames.end());
     }
-    computeCommonFrame(job, offY);
-    return checkCommonFrame(job);
+    return chooseFrames(job, frames, options.anchors, options.frames, cache);
 }
 
 // The print size: the window's proposal, then what the user typed, with the
 // proportion lock on unless both width and height are given.
-Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
+// optionFault: set when the typed size itself is refused.
+Status choosePrintSize(BatchRun& run, const BatchOptions& options, bool& optionFault) {
     const bool both = options.width && options.height;
     TextSizeBoxes boxes(run.job.Aspect, !both);
     if (const auto proposed = proposedWidthText(run.job)) {
@@ -61,10 +56,23 @@ Status choosePrintSize(BatchRun& run, const BatchOptions& options) {
     }
     if (options.height) {
         boxes.typeHeight(*options.height);
+        // Only a width beyond the cap writes back into the typed box.
+        if (boxes.height() != *options.height) {
+            optionFault = true;
+            return Status::fail("--height：按图片的宽高比例，这个高度的打印宽度超过 300 厘米；"
+                                "高度最多为 " +
+                                boxes.height() + " 厘米。");
+        }
     }
     run.widthText = boxes.width();
     run.heightText = boxes.height();
     if (!(leadingNumber(run.widthText) > 0) || !(leadingNumber(run.heightText) > 0)) {
+        if (options.width || options.height) {
+            // The size given is too small to leave a width and a height.
+            return Status::fail("打印尺寸太小：按给出的尺寸算得宽度为“" + run.widthText +
+                                "”、高度为“" + run.heightText +
+                                "”，两者都必须大于 0。请用 --width 或 --height 给出更大的尺寸。");
+        }
         return Status::fail("无法从第 1 张图片推算打印尺寸（它没有记录分辨率）："
                             "请用 --width 或 --height 指定。");
     }
@@ -103,17 +111,21 @@ Result<fs::path> dataFolder(const BatchOptions& options, const fs::path& default
 } // namespace
 
 Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& defaultDataFolder,
-                                 const PictureCache& cache) {
+                                 const PictureCache& cache, bool* commandLineFault) {
     BatchRun run;
+    bool unused = false;
+    bool& optionFault = commandLineFault != nullptr ? *commandLineFault : unused;
+    optionFault = true;
     Result<fs::path> folder = dataFolder(options, defaultDataFolder);
     if (!folder) {
         return folder.status();
     }
+    optionFault = false;
     run.dataFolder = folder.value();
     if (Status pictures = choosePictures(run.job, options, cache); !pictures) {
         return pictures;
     }
-    if (Status size = choosePrintSize(run, options); !size) {
+    if (Status size = choosePrintSize(run, options, optionFault); !size) {
         return size;
     }
     // The controls as the window's user leaves them, read as the window reads them.
@@ -169,9 +181,13 @@ Result<BatchChart> prepareBatchChart(const BatchOptions& options,
         }
     }
     texts.horizontal = options.horizontal;
+    texts.paper = options.paper;
     Result<PitchChartSettings> settings = readPitchChart(texts);
     if (!settings) {
         return settings.status();
+    }
+    if (Result<ChartRows> planned = planPitchChart(settings.value()); !planned) {
+        return planned.status();
     }
     chart.settings = settings.value();
     chart.output = options.output.value_or("");

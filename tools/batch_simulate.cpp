@@ -2,9 +2,21 @@
 
 #include "flip/png_file.h"
 #include "flip/saved_file.h"
+#include "flip/sweep_gif.h"
 #include "params/pitch_store.h"
 
 namespace tovrel {
+
+namespace {
+Result<std::vector<uint8_t>> encodeView(FlipSimulator& simulator, ViewSize size, double phase,
+                                        double pitchError) {
+    Result<ViewImage> view = simulator.render(size, phase, pitchError);
+    if (!view) {
+        return view.status();
+    }
+    return encodePng(view.value());
+}
+} // namespace
 
 Result<ViewSize> simulateBatch(const BatchRun& run, const BatchOptions& options) {
     Result<std::filesystem::path> target = exportTarget(run.job, *options.simulateOut);
@@ -19,16 +31,15 @@ Result<ViewSize> simulateBatch(const BatchRun& run, const BatchOptions& options)
         return simulator.status();
     }
     const ViewSize size = simulator.value().viewSize(options.simulateWidth);
-    Result<ViewImage> view =
-        simulator.value().render(size, *options.simulate, options.pitchError.value_or(0) / 100);
-    if (!view) {
-        return view.status();
+    const double pitchError = options.pitchError.value_or(0) / 100;
+    Result<std::vector<uint8_t>> bytes =
+        simulationFormat(*options.simulateOut) == SimulationFormat::Gif
+            ? encodeSweepGif(simulator.value(), size, pitchError)
+            : encodeView(simulator.value(), size, *options.simulate, pitchError);
+    if (!bytes) {
+        return bytes.status();
     }
-    Result<std::vector<uint8_t>> png = encodePng(view.value());
-    if (!png) {
-        return png.status();
-    }
-    if (Status saved = saveFile(target.value(), png.value()); !saved) {
+    if (Status saved = saveFile(target.value(), bytes.value()); !saved) {
         return saved;
     }
     return size;

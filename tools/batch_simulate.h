@@ -1,6 +1,7 @@
 #pragma once
 // The batch tool's flip preview: the card a run would print, seen through its
-// lenses at one viewing phase, saved as a PNG picture instead of the TIFF.
+// lenses, saved instead of the TIFF: one viewing phase as a PNG picture, or
+// the looping sweep as an animated GIF.
 
 #include "common/status.h"
 #include "flip/flip_simulator.h"

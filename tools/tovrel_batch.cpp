@@ -107,16 +107,7 @@ int run(tovrel::BatchRun& batch) {
     RunHooks hooks;
     hooks.makeTif = [&store](JobState& job, const fs::path& file, TiffForm form) {
         notePendingFile(file);
-        if (Status header =
-                writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form);
-            !header) {
-            complain(header.message());
-            return false;
-        }
-        if (Status recorded = recordRunPitch(store, job.Pitch); !recorded) {
-            complain(recorded.message());
-        }
-        return true;
+        return writeHeaderAndRecordPitch(store, job, file, form, complain);
     };
     hooks.progress = [&bar](int value) { bar.show(value); };
     if (Status path = store.checkOutputPath(batch.job.OutPath); !path) {
@@ -164,10 +155,11 @@ int simulate(const tovrel::BatchRun& batch, const tovrel::BatchOptions& options)
 // The pitch test chart, and its bands' pitches on standard output.
 int pitchTest(const tovrel::BatchOptions& options, const fs::path& dataFolder) {
     using namespace tovrel;
+    // Every refusal here is of what the command line asked for.
     Result<BatchChart> chart = prepareBatchChart(options, dataFolder);
     if (!chart) {
         complain(chart.message());
-        return kExitRefused;
+        return kExitUsage;
     }
     ProgressBar bar;
     ChartHooks hooks;
@@ -225,6 +217,10 @@ int main(int argc, char** argv) {
         std::cout << tovrel::batchUsage();
         return 0;
     }
+    if (options.value().version) {
+        std::cout << tovrel::batchVersion();
+        return 0;
+    }
     std::filesystem::path dataFolder;
     if (!options.value().dataFile) {
         const tovrel::DataLocation data =
@@ -242,14 +238,20 @@ int main(int argc, char** argv) {
     }
     const tovrel::PictureCache cache(
         tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    // The tool leaves behind no store that nobody else uses once it ends.
+    const auto done = [&cache](int code) {
+        cache.removeAllBut({});
+        return code;
+    };
+    bool commandLineFault = false;
     tovrel::Result<tovrel::BatchRun> batch =
-        tovrel::prepareBatchRun(options.value(), dataFolder, cache);
+        tovrel::prepareBatchRun(options.value(), dataFolder, cache, &commandLineFault);
     if (!batch) {
         complain(batch.message());
-        return kExitRefused;
+        return done(commandLineFault ? kExitUsage : kExitRefused);
     }
     if (options.value().simulate) {
-        return simulate(batch.value(), options.value());
+        return done(simulate(batch.value(), options.value()));
     }
-    return run(batch.value());
+    return done(run(batch.value()));
 }

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace tovrel {
 
@@ -15,7 +17,30 @@ namespace {
 constexpr double kMmPerInch = 25.4;
 constexpr double kMaxPitch = 3; // what the pitch box accepts
 constexpr int kFewestDecimals = 4;
-constexpr int kMostDecimals = 6;
+constexpr double kFinestStep = 0.000001;
+// Band pitches are kept to this many decimals: far below any printer's
+// reach, and enough to drop the last bits of binary fractions (2.575 + 17 *
+// 0.025 is 3.0000000000000004 in doubles).
+constexpr int kPitchDecimals = 12;
+// Whole steps within the range allow for the division's last bit.
+constexpr double kWholeStepSlack = 1e-9;
+
+// Whole steps from the nominal pitch to either end, as a double so that any
+// range and step can be counted before being checked.
+double wholeSteps(const PitchChartSettings& s) {
+    return std::floor(s.range / s.step + kWholeStepSlack);
+}
+
+// Decimals of a value's shortest text of at most 15 significant digits.
+int decimalsOf(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
+    const std::string digits(text);
+    const std::size_t e = digits.find('e');
+    const std::size_t last = digits.find_last_not_of('0', e - 1);
+    const int fraction = last == 1 ? 0 : static_cast<int>(last) - 1;
+    return std::max(0, fraction - std::atoi(text + e + 1));
+}
 
 Result<double> fieldNumber(const std::string& field, const std::string& text) {
     if (text.empty()) {
@@ -24,7 +49,11 @@ Result<double> fieldNumber(const std::string& field, const std::string& text) {
     if (!isPlainNumber(text)) {
         return Status::fail(field + "“" + text + "”不是数字。");
     }
-    return leadingNumber(text);
+    const double value = leadingNumber(text);
+    if (!std::isfinite(value)) {
+        return Status::fail(field + "“" + text + "”超出了数的范围。");
+    }
+    return value;
 }
 
 } // namespace
@@ -49,12 +78,14 @@ PitchChartTexts chartTexts(const PitchChartSettings& s) {
             formatDouble(s.resolution),
             formatDouble(s.widthCm),
             formatDouble(s.bandMm),
-            s.horizontal};
+            s.horizontal,
+            s.paper};
 }
 
 Result<PitchChartSettings> readPitchChart(const PitchChartTexts& t) {
     PitchChartSettings s;
     s.horizontal = t.horizontal;
+    s.paper = t.paper;
     const struct {
         const char* field;
         const std::string& text;
@@ -76,6 +107,11 @@ Result<PitchChartSettings> readPitchChart(const PitchChartTexts& t) {
 }
 
 Status checkPitchChart(const PitchChartSettings& s) {
+    for (const double value : {s.pitch, s.range, s.step, s.resolution, s.widthCm, s.bandMm}) {
+        if (!std::isfinite(value)) {
+            return Status::fail("测试图的数值必须是有限的数。");
+        }
+    }
     if (!(s.pitch > 0 && s.pitch <= kMaxPitch)) {
         return Status::fail("栅距必须大于 0 且不超过 3 毫米。");
     }
@@ -85,10 +121,10 @@ Status checkPitchChart(const PitchChartSettings& s) {
     if (!(s.step > 0)) {
         return Status::fail("步长必须大于 0 毫米。");
     }
-    if (!(s.step >= std::pow(10.0, -kMostDecimals))) {
+    if (!(s.step >= kFinestStep)) {
         return Status::fail("步长至少为 0.000001 毫米：更小的步长在标签上分不出来。");
     }
-    const double bands = roundHalfEven(2 * s.range / s.step) + 1;
+    const double bands = 2 * wholeSteps(s) + 1;
     if (!(bands <= kMaxChartBands)) {
         return Status::fail("这样会有 " + formatDouble(bands) +
                             " 条测试条，最多 201 条：请增大步长或减小范围。");
@@ -115,24 +151,20 @@ Status checkPitchChart(const PitchChartSettings& s) {
 }
 
 int chartBandCount(const PitchChartSettings& s) {
-    return static_cast<int>(roundHalfEven(2 * s.range / s.step)) + 1;
+    return 2 * static_cast<int>(wholeSteps(s)) + 1;
 }
 
 std::vector<double> chartPitches(const PitchChartSettings& s) {
     std::vector<double> pitches;
-    const int n = chartBandCount(s);
-    for (int i = 0; i < n; ++i) {
-        pitches.push_back(s.pitch - s.range + i * s.step);
+    const auto n = static_cast<int>(wholeSteps(s));
+    for (int i = -n; i <= n; ++i) {
+        pitches.push_back(roundToDecimals(s.pitch + i * s.step, kPitchDecimals));
     }
     return pitches;
 }
 
 int labelDecimals(const PitchChartSettings& s) {
-    int decimals = kFewestDecimals;
-    while (decimals < kMostDecimals && s.step * std::pow(10.0, decimals) < 1) {
-        ++decimals;
-    }
-    return decimals;
+    return std::max({kFewestDecimals, decimalsOf(s.step), decimalsOf(s.pitch)});
 }
 
 std::string bandLabel(double pitch, int decimals) {

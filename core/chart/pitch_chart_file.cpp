@@ -1,13 +1,14 @@
 #include "chart/pitch_chart_file.h"
 
+#include "chart/paper_fit.h"
+#include "chart/pitch_chart_rows.h"
 #include "job/job_state.h"
+#include "output/row_sink.h"
+#include "output/temp_output.h"
 #include "params/pitch_store.h"
 #include "params/posix_file.h"
-#include "chart/pitch_chart_rows.h"
-#include "output/row_sink.h"
 #include "render/run_checks.h"
 #include "render/run_header.h"
-#include "output/temp_output.h"
 #include "tiff/tiff_container.h"
 #include "tiff/tiff_header.h"
 
@@ -97,9 +98,8 @@ Status writeRows(ChartRows& rows, const std::filesystem::path& file, const std::
 
 } // namespace
 
-Status writePitchChart(const PitchChartSettings& settings, const std::filesystem::path& dataFolder,
-                       const std::string& output, const ChartHooks& hooks,
-                       const std::filesystem::path& fontFile) {
+Result<ChartRows> planPitchChart(const PitchChartSettings& settings,
+                                 const std::filesystem::path& fontFile) {
     if (Status checked = checkPitchChart(settings); !checked) {
         return checked;
     }
@@ -107,10 +107,24 @@ Status writePitchChart(const PitchChartSettings& settings, const std::filesystem
     if (!rows) {
         return rows.status();
     }
-    const auto resolution = static_cast<float>(settings.resolution);
-    if (Status size = checkChartSize(rows.value().layout(), resolution); !size) {
+    const ChartLayout& layout = rows.value().layout();
+    if (Status size = checkChartSize(layout, static_cast<float>(settings.resolution)); !size) {
         return size;
     }
+    if (Status paper = checkChartPaper(layout, settings); !paper) {
+        return paper;
+    }
+    return rows;
+}
+
+Status writePitchChart(const PitchChartSettings& settings, const std::filesystem::path& dataFolder,
+                       const std::string& output, const ChartHooks& hooks,
+                       const std::filesystem::path& fontFile) {
+    Result<ChartRows> rows = planPitchChart(settings, fontFile);
+    if (!rows) {
+        return rows.status();
+    }
+    const auto resolution = static_cast<float>(settings.resolution);
     const PitchStore store(dataFolder);
     if (Status path = store.checkOutputPath(output); !path) {
         return path;

@@ -4,9 +4,10 @@
 // file beside the output that takes its place only when complete, rows
 // streamed in large chunks.
 
-#include "common/status.h"
 #include "chart/chart_font.h"
 #include "chart/pitch_chart.h"
+#include "chart/pitch_chart_rows.h"
+#include "common/status.h"
 
 #include <filesystem>
 #include <functional>
@@ -22,7 +23,13 @@ struct ChartHooks {
     std::function<void(const std::filesystem::path& file)> fileCreated;
 };
 
-// Refuses bad settings, a chart too large for the file format, the data file
+// The chart's rows, laid out: refuses bad settings, text that does not fit,
+// a chart too large for the file format and one that does not fit its paper,
+// each with its message. Nothing is written.
+Result<ChartRows> planPitchChart(const PitchChartSettings& settings,
+                                 const std::filesystem::path& fontFile = chartFontFile());
+
+// Refuses what planPitchChart refuses, a chart too large for the file format, the data file
 // or anything but an ordinary file as the output, a missing data file and a
 // disk without room for the chart, each with its message and without leaving
 // a file; otherwise writes the chart to output. dataFolder holds kvxj.dll.

@@ -11,6 +11,7 @@ constexpr double kPadMm = 2;
 constexpr double kGapMm = 0.5;
 constexpr double kTextMm = 3;        // height of a digit on paper
 constexpr double kMinGratingMm = 20; // of every band beyond its label
+constexpr int kTitleShrink = 3;      // the title's type goes down to 2/3 of the labels'
 
 } // namespace
 
@@ -60,9 +61,15 @@ Result<ChartRows> ChartRows::make(const PitchChartSettings& settings,
     if (l.margin + chartPixels(settings, kMinGratingMm) > length) {
         return Status::fail("宽度太小，放不下标签和栅线：请加大宽度。");
     }
+    if (!settings.horizontal) {
+        if (Status title = rows.fitTitle(fontFile, digitRows, length); !title) {
+            return title;
+        }
+    }
+    l.titleSpan = rows.title_.width + 2 * l.pad;
     const int64_t across = l.bands * l.band + (l.bands - 1) * l.gap;
     if (settings.horizontal) {
-        l.width = std::max<int64_t>(across, rows.title_.width + 2 * l.pad);
+        l.width = std::max<int64_t>(across, l.titleSpan);
         l.height = l.title + length;
     } else {
         l.width = length;
@@ -75,6 +82,33 @@ Result<ChartRows> ChartRows::make(const PitchChartSettings& settings,
     }
     rows.targets_ = chartTargets(l, settings.resolution, settings.horizontal);
     return rows;
+}
+
+// The labels' type, or the largest smaller one in which the title fits the
+// chart's width; the title strip keeps its height, so the layout stands.
+Status ChartRows::fitTitle(const std::filesystem::path& fontFile, int digitRows, int64_t width) {
+    const int64_t room = width - 2 * layout_.pad;
+    const int smallest = (digitRows * (kTitleShrink - 1) + kTitleShrink - 1) / kTitleShrink;
+    // Type scales with the digits' height: try the proportional size first.
+    int rows = digitRows;
+    while (title_.width > room) {
+        rows =
+            std::min(rows - 1, static_cast<int>(rows * std::max<int64_t>(room, 0) / title_.width));
+        if (rows < smallest) {
+            return Status::fail("宽度太小，放不下标题：请加大宽度。");
+        }
+        Result<std::unique_ptr<ChartFont>> font = ChartFont::open(fontFile, rows);
+        if (!font) {
+            return font.status();
+        }
+        Result<TextLine> title = font.value()->layout(chartTitle(settings_));
+        if (!title) {
+            return title.status();
+        }
+        titleFont_ = std::move(font).value();
+        title_ = std::move(title).value();
+    }
+    return Status::ok();
 }
 
 int ChartRows::bandAt(int64_t position) const {

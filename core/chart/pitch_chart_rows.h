@@ -6,11 +6,11 @@
 // right, labels turned to read upwards. The grating's phase is 0 (a line
 // starts) at the chart's centre line.
 
-#include "common/status.h"
 #include "chart/chart_font.h"
 #include "chart/chart_targets.h"
 #include "chart/grating.h"
 #include "chart/pitch_chart.h"
+#include "common/status.h"
 
 #include <array>
 #include <cstdint>
@@ -22,13 +22,14 @@
 namespace tovrel {
 
 struct ChartLayout {
-    int64_t width = 0;  // pixels
-    int64_t height = 0; // rows
-    int64_t title = 0;  // rows of the title strip
-    int64_t pad = 0;    // white around text
-    int64_t gap = 0;    // white between bands
-    int64_t band = 0;   // extent of a band along its lines
-    int64_t margin = 0; // label margin at a band's start, across its lines
+    int64_t width = 0;     // pixels
+    int64_t height = 0;    // rows
+    int64_t title = 0;     // rows of the title strip
+    int64_t pad = 0;       // white around text
+    int64_t gap = 0;       // white between bands
+    int64_t band = 0;      // extent of a band along its lines
+    int64_t margin = 0;    // label margin at a band's start, across its lines
+    int64_t titleSpan = 0; // the title's width with its white on either side
     int bands = 0;
 
     // First pixel of band j across the bands: its top row (vertical lines)
@@ -39,7 +40,9 @@ struct ChartLayout {
 class ChartRows {
   public:
     // Lays the chart out and sets its text; refuses a chart whose size the
-    // pixel arithmetic cannot hold or whose labels do not fit.
+    // pixel arithmetic cannot hold or whose labels do not fit. A title wider
+    // than a vertical chart is set in smaller type, down to two thirds of the
+    // labels' size; narrower than that it is refused.
     static Result<ChartRows> make(const PitchChartSettings& settings,
                                   const std::filesystem::path& fontFile);
 
@@ -61,7 +64,10 @@ class ChartRows {
 
     PitchChartSettings settings_;
     ChartLayout layout_;
+    Status fitTitle(const std::filesystem::path& fontFile, int digitRows, int64_t width);
+
     std::unique_ptr<ChartFont> font_;
+    std::unique_ptr<ChartFont> titleFont_; // the title's smaller type, when it needs one
     TextLine title_;
     std::vector<TextLine> labels_;
     std::array<ChartTarget, 4> targets_;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <locale.h>
 #include <string>
+#include <utility>
 
 namespace tovrel {
 
@@ -16,8 +17,20 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The text with full-width characters in ASCII and every ignorable character
-// removed, so the scanner below can look at one character after another.
+// A comma between two digits is a decimal comma ("12,5" is 12.5), as many
+// users type the point.
+std::string withDecimalCommas(std::string text) {
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        if (text[i] == ',' && isDigit(text[i - 1]) && isDigit(text[i + 1])) {
+            text[i] = '.';
+        }
+    }
+    return text;
+}
+
+// The text with full-width characters in ASCII, every ignorable character
+// removed and decimal commas as points, so the scanner below can look at one
+// character after another.
 std::string compact(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -26,7 +39,7 @@ std::string compact(std::string_view text) {
             out.push_back(c);
         }
     }
-    return out;
+    return withDecimalCommas(std::move(out));
 }
 
 int digitValue(char c) {
@@ -163,7 +176,7 @@ bool digitsAt(std::string_view text, std::size_t& at) {
 } // namespace
 
 bool isPlainNumber(std::string_view typed) {
-    const std::string text = asciiNumberText(typed);
+    const std::string text = withDecimalCommas(asciiNumberText(typed));
     std::size_t at = 0;
     if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
         ++at;
@@ -186,6 +199,21 @@ bool isPlainNumber(std::string_view typed) {
         }
     }
     return at == text.size();
+}
+
+bool beginsWithNumber(std::string_view text) {
+    const std::string s = compact(text);
+    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h')) {
+        return s.size() > 2 && digitValue(s[2]) < 16;
+    }
+    if (s.size() >= 2 && s[0] == '&' && (s[1] == 'O' || s[1] == 'o')) {
+        return s.size() > 2 && digitValue(s[2]) < 8;
+    }
+    std::size_t at = s.empty() || (s[0] != '+' && s[0] != '-') ? 0 : 1;
+    if (at < s.size() && s[at] == '.') {
+        ++at;
+    }
+    return at < s.size() && isDigit(s[at]);
 }
 
 } // namespace tovrel

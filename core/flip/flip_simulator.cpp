@@ -58,15 +58,20 @@ int32_t sweepFrames(int32_t steps) {
     return steps < 2 ? 1 : 2 * steps - 2;
 }
 
+int32_t sweepStepsFor(int32_t least, int32_t frames) {
+    return std::max(least, frames);
+}
+
 bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
                     const RunSettings& bs) {
     if (a.ViewCount != b.ViewCount || a.Views != b.Views || a.Pitch != b.Pitch ||
         a.Sharp != b.Sharp || a.BaseW != b.BaseW || a.BaseH != b.BaseH ||
         as.widthCm != bs.widthCm || as.heightCm != bs.heightCm || as.whiteGaps != bs.whiteGaps ||
-        as.whiteWidth != bs.whiteWidth || as.horizontal != bs.horizontal) {
+        as.whiteWidth != bs.whiteWidth || as.horizontal != bs.horizontal ||
+        as.printerPpi != bs.printerPpi) {
         return false;
     }
-    for (int32_t n = 1; n <= a.ViewCount && n <= kSlots; ++n) {
+    for (int32_t n = 1; n <= a.ViewCount && n <= kMaxFrames; ++n) {
         if (a.InPath(n) != b.InPath(n) || a.ImgW(n) != b.ImgW(n) || a.ImgH(n) != b.ImgH(n) ||
             a.ImgStride(n) != b.ImgStride(n) || a.FramePos(n) != b.FramePos(n) ||
             a.DataOff(n) != b.DataOff(n)) {
@@ -105,7 +110,7 @@ ViewSamples FlipSimulator::samples(ViewSize size, double phase, double pitchErro
     const int32_t across = horizontal ? size.width : size.height;
     std::vector<int64_t> lens = lensSamples(sheet, along, mapping_.lensAxisLength(), phase);
     for (int64_t& a : lens) {
-        a += 1; // outside (-1) becomes 0
+        a += 1;
     }
     std::vector<int64_t> cross(static_cast<std::size_t>(across));
     for (int32_t i = 0; i < across; ++i) {
@@ -165,7 +170,7 @@ Result<ViewImage> FlipSimulator::render(ViewSize size, double phase, double pitc
     std::vector<LensAxisPixel> pixels;
     pixels.reserve(std::size_t(along));
     for (const int64_t a : lensSamples(sheet, along, mapping_.lensAxisLength(), phase)) {
-        pixels.push_back(a < 0 ? LensAxisPixel{} : mapping_.lensPixel(a));
+        pixels.push_back(mapping_.lensPixel(a));
     }
     std::vector<int32_t> lines(pixels.size());
     const auto look = [&] {

@@ -25,8 +25,7 @@ struct ViewSize {
 };
 
 // The output pixels a view samples: for each view column the output column
-// (1 = left), for each view row the output row (1 = bottom); 0 where a lens
-// shows a point beyond the print's edge, which the view shows black.
+// (1 = left), for each view row the output row (1 = bottom).
 struct ViewSamples {
     std::vector<int64_t> columns;
     std::vector<int64_t> rows;
@@ -37,9 +36,13 @@ struct ViewSamples {
 // shown once), repeating every 2 x steps - 2 frames.
 double sweepPhase(int64_t frame, int32_t steps);
 int32_t sweepFrames(int32_t steps);
+// Phases each way for a sweep of a card of `frames` frames: at least `least`,
+// and at least one per frame, so that every frame's share of the lens holds
+// a phase and the sweep shows every frame.
+int32_t sweepStepsFor(int32_t least, int32_t frames);
 
 // Whether two sets of inputs give the same view: the same pictures, frame,
-// pitch, sharpness and settings.
+// pitch, sharpness and settings, the printer resolution among them.
 bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
                     const RunSettings& bs);
 

@@ -1,5 +1,7 @@
 #include "flip/gif_file.h"
 
+#include "flip/gif_palette.h"
+
 #include <gif_lib.h>
 #include <memory>
 #include <new>
@@ -65,20 +67,15 @@ bool exactPalette(const ViewImage& image, ColorMapObject& map, std::vector<GifBy
     return true;
 }
 
-// Other frames are reduced by giflib's median cut.
-bool quantizedPalette(const ViewImage& image, ColorMapObject& map,
-                      std::vector<GifByteType>& indices) {
-    const std::size_t pixels = indices.size();
-    std::vector<GifByteType> red(pixels), green(pixels), blue(pixels);
-    for (std::size_t i = 0; i < pixels; ++i) {
-        red[i] = image.rgb[3 * i];
-        green[i] = image.rgb[3 * i + 1];
-        blue[i] = image.rgb[3 * i + 2];
+// Other frames are reduced to 256 of their own colours.
+void reducedPalette(const ViewImage& image, ColorMapObject& map,
+                    std::vector<GifByteType>& indices) {
+    ReducedFrame reduced = reduceColours(image);
+    for (std::size_t i = 0; i < reduced.palette.size(); ++i) {
+        const PaletteColour& c = reduced.palette[i];
+        map.Colors[i] = {c.r, c.g, c.b};
     }
-    int colours = 256;
-    return GifQuantizeBuffer(static_cast<unsigned>(image.width),
-                             static_cast<unsigned>(image.height), &colours, red.data(),
-                             green.data(), blue.data(), indices.data(), map.Colors) == GIF_OK;
+    indices = std::move(reduced.indices);
 }
 
 Status putFrame(GifFileType* gif, const ViewImage& image, int32_t delay) {
@@ -88,8 +85,8 @@ Status putFrame(GifFileType* gif, const ViewImage& image, int32_t delay) {
     if (!map) {
         return gifFailure(E_GIF_ERR_NOT_ENOUGH_MEM);
     }
-    if (!exactPalette(image, *map, indices) && !quantizedPalette(image, *map, indices)) {
-        return gifFailure(E_GIF_ERR_NOT_ENOUGH_MEM);
+    if (!exactPalette(image, *map, indices)) {
+        reducedPalette(image, *map, indices);
     }
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;

@@ -1,6 +1,6 @@
 #pragma once
 // A sweep of views as an animated GIF (giflib) that plays for ever: every
-// frame with a palette of its own, reduced to 256 colours.
+// frame with a palette of its own colours (gif_palette.h).
 
 #include "common/status.h"
 #include "flip/line_table.h"

@@ -29,7 +29,9 @@ std::vector<int64_t> lensSamples(const LensSheet& sheet, int32_t viewLength, int
     for (int32_t i = 0; i < viewLength; ++i) {
         const int64_t a =
             sheet.sampleOf(sheet.lensAt(viewCentre(i, viewLength, printLength)), phase);
-        samples[std::size_t(i)] = a >= 0 && a < printLength ? a : -1;
+        // A lens cut by the card's edge shows the print's edge pixel there,
+        // as the card's edges show the pictures' edge pixels.
+        samples[std::size_t(i)] = std::clamp<int64_t>(a, 0, printLength - 1);
     }
     return samples;
 }

@@ -42,7 +42,8 @@ double viewCentre(int32_t i, int32_t viewLength, int64_t printLength);
 int64_t viewPixel(int32_t i, int32_t viewLength, int64_t printLength);
 
 // For each pixel of a view along the lens axis, the output pixel (0-based)
-// that its lens shows, or -1 when that lies outside the print.
+// that its lens shows; beyond the print's edge, the edge pixel.
+// Phases run over [0, 1): phase 1 would be the next lens's phase 0.
 std::vector<int64_t> lensSamples(const LensSheet& sheet, int32_t viewLength, int64_t printLength,
                                  double phase);
 

@@ -47,7 +47,6 @@ uint8_t* LineTable::at(int32_t line, std::size_t cross) {
 Status LineTable::fill(const JobState& job, const PrintMapping& mapping,
                        std::vector<int32_t> crossFrames, std::span<const LensAxisPixel> pixels) {
     horizontal_ = mapping.horizontal();
-    whiteIsWhole_ = mapping.whiteIsWhole();
     crossFrames_ = std::move(crossFrames);
     index_.assign(std::size_t(job.ViewCount),
                   std::vector<int32_t>(std::size_t(mapping.lensAxisFrameLength()) + 1, -1));
@@ -65,9 +64,7 @@ Status LineTable::fill(const JobState& job, const PrintMapping& mapping,
     });
     pixels_.assign(bytesFor(lines.size(), crossFrames_.size()), 0);
     for (std::size_t i = 0; i < crossFrames_.size(); ++i) {
-        if (whiteIsWhole_ || crossFrames_[i] != 0) {
-            std::memset(at(kWhiteLine, i), 255, 3);
-        }
+        std::memset(at(kWhiteLine, i), 255, 3);
     }
     Status filled = horizontal_ ? fillHorizontal(job, lines) : fillVertical(job, lines);
     if (!filled) {
@@ -92,9 +89,6 @@ Status LineTable::fillVertical(const JobState& job, const std::vector<Line>& lin
     const std::size_t rowBytes = 3 * std::size_t(lineCount_);
     for (std::size_t i = 0; i < crossFrames_.size(); ++i) {
         const int32_t y = crossFrames_[i];
-        if (y == 0) {
-            continue;
-        }
         if (i > 0 && crossFrames_[i - 1] == y) {
             std::memcpy(at(0, i), at(0, i - 1), rowBytes);
             continue;
@@ -122,9 +116,6 @@ Status LineTable::fillHorizontal(const JobState& job, const std::vector<Line>& l
     }
     const int32_t widest =
         crossFrames_.empty() ? 0 : *std::max_element(crossFrames_.begin(), crossFrames_.end());
-    if (widest == 0) {
-        return Status::ok(); // every column of the view is black
-    }
     std::vector<unsigned char> row(3 * std::size_t(widest));
     for (const Line& line : lines) {
         if (Status read =
@@ -133,9 +124,7 @@ Status LineTable::fillHorizontal(const JobState& job, const std::vector<Line>& l
             return read;
         }
         for (std::size_t i = 0; i < crossFrames_.size(); ++i) {
-            if (crossFrames_[i] != 0) {
-                copyPixel(row.data(), crossFrames_[i], at(line.id, i));
-            }
+            copyPixel(row.data(), crossFrames_[i], at(line.id, i));
         }
     }
     return Status::ok();

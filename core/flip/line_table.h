@@ -58,7 +58,6 @@ class LineTable {
     uint8_t* at(int32_t line, std::size_t cross);
 
     bool horizontal_ = false;
-    bool whiteIsWhole_ = false;
     int32_t lineCount_ = 0;
     std::vector<int32_t> crossFrames_;
     // Line id by picture (index picture - 1) and frame index; -1 for none.

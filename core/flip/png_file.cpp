@@ -26,9 +26,14 @@ void onWarning(png_structp, png_const_charp) {}
 
 void onWrite(png_structp png, png_bytep data, std::size_t length) {
     auto* output = static_cast<PngOutput*>(png_get_io_ptr(png));
+    bool full = false;
     try {
         output->bytes.insert(output->bytes.end(), data, data + length);
     } catch (const std::bad_alloc&) {
+        full = true;
+    }
+    // The jump leaves from outside the handler: jumping out of one is undefined.
+    if (full) {
         png_error(png, "out of memory");
     }
 }

@@ -39,45 +39,26 @@ LensAxisPixel PrintMapping::lensPixel(int64_t a) const {
     if (source.picture == 0) {
         return {LensAxisPixel::Kind::White, 0, 0};
     }
-    const int32_t x = frameColumnOf(source.column, scale_, baseW_);
-    if (x == 0) {
-        return {};
-    }
-    return {LensAxisPixel::Kind::Picture, source.picture, x};
+    return {LensAxisPixel::Kind::Picture, source.picture,
+            frameColumnOf(source.column, scale_, baseW_)};
 }
 
-// Row r holds what the run puts there: white, nothing (black), or the row it
-// made last, at or before r.
+// Row r holds what the run puts there: white, or the row made at the first
+// row of its strip.
 LensAxisPixel PrintMapping::rowPixel(int64_t r) const {
     const RowStep step = horizontalStep(r, layout_, scale_, baseH_);
     if (step.put == RowStep::Put::White) {
         return {LensAxisPixel::Kind::White, 0, 0};
     }
-    if (step.put == RowStep::Put::Skip) {
-        return {};
-    }
-    for (int64_t made = r; made >= 1; --made) {
-        const RowStep before = horizontalStep(made, layout_, scale_, baseH_);
-        if (before.make) {
-            return {LensAxisPixel::Kind::Picture, before.picture, before.frameRow};
-        }
-    }
-    // Nothing made yet: the current row is still the run's zero-filled start.
-    return {};
+    const RowStep first = horizontalStep(r - (r - 1) % layout_.strip, layout_, scale_, baseH_);
+    return {LensAxisPixel::Kind::Picture, first.picture, first.frameRow};
 }
 
-// At a printer's resolution every position shows its own cell; a row the
-// run skips stays black.
+// At a printer's resolution every position shows its own cell.
 LensAxisPixel PrintMapping::cellPixel(int64_t a) const {
-    if (horizontal() && frameRowOf(a + 1, scale_, baseH_) == 0) {
-        return {};
-    }
     const GridCell& cell = cells_[std::size_t(a)];
     if (cell.white) {
         return {LensAxisPixel::Kind::White, 0, 0};
-    }
-    if (cell.source == 0) {
-        return {};
     }
     return {LensAxisPixel::Kind::Picture, cell.picture, cell.source};
 }

@@ -50,13 +50,8 @@ class PrintMapping {
 
     // The frame row (vertical) or column (horizontal) that output position b
     // across the lens axis (0-based from the bottom or left edge) is sampled
-    // from; 0 where the run leaves it black.
+    // from.
     int32_t crossFrameIndex(int64_t b) const;
-
-    // Whether a white position along the lens axis is white across the whole
-    // output: horizontal white rows are written whole, while vertical white
-    // columns stay black in the rows the run skips.
-    bool whiteIsWhole() const { return horizontal(); }
 
   private:
     LensAxisPixel rowPixel(int64_t r) const;

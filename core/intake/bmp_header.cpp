@@ -1,5 +1,6 @@
 #include "intake/bmp_header.h"
 
+#include "intake/picture_file.h"
 #include "intake/picture_message.h"
 
 #include <array>
@@ -43,9 +44,14 @@ struct RawHeader {
 };
 
 Result<RawHeader> readRaw(const std::filesystem::path& file) {
-    File f(std::fopen(file.c_str(), "rb"));
+    const Result<OpenPicture> picture = openPictureFile(file);
+    if (!picture) {
+        return picture.status();
+    }
+    File f(streamOf(picture.value().file));
     if (!f) {
-        return Status::fail("无法打开图片文件" + quotedPath(file) + "。");
+        return Status::fail("无法读取图片文件" + quotedPath(file) + "：" + systemErrorText(errno) +
+                            "。");
     }
     RawHeader raw;
     raw.got = std::fread(raw.bytes.data(), 1, raw.bytes.size(), f.get());

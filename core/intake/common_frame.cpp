@@ -66,11 +66,17 @@ bool placeFrame(JobState& job, CommonFrame& frame, int i, double offY) {
 
 SlotArray<double> readAnchors(JobState& job, const AnchorTexts& textX, const AnchorTexts& textY) {
     SlotArray<double> offY;
-    for (int i = 1; i <= kSlots; ++i) {
+    for (int i = 1; i <= kMaxFrames; ++i) {
         job.OffX(i) = toSingle(leadingNumber(textX[static_cast<size_t>(i - 1)]));
         offY(i) = leadingNumber(textY[static_cast<size_t>(i - 1)]);
     }
     return offY;
+}
+
+void shiftAboutKeyFrame(JobState& job, int32_t keyFrame, double parallax) {
+    for (int32_t k = 1; k <= job.ViewCount; ++k) {
+        job.OffX(k) = toSingle(double{job.OffX(k)} - (k - keyFrame) * parallax);
+    }
 }
 
 Status readSlotHeader(JobState& job, int slot, const PictureCache* cache,
@@ -78,7 +84,7 @@ Status readSlotHeader(JobState& job, int slot, const PictureCache* cache,
     std::string rows;
     if (cache != nullptr && sniffFormat(job.InPath(slot)) != PictureFormat::PlainBmp) {
         std::vector<std::filesystem::path> inUse;
-        for (int i = 1; i <= kSlots; ++i) {
+        for (int i = 1; i <= kMaxFrames; ++i) {
             if (i != slot && !job.RowPath(i).empty()) {
                 inUse.emplace_back(job.RowPath(i));
             }
@@ -144,7 +150,7 @@ CommonFrame computeCommonFrame(JobState& job, const SlotArray<double>& OffY) {
 }
 
 bool frameInsidePictures(const JobState& job) {
-    if (job.ViewCount < 1 || job.ViewCount > kSlots || job.BaseW < 1 || job.BaseH < 1) {
+    if (job.ViewCount < 1 || job.ViewCount > kMaxFrames || job.BaseW < 1 || job.BaseH < 1) {
         return false;
     }
     for (int i = 1; i <= job.ViewCount; ++i) {

@@ -16,9 +16,9 @@
 // After a failed header the job so describes exactly the pictures whose
 // headers were read in full, and its frame is theirs.
 
-#include "job/job_state.h"
 #include "common/status.h"
 #include "intake/picture_cache.h"
+#include "job/job_state.h"
 
 #include <array>
 #include <cstdint>
@@ -26,12 +26,16 @@
 
 namespace tovrel {
 
-using AnchorTexts = std::array<std::string, kSlots>;
+using AnchorTexts = std::array<std::string, kMaxFrames>;
 
-// Anchors of all four slots from the X and Y box texts (leading-number rule):
+// Anchors of every frame from the X and Y box texts (leading-number rule):
 // OffX into the job in single precision; the Y anchors, working values in
 // double precision, are returned.
 SlotArray<double> readAnchors(JobState& job, const AnchorTexts& textX, const AnchorTexts& textY);
+
+// Moves frame k of 1..ViewCount (k - keyFrame) x parallax pixels to the
+// right: its anchor X moves as far to the left, in single precision.
+void shiftAboutKeyFrame(JobState& job, int32_t keyFrame, double parallax);
 
 // Reads the header of InPath(slot) into DataOff, ImgW, ImgH, ImgRes and
 // ImgStride of that slot, and sets its RowPath. A plain 24-bit BMP file is

@@ -1,6 +1,7 @@
 // JPEG through libjpeg-turbo: baseline and progressive, grey and colour, the
 // EXIF orientation and the resolution of the JFIF or EXIF header.
 
+#include "common/warning_log.h"
 #include "intake/exif_fields.h"
 #include "intake/format_decoders.h"
 #include "intake/picture_message.h"
@@ -54,12 +55,30 @@ class JpegDecoder final : public PictureDecoder {
         cinfo->err->format_message(cinfo, e->message);
         std::longjmp(e->jump, 1);
     }
-    // Warnings mean damaged data (a file that ends early above all), which
-    // would be decoded as grey: refused like errors. Stray bytes between
-    // segments are common and harmless.
+    // Warnings of damaged picture data (a file that ends early above all),
+    // which would be decoded as grey, refuse the picture like errors. The
+    // others (a newer JFIF revision, stray bytes between segments) leave a
+    // picture the library decodes well: they are noted.
     static void onMessage(j_common_ptr cinfo, int level) {
-        if (level < 0 && cinfo->err->msg_code != JWRN_EXTRANEOUS_DATA) {
+        if (level >= 0) {
+            return;
+        }
+        switch (cinfo->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+        case JWRN_NOT_SEQUENTIAL:
+        case JWRN_BOGUS_PROGRESSION:
             onError(cinfo);
+            break;
+        default: {
+            char text[JMSG_LENGTH_MAX];
+            cinfo->err->format_message(cinfo, text);
+            auto* self = static_cast<JpegDecoder*>(cinfo->client_data);
+            logWarning("图片" + quotedPath(self->file_) + "：JPEG 库的提示：" + text);
+        }
         }
     }
 
@@ -79,6 +98,7 @@ bool JpegDecoder::readHeader() {
     }
     jpeg_create_decompress(&cinfo_);
     created_ = true;
+    cinfo_.client_data = this;
     cinfo_.mem->max_memory_to_use = kMaxLibraryMemory;
     jpeg_stdio_src(&cinfo_, f_);
     jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF);

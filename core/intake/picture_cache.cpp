@@ -1,11 +1,19 @@
 #include "intake/picture_cache.h"
 
+#include "intake/picture_file.h"
 #include "intake/picture_message.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <new>
+#include <random>
+#include <sys/file.h>
+#include <sys/statvfs.h>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -19,161 +27,335 @@ constexpr const char* kPartExtension = ".part";
 // Room the disk keeps beyond a new store, for the output and everything else.
 constexpr int64_t kDiskReserve = 64LL << 20;
 
-uint64_t fnv1a(uint64_t h, const void* data, size_t size) {
-    const auto* p = static_cast<const uint8_t*>(data);
-    for (size_t i = 0; i < size; ++i) {
-        h = (h ^ p[i]) * 0x100000001B3ULL;
-    }
-    return h;
-}
-
-bool named(const fs::path& file, const std::vector<fs::path>& list) {
-    return std::any_of(list.begin(), list.end(),
-                       [&](const fs::path& p) { return p.filename() == file.filename(); });
+bool endsWith(const std::string& s, const std::string& end) {
+    return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
 }
 
 std::string megabytes(int64_t bytes) {
     return std::to_string((bytes + (1 << 20) - 1) >> 20) + " MB";
 }
 
+Status cacheWriteFailed(int err, const fs::path& where) {
+    return Status::fail("无法写入解码缓存：" + systemErrorText(err) + "。\n" + where.string());
+}
+
+int lock(const PosixFile& f, int how) {
+    int r;
+    do {
+        r = ::flock(f.fd(), how);
+    } while (r != 0 && errno == EINTR);
+    return r == 0 ? 0 : errno;
+}
+
+PosixFile openIn(const PosixFile& dir, const std::string& name) {
+    return PosixFile(
+        ::openat(dir.fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+}
+
+// Removes the file `name` when nobody holds it: only under an exclusive
+// lock taken without waiting, and only if the name still is that file.
+bool takeFile(const PosixFile& dir, const std::string& name) {
+    PosixFile f = openIn(dir, name);
+    struct stat held {
+    }, named{};
+    return f.isOpen() && ::flock(f.fd(), LOCK_EX | LOCK_NB) == 0 && f.status(held) == 0 &&
+           ::fstatat(dir.fd(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino &&
+           ::unlinkat(dir.fd(), name.c_str(), 0) == 0;
+}
+
 struct Entry {
-    fs::path path;
-    fs::file_time_type time;
-    uintmax_t size;
+    std::string name;
+    timespec time;
+    int64_t size;
+    bool part;
 };
 
-std::vector<Entry> storesIn(const fs::path& folder) {
+// The stores and unfinished stores in the folder, oldest first.
+std::vector<Entry> entriesIn(const PosixFile& dir) {
     std::vector<Entry> out;
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->path().extension() == kStoreExtension && it->is_regular_file(ec)) {
-            out.push_back({it->path(), it->last_write_time(ec), it->file_size(ec)});
+    const int fd = ::fcntl(dir.fd(), F_DUPFD_CLOEXEC, 0);
+    DIR* d = fd < 0 ? nullptr : ::fdopendir(fd);
+    if (d == nullptr) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        return out;
+    }
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        const bool part = endsWith(name, kPartExtension);
+        struct stat st {};
+        if ((part || endsWith(name, kStoreExtension)) &&
+            ::fstatat(dir.fd(), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+            out.push_back({name, st.st_mtim, st.st_size, part});
         }
     }
-    std::sort(out.begin(), out.end(),
-              [](const Entry& a, const Entry& b) { return a.time < b.time; });
+    ::closedir(d);
+    std::sort(out.begin(), out.end(), [](const Entry& a, const Entry& b) {
+        return a.time.tv_sec != b.time.tv_sec ? a.time.tv_sec < b.time.tv_sec
+                                              : a.time.tv_nsec < b.time.tv_nsec;
+    });
     return out;
+}
+
+// A new file for a store, held under a shared lock from its start: anonymous
+// (O_TMPFILE), which disappears by itself if the process is killed; where the
+// file system has none, a unique random name that the next process removes
+// once nobody holds it. `name` is left empty for an anonymous file.
+Result<PosixFile> newTemporary(const PosixFile& dir, const std::string& stem, std::string& name) {
+    name.clear();
+    PosixFile f(::openat(dir.fd(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    if (f.isOpen()) {
+        if (int err = lock(f, LOCK_SH); err != 0) {
+            return Status::fail("无法锁定解码缓存：" + systemErrorText(err) + "。");
+        }
+        return f;
+    }
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char suffix[24];
+        std::snprintf(suffix, sizeof suffix, ".%08x%08x", random(), random());
+        name = stem + suffix + kPartExtension;
+        f = PosixFile(::openat(dir.fd(), name.c_str(),
+                               O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!f.isOpen() && errno == EEXIST) {
+            continue;
+        }
+        if (!f.isOpen()) {
+            return Status::fail("无法建立解码缓存文件：" + systemErrorText(errno) + "。");
+        }
+        struct stat st {};
+        // Another process may have taken it for a leftover before it was locked.
+        if (lock(f, LOCK_SH) == 0 && f.status(st) == 0 && st.st_nlink > 0) {
+            return f;
+        }
+    }
+    name.clear();
+    return Status::fail("无法建立解码缓存文件：找不到未被占用的文件名。");
+}
+
+// A scratch file that disappears with its descriptor.
+Result<PosixFile> anonymousFile(const PosixFile& dir) {
+    std::string name;
+    Result<PosixFile> f = newTemporary(dir, "scratch", name);
+    if (f && !name.empty()) {
+        ::unlinkat(dir.fd(), name.c_str(), 0);
+    }
+    return f;
+}
+
+// Lets a test stop a decode midway, to meet other processes there: with
+// TOVREL_DECODE_PAUSE naming a folder, the decode of picture N announces
+// itself with a file "N.<process id>" there and goes on once "N.go" exists.
+void pauseForTests(const fs::path& source) {
+    const char* folder = std::getenv("TOVREL_DECODE_PAUSE");
+    if (folder == nullptr || folder[0] == '\0') {
+        return;
+    }
+    const fs::path at(folder);
+    const std::string name = source.filename().string();
+    PosixFile::open(at / (name + "." + std::to_string(::getpid())), O_WRONLY | O_CREAT, 0600);
+    std::error_code ec;
+    while (!fs::exists(at / (name + ".go"), ec)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+bool sameState(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
 }
 
 } // namespace
 
-fs::path cacheFolderFrom(const char* xdgCacheHome, const char* home) {
-    if (xdgCacheHome != nullptr && xdgCacheHome[0] == '/') {
-        return fs::path(xdgCacheHome) / "tovrel";
-    }
-    return fs::path(home != nullptr && home[0] != '\0' ? home : "/tmp") / ".cache" / "tovrel";
-}
-
-std::optional<std::string> storeName(const fs::path& source) {
-    std::error_code ec;
-    const fs::path absolute = fs::absolute(source, ec);
+bool PictureCache::holdStore(const PosixFile& dir, const std::string& name,
+                             const StoreRecord& record) const {
+    PosixFile f = openIn(dir, name);
     struct stat st {};
-    if (ec || ::stat(absolute.c_str(), &st) != 0) {
-        return std::nullopt;
+    // The lock waits for a remover that has the store, which then is gone.
+    if (!f.isOpen() || lock(f, LOCK_SH) != 0 || f.status(st) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_nlink == 0 || !storeCarries(f, record)) {
+        return false;
     }
-    uint64_t h = 0xCBF29CE484222325ULL;
-    h = fnv1a(h, absolute.c_str(), absolute.native().size() + 1);
-    const int64_t stamp[3] = {st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-    h = fnv1a(h, stamp, sizeof stamp);
-    char name[32];
-    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(h));
-    return std::string(name) + kStoreExtension;
+    // Used again: the newest, so the last to be removed for room.
+    ::futimens(f.fd(), nullptr);
+    held_[name] = std::move(f);
+    return true;
 }
 
-Status PictureCache::makeRoom(int64_t bytes, const std::vector<fs::path>& inUse) const {
-    std::vector<Entry> stores = storesIn(folder_);
+Status PictureCache::makeRoom(const PosixFile& dir, int64_t bytes) const {
+    std::vector<Entry> entries = entriesIn(dir);
     uint64_t total = 0;
-    for (const Entry& e : stores) {
-        total += e.size;
+    for (Entry& e : entries) {
+        // Unfinished stores nobody holds are what killed decodes left.
+        if (e.part && takeFile(dir, e.name)) {
+            e.size = 0;
+        }
+        total += uint64_t(e.size);
     }
-    for (const Entry& e : stores) {
+    for (const Entry& e : entries) {
         if (total + uint64_t(bytes) <= cap_) {
             break;
         }
-        std::error_code ec;
-        if (!named(e.path, inUse) && fs::remove(e.path, ec)) {
-            total -= e.size;
+        if (!e.part && e.size > 0 && takeFile(dir, e.name)) {
+            total -= uint64_t(e.size);
         }
     }
     if (total + uint64_t(bytes) > cap_) {
         return Status::fail("解码缓存已满：这张图片解码后需要 " + megabytes(bytes) +
-                            "，其他已选图片已占用 " + megabytes(int64_t(total)) + "，上限为 " +
-                            megabytes(int64_t(cap_)) + "。");
+                            "，正在使用的其他解码缓存已占用 " + megabytes(int64_t(total)) +
+                            "，上限为 " + megabytes(int64_t(cap_)) + "。");
     }
-    std::error_code ec;
-    const fs::space_info space = fs::space(folder_, ec);
-    if (!ec && int64_t(space.available) < bytes + kDiskReserve) {
-        return Status::fail("磁盘空间不足：这张图片解码后需要 " + megabytes(bytes) +
-                            "，缓存文件夹所在磁盘只剩 " + megabytes(int64_t(space.available)) +
-                            "。\n" + folder_.string());
+    struct statvfs space {};
+    if (::fstatvfs(dir.fd(), &space) == 0) {
+        const auto available = int64_t(space.f_bavail) * int64_t(space.f_frsize);
+        if (available < bytes + kDiskReserve) {
+            return Status::fail("磁盘空间不足：这张图片解码后需要 " + megabytes(bytes) +
+                                "，缓存文件夹所在磁盘只剩 " + megabytes(available) + "。\n" +
+                                folder_.string());
+        }
     }
     return Status::ok();
 }
 
-Result<fs::path> PictureCache::storeFor(const fs::path& source, const std::vector<fs::path>& inUse,
-                                        const DecodeProgress& progress) const {
-    const std::optional<std::string> name = storeName(source);
-    if (!name) {
-        return Status::fail("无法打开图片文件" + quotedPath(source) + "。");
+Status PictureCache::nameStore(const PosixFile& dir, PosixFile store, const std::string& temporary,
+                               const std::string& name, const StoreRecord& record) const {
+    const auto link = [&] {
+        const int r =
+            temporary.empty()
+                ? ::linkat(AT_FDCWD, ("/proc/self/fd/" + std::to_string(store.fd())).c_str(),
+                           dir.fd(), name.c_str(), AT_SYMLINK_FOLLOW)
+                : ::linkat(dir.fd(), temporary.c_str(), dir.fd(), name.c_str(), 0);
+        return r == 0 ? 0 : errno;
+    };
+    int err = link();
+    bool ours = err == 0;
+    if (err == EEXIST) {
+        // Another process made the same store meanwhile: use it. A broken one
+        // nobody holds is replaced.
+        if (holdStore(dir, name, record)) {
+            err = 0;
+        } else if (takeFile(dir, name)) {
+            err = link();
+            ours = err == 0;
+        }
     }
-    const fs::path store = folder_ / *name;
-    std::error_code ec;
-    if (fs::is_regular_file(store, ec)) {
-        // Used again: the newest, so the last to be removed for room.
-        fs::last_write_time(store, fs::file_time_type::clock::now(), ec);
-        return store;
+    if (!temporary.empty()) {
+        ::unlinkat(dir.fd(), temporary.c_str(), 0);
     }
-    Result<std::unique_ptr<PictureDecoder>> decoder = openPicture(source);
+    if (err != 0) {
+        return cacheWriteFailed(err, folder_ / name);
+    }
+    if (ours) {
+        if (::fsync(dir.fd()) != 0) {
+            const int syncErr = errno;
+            ::unlinkat(dir.fd(), name.c_str(), 0);
+            return cacheWriteFailed(syncErr, folder_ / name);
+        }
+        held_[name] = std::move(store);
+    }
+    return Status::ok();
+}
+
+Status PictureCache::decodeInto(const PosixFile& dir, const fs::path& source,
+                                const struct stat& before, const PosixFile& picture,
+                                const StoreRecord& record, const std::string& name,
+                                const DecodeProgress& progress) const {
+    Result<std::unique_ptr<PictureDecoder>> decoder = openPicture(source, picture);
     if (!decoder) {
         return decoder.status();
     }
     const PictureInfo& info = decoder.value()->info();
-    fs::create_directories(folder_, ec);
-    if (!fs::is_directory(folder_, ec)) {
-        return Status::fail("无法建立解码缓存文件夹：" + folder_.string());
-    }
     const int64_t bytes = RowStoreWriter::storeBytes(info) + RowStoreWriter::scratchBytes(info);
-    if (Status room = makeRoom(bytes, inUse); !room) {
+    if (Status room = makeRoom(dir, bytes); !room) {
         return room;
     }
-    const fs::path part = fs::path(store).replace_extension(kPartExtension);
-    PosixFile file = PosixFile::open(part, O_RDWR | O_CREAT | O_TRUNC, 0644);
-    if (!file.isOpen()) {
-        return Status::fail("无法写入解码缓存：" + systemErrorText(errno) + "。\n" + part.string());
+    std::string temporary;
+    Result<PosixFile> file = newTemporary(dir, name, temporary);
+    if (!file) {
+        return file.status();
     }
-    PosixFile scratch;
-    if (swapsSides(info.orientation)) {
-        // Unlinked at once: it disappears with its descriptor, whatever happens.
-        scratch = PosixFile::open(folder_, O_RDWR | O_TMPFILE, 0600);
+    Result<PosixFile> scratch = swapsSides(info.orientation) ? anonymousFile(dir) : PosixFile();
+    if (!scratch) {
+        if (!temporary.empty()) {
+            ::unlinkat(dir.fd(), temporary.c_str(), 0);
+        }
+        return scratch.status();
     }
-    RowStoreWriter writer(std::move(file), std::move(scratch), info, progress);
+    RowStoreWriter writer(std::move(file.value()), std::move(scratch.value()), info, record,
+                          progress);
     Status done = writer.begin();
     if (done) {
+        pauseForTests(source);
         done = decoder.value()->decode(writer);
     }
     if (done) {
         done = writer.finish();
     }
+    struct stat after {};
+    if (done && (picture.status(after) != 0 || !sameState(before, after))) {
+        done = refusePicture(source, "图片在解码时被修改了，请稍后重新选择它");
+    }
     if (!done) {
-        fs::remove(part, ec);
+        if (!temporary.empty()) {
+            ::unlinkat(dir.fd(), temporary.c_str(), 0);
+        }
         return done;
     }
-    fs::rename(part, store, ec);
-    if (ec) {
-        fs::remove(part, ec);
-        return Status::fail("无法写入解码缓存：" + ec.message() + "\n" + store.string());
+    return nameStore(dir, writer.release(), temporary, name, record);
+}
+
+Result<fs::path> PictureCache::storeFor(const fs::path& source, const std::vector<fs::path>& inUse,
+                                        const DecodeProgress& progress) const {
+    Result<OpenPicture> picture = openPictureFile(source);
+    if (!picture) {
+        return picture.status();
     }
-    return store;
+    const StoreRecord record = storeRecord(picture.value().status, source);
+    const std::string name = storeNameOf(record);
+    for (auto it = held_.begin(); it != held_.end();) {
+        const bool used = it->first == name ||
+                          std::any_of(inUse.begin(), inUse.end(),
+                                      [&](const fs::path& p) { return p.filename() == it->first; });
+        it = used ? std::next(it) : held_.erase(it);
+    }
+    Result<PosixFile> dir = openCacheFolder(folder_, true);
+    if (!dir) {
+        return dir.status();
+    }
+    if (holdStore(dir.value(), name, record)) {
+        return folder_ / name;
+    }
+    try {
+        if (Status made = decodeInto(dir.value(), source, picture.value().status,
+                                     picture.value().file, record, name, progress);
+            !made) {
+            return made;
+        }
+    } catch (const std::bad_alloc&) {
+        return refusePicture(source, "内存不足，无法解码这张图片");
+    }
+    return folder_ / name;
 }
 
 void PictureCache::removeAllBut(const std::vector<fs::path>& keep) const {
-    std::error_code ec;
-    for (fs::directory_iterator it(folder_, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path& p = it->path();
-        const bool store = p.extension() == kStoreExtension;
-        if ((store && !named(p, keep)) || p.extension() == kPartExtension) {
-            std::error_code ignored;
-            fs::remove(p, ignored);
+    const auto kept = [&](const std::string& name) {
+        return std::any_of(keep.begin(), keep.end(),
+                           [&](const fs::path& p) { return p.filename() == name; });
+    };
+    for (auto it = held_.begin(); it != held_.end();) {
+        it = kept(it->first) ? std::next(it) : held_.erase(it);
+    }
+    Result<PosixFile> dir = openCacheFolder(folder_, false);
+    if (!dir) {
+        return;
+    }
+    // What another process holds stays: its window or run still uses it.
+    for (const Entry& e : entriesIn(dir.value())) {
+        if (e.part || !kept(e.name)) {
+            takeFile(dir.value(), e.name);
         }
     }
 }

@@ -1,24 +1,26 @@
 #pragma once
 // The decoded row stores of chosen pictures that are not plain 24-bit BMP
-// files, kept in a cache folder and named after the source file's path, size
-// and modification time: a changed source file no longer matches its store.
+// files, kept in the user's own cache folder. A store is named after the
+// source file's identity and carries it (intake/store_identity.h): a changed
+// or replaced source no longer matches its store.
+//
+// Any number of windows and batch runs share one cache. A store is written
+// under an anonymous (or uniquely named) temporary, synced, and only then
+// named. A process holds a shared lock on every store it uses; a store is
+// removed (to keep under the cap, or when a process ends) only under an
+// exclusive lock taken without waiting, so never while someone uses it.
 
 #include "common/status.h"
+#include "intake/cache_folder.h"
 #include "intake/row_store.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace tovrel {
-
-// $XDG_CACHE_HOME/tovrel, else $HOME/.cache/tovrel (arguments may be null).
-std::filesystem::path cacheFolderFrom(const char* xdgCacheHome, const char* home);
-
-// The name of the store of the source file as it is now; nothing when the
-// file cannot be examined.
-std::optional<std::string> storeName(const std::filesystem::path& source);
 
 class PictureCache {
   public:
@@ -29,22 +31,35 @@ class PictureCache {
 
     const std::filesystem::path& folder() const { return folder_; }
 
-    // The store of `source`: the existing one when it matches the file, else
-    // decoded now. Older stores not named in `inUse` are removed, oldest
-    // first, to keep the cache under its cap; a store the disk has no room
-    // for is refused. Nothing is left behind on failure.
+    // The store of `source`: the existing one when it was made from the file
+    // as it is now, else decoded now. The stores this cache holds and that
+    // are not named in `inUse` are let go. Older stores nobody holds are
+    // removed, oldest first, to keep the cache under its cap; a store the
+    // disk has no room for is refused. Nothing is left behind on failure.
     Result<std::filesystem::path> storeFor(const std::filesystem::path& source,
                                            const std::vector<std::filesystem::path>& inUse,
                                            const DecodeProgress& progress = {}) const;
 
-    // Removes every store not named in `keep`, and any unfinished one.
+    // Lets go of every store not named in `keep`, and removes every store
+    // not named there that nobody else holds, with the leftovers of decodes
+    // that were killed: never one another window or run uses.
     void removeAllBut(const std::vector<std::filesystem::path>& keep) const;
 
   private:
-    Status makeRoom(int64_t bytes, const std::vector<std::filesystem::path>& inUse) const;
+    bool holdStore(const PosixFile& dir, const std::string& name, const StoreRecord& record) const;
+    Status decodeInto(const PosixFile& dir, const std::filesystem::path& source,
+                      const struct stat& before, const PosixFile& picture,
+                      const StoreRecord& record, const std::string& name,
+                      const DecodeProgress& progress) const;
+    Status nameStore(const PosixFile& dir, PosixFile store, const std::string& temporary,
+                     const std::string& name, const StoreRecord& record) const;
+    Status makeRoom(const PosixFile& dir, int64_t bytes) const;
 
     std::filesystem::path folder_;
     uint64_t cap_;
+    // The stores this process holds: its own bookkeeping, not the cache's
+    // content, so it changes under const calls.
+    mutable std::map<std::string, PosixFile> held_;
 };
 
 } // namespace tovrel

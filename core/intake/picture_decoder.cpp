@@ -3,11 +3,15 @@
 #include "common/rounding.h"
 #include "intake/bmp_layout.h"
 #include "intake/format_decoders.h"
+#include "intake/picture_file.h"
 #include "intake/picture_message.h"
 
+#include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <limits>
+#include <unistd.h>
 
 namespace tovrel {
 
@@ -43,15 +47,25 @@ PictureFormat formatOf(const std::array<uint8_t, kSniffBytes>& h, size_t got) {
 
 } // namespace
 
+namespace {
+
+size_t readStart(const PosixFile& f, std::array<uint8_t, kSniffBytes>& h) {
+    ssize_t got;
+    do {
+        got = ::pread(f.fd(), h.data(), h.size(), 0);
+    } while (got < 0 && errno == EINTR);
+    return got < 0 ? 0 : static_cast<size_t>(got);
+}
+
+} // namespace
+
 PictureFormat sniffFormat(const std::filesystem::path& file) {
-    std::FILE* f = std::fopen(file.c_str(), "rb");
-    if (f == nullptr) {
+    const Result<OpenPicture> f = openPictureFile(file);
+    if (!f) {
         return PictureFormat::Unknown;
     }
     std::array<uint8_t, kSniffBytes> h{};
-    const size_t got = std::fread(h.data(), 1, h.size(), f);
-    std::fclose(f);
-    return formatOf(h, got);
+    return formatOf(h, readStart(f.value().file, h));
 }
 
 int32_t pixelsPerMetre(double value, int unit) {
@@ -65,16 +79,18 @@ int32_t pixelsPerMetre(double value, int unit) {
     return n && *n > 0 ? *n : 0;
 }
 
-Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file) {
-    std::FILE* f = std::fopen(file.c_str(), "rb");
-    if (f == nullptr) {
-        return Status::fail("无法打开图片文件" + quotedPath(file) + "。");
-    }
+Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file,
+                                                    const PosixFile& picture) {
     std::array<uint8_t, kSniffBytes> h{};
-    const size_t got = std::fread(h.data(), 1, h.size(), f);
-    std::rewind(f);
+    const size_t got = readStart(picture, h);
+    const PictureFormat format = formatOf(h, got);
+    std::FILE* f = format == PictureFormat::Unknown ? nullptr : streamOf(picture);
+    if (f == nullptr && format != PictureFormat::Unknown) {
+        return Status::fail("无法读取图片文件" + quotedPath(file) + "：" + systemErrorText(errno) +
+                            "。");
+    }
     DecoderResult decoder = Status::fail("");
-    switch (formatOf(h, got)) {
+    switch (format) {
     case PictureFormat::Png:
         decoder = openPng(file, f);
         break;
@@ -87,10 +103,9 @@ Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path&
         break;
     case PictureFormat::Tiff:
         std::fclose(f);
-        decoder = openTiff(file);
+        decoder = openTiff(file, picture);
         break;
     case PictureFormat::Unknown:
-        std::fclose(f);
         return refusePicture(file, got == 0 ? "文件是空的"
                                             : "文件内容不是 BMP、PNG、JPEG 或 TIFF 图片"
                                               "（扩展名与内容不符，或文件已损坏）");
@@ -107,6 +122,11 @@ Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path&
         return refusePicture(file, "图片有 " + std::to_string(info.width) + " x " +
                                        std::to_string(info.height) +
                                        " 像素，解码后超过 2 GB，太大了");
+    }
+    if (std::max(int64_t{info.width}, int64_t{info.height}) * 3 > kMaxRowBytes) {
+        return refusePicture(file, "图片有 " + std::to_string(info.width) + " x " +
+                                       std::to_string(info.height) + " 像素，一行解码后超过 " +
+                                       std::to_string(kMaxRowBytes >> 20) + " MB，太宽了");
     }
     return decoder;
 }

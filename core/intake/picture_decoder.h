@@ -4,6 +4,7 @@
 // its errors and warnings become a Status whose message names the file.
 
 #include "common/status.h"
+#include "params/posix_file.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -51,9 +52,15 @@ enum class PictureFormat { PlainBmp, Bmp, Png, Jpeg, Tiff, Unknown };
 // 24-bit BMP stored bottom-up, which a run reads in place.
 PictureFormat sniffFormat(const std::filesystem::path& file);
 
-// A decoder over the file with its header read and its size checked: the
-// upright picture's rows, laid out as a 24-bit BMP, must fit 32-bit file
-// positions. Refuses unknown formats and PlainBmp files, which need none.
-Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file);
+// A row of a decoded picture may take this many bytes at most (some 22
+// million pixels): decoders hold a few rows in memory.
+constexpr int64_t kMaxRowBytes = 64LL << 20;
+
+// A decoder over `picture`, the open file `file`, with its header read and its
+// size checked: the upright picture's rows, laid out as a 24-bit BMP, must
+// fit 32-bit file positions, and a row kMaxRowBytes. Refuses unknown formats
+// and PlainBmp files, which need none.
+Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file,
+                                                    const PosixFile& picture);
 
 } // namespace tovrel

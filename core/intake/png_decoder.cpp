@@ -1,6 +1,7 @@
 // PNG through libpng: every colour type and depth, Adam7 interlacing pass by
 // pass, so that no more than a row of the picture is held in memory.
 
+#include "common/warning_log.h"
 #include "intake/format_decoders.h"
 #include "intake/picture_message.h"
 #include "intake/pixel_rules.h"
@@ -43,7 +44,10 @@ class PngDecoder final : public PictureDecoder {
         std::snprintf(self->message_, sizeof self->message_, "%s", text);
         png_longjmp(png, 1);
     }
-    static void onWarning(png_structp, png_const_charp) {}
+    static void onWarning(png_structp png, png_const_charp text) {
+        auto* self = static_cast<PngDecoder*>(png_get_error_ptr(png));
+        logWarning("图片" + quotedPath(self->file_) + "：PNG 库的提示：" + text);
+    }
 
     std::filesystem::path file_;
     std::FILE* f_;

@@ -28,8 +28,8 @@ bool flipsRows(int orientation) {
 } // namespace
 
 RowStoreWriter::RowStoreWriter(PosixFile store, PosixFile scratch, const PictureInfo& info,
-                               DecodeProgress progress)
-    : store_(std::move(store)), scratch_(std::move(scratch)), info_(info),
+                               const StoreRecord& record, DecodeProgress progress)
+    : store_(std::move(store)), scratch_(std::move(scratch)), info_(info), record_(record),
       width_(swapsSides(info.orientation) ? info.height : info.width),
       height_(swapsSides(info.orientation) ? info.width : info.height), stride_(rowStride(width_)),
       progress_(std::move(progress)) {
@@ -42,7 +42,8 @@ RowStoreWriter::RowStoreWriter(PosixFile store, PosixFile scratch, const Picture
 int64_t RowStoreWriter::storeBytes(const PictureInfo& info) {
     const bool side = swapsSides(info.orientation);
     const int32_t w = side ? info.height : info.width;
-    return kHeaderBytes + int64_t{rowStride(w)} * (side ? info.width : info.height);
+    return kHeaderBytes + int64_t{rowStride(w)} * (side ? info.width : info.height) +
+           kStoreRecordBytes;
 }
 
 int64_t RowStoreWriter::scratchBytes(const PictureInfo& info) {
@@ -78,7 +79,7 @@ Status RowStoreWriter::begin() {
     put32(&h[22], static_cast<uint32_t>(height_));
     h[26] = 1;
     h[28] = 24;
-    put32(&h[34], static_cast<uint32_t>(bytes - kHeaderBytes));
+    put32(&h[34], static_cast<uint32_t>(bytes - kHeaderBytes - kStoreRecordBytes));
     put32(&h[38], static_cast<uint32_t>(info_.resolution));
     put32(&h[42], static_cast<uint32_t>(info_.resolution));
     if (int err = store_.reserve(bytes); err != 0) {
@@ -215,7 +216,17 @@ Status RowStoreWriter::finish() {
             return s;
         }
     }
-    return flushBand();
+    if (Status s = flushBand(); !s) {
+        return s;
+    }
+    const int64_t at = storeBytes(info_) - kStoreRecordBytes;
+    if (int err = store_.writeAt(record_.data(), record_.size(), static_cast<off_t>(at));
+        err != 0) {
+        return failed(err);
+    }
+    // Synced before it is named: after a power loss a named store is whole.
+    const int err = store_.sync();
+    return err == 0 ? Status::ok() : failed(err);
 }
 
 } // namespace tovrel

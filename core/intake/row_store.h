@@ -1,9 +1,11 @@
 #pragma once
 // A decoded picture written once, row by row, as an uncompressed 24-bit BMP
 // file with its rows bottom-up and the picture turned upright: a run reads it
-// exactly as it reads a BMP file the user chose.
+// exactly as it reads a BMP file the user chose. The identity record of the
+// source follows the rows.
 
 #include "intake/picture_decoder.h"
+#include "intake/store_identity.h"
 #include "params/posix_file.h"
 
 #include <functional>
@@ -20,16 +22,20 @@ class RowStoreWriter final : public DecodedRows {
     // only by pictures turned on their side, holds their rows as stored
     // until they are turned.
     RowStoreWriter(PosixFile store, PosixFile scratch, const PictureInfo& info,
-                   DecodeProgress progress);
+                   const StoreRecord& record, DecodeProgress progress);
 
-    // Bytes of the store file for a picture, and of the scratch file.
+    // Bytes of the store file for a picture (its record too), and of the
+    // scratch file.
     static int64_t storeBytes(const PictureInfo& info);
     static int64_t scratchBytes(const PictureInfo& info);
 
     Status begin(); // header and full length
     Status row(int32_t y, const uint8_t* bgr) override;
     Status pixels(int32_t y, int32_t x0, int32_t dx, const uint8_t* bgr, int32_t count) override;
-    Status finish(); // remaining rows, then the turn of a picture on its side
+    // Remaining rows, the turn of a picture on its side, the record; then
+    // the store is synced to the disk.
+    Status finish();
+    PosixFile release() { return std::move(store_); }
 
   private:
     Status writeUpright(int32_t v, const uint8_t* bgr);
@@ -41,6 +47,7 @@ class RowStoreWriter final : public DecodedRows {
 
     PosixFile store_, scratch_;
     PictureInfo info_;
+    StoreRecord record_;
     int32_t width_, height_, stride_; // upright
     DecodeProgress progress_;
     int64_t done_ = 0, total_ = 0;

@@ -2,26 +2,58 @@
 // and palette pictures of 1 to 16 bits, in strips or tiles, with any
 // compression the library decodes; the orientation tag and the resolution.
 
+#include "common/warning_log.h"
 #include "intake/format_decoders.h"
 #include "intake/picture_message.h"
 #include "intake/pixel_rules.h"
 
 #include <algorithm>
 #include <cstdarg>
+#include <fcntl.h>
 #include <tiffio.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tovrel {
 
 namespace {
 
-// A band of tile rows is held in memory at once; pictures that need more
-// are refused.
+// A band of tile rows is held in memory at once, and a strip picture's line;
+// pictures that need more are refused.
 constexpr uint64_t kMaxBandBytes = 256ULL << 20;
+
+// Copies `bits` bits from the start of `from` into `to` from bit `at` on
+// (the first bit the highest of its byte, as TIFF packs samples); the
+// bits of `to` it covers are zero beforehand.
+void orBits(const uint8_t* from, uint64_t bits, uint8_t* to, uint64_t at) {
+    const uint64_t whole = bits / 8;
+    const unsigned rest = bits % 8;
+    const unsigned shift = at % 8;
+    uint8_t* out = to + at / 8;
+    if (shift == 0 && rest == 0) {
+        std::copy_n(from, whole, out);
+        return;
+    }
+    const auto put = [&](uint64_t i, uint8_t v) {
+        out[i] |= static_cast<uint8_t>(v >> shift);
+        // Bits spill into the next byte only where there are any: the last
+        // byte of a row may have none to give.
+        if (const auto spill = static_cast<uint8_t>(v << (8 - shift)); shift != 0 && spill != 0) {
+            out[i + 1] |= spill;
+        }
+    };
+    for (uint64_t i = 0; i < whole; ++i) {
+        put(i, from[i]);
+    }
+    if (rest != 0) {
+        put(whole, static_cast<uint8_t>(from[whole] & (0xFF00u >> rest)));
+    }
+}
 
 class TiffDecoder final : public PictureDecoder {
   public:
     explicit TiffDecoder(std::filesystem::path file) : file_(std::move(file)) {}
+    Status open(const PosixFile& picture);
     ~TiffDecoder() override {
         if (tif_ != nullptr) {
             TIFFClose(tif_);
@@ -30,7 +62,6 @@ class TiffDecoder final : public PictureDecoder {
     TiffDecoder(const TiffDecoder&) = delete;
     TiffDecoder& operator=(const TiffDecoder&) = delete;
 
-    Status open();
     Status decode(DecodedRows& out) override;
 
   private:
@@ -40,6 +71,11 @@ class TiffDecoder final : public PictureDecoder {
     Status decodeStrips(DecodedRows& out);
     Status decodeTiles(DecodedRows& out);
     Status failure() const { return libraryFailure(file_, "TIFF", message_); }
+    Status tooLarge(uint64_t bytes) const {
+        return refusePicture(file_, "TIFF 文件的一段数据需要 " + std::to_string(bytes >> 20) +
+                                        " MB 内存，超过 " + std::to_string(kMaxBandBytes >> 20) +
+                                        " MB 的上限");
+    }
     Status unsupported(const std::string& what) const {
         return refusePicture(file_, "TIFF 文件的" + what + "不受支持");
     }
@@ -53,7 +89,14 @@ class TiffDecoder final : public PictureDecoder {
         }
         return 1;
     }
-    static int onWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+    // The library reads such pictures all the same: noted, not refused.
+    static int onWarning(TIFF*, void* self, const char*, const char* format, va_list args) {
+        char text[256];
+        std::vsnprintf(text, sizeof text, format, args);
+        logWarning("图片" + quotedPath(static_cast<TiffDecoder*>(self)->file_) +
+                   "：TIFF 库的提示：" + text);
+        return 1;
+    }
 
     std::filesystem::path file_;
     TIFF* tif_ = nullptr;
@@ -63,14 +106,20 @@ class TiffDecoder final : public PictureDecoder {
     std::vector<uint8_t> palette_; // blue, green, red per entry
 };
 
-Status TiffDecoder::open() {
+Status TiffDecoder::open(const PosixFile& picture) {
+    const int fd = ::fcntl(picture.fd(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) {
+        return Status::fail("无法读取图片文件" + quotedPath(file_) + "：" + systemErrorText(errno) +
+                            "。");
+    }
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, onError, this);
     TIFFOpenOptionsSetWarningHandlerExtR(options, onWarning, this);
     // "m": read, not map, the file: a mapped file counts whole in memory.
-    tif_ = TIFFOpenExt(file_.c_str(), "rm", options);
+    tif_ = TIFFFdOpenExt(fd, file_.c_str(), "rm", options);
     TIFFOpenOptionsFree(options);
     if (tif_ == nullptr) {
+        ::close(fd);
         return failure();
     }
     uint32_t w = 0, h = 0;
@@ -174,7 +223,14 @@ void TiffDecoder::convert(const uint8_t* samples, uint8_t* bgr) const {
 }
 
 Status TiffDecoder::decodeStrips(DecodedRows& out) {
-    std::vector<uint8_t> samples(static_cast<size_t>(TIFFScanlineSize64(tif_)));
+    const uint64_t lineBytes = TIFFScanlineSize64(tif_);
+    if (lineBytes == 0) {
+        return unsupported("行长度");
+    }
+    if (lineBytes > kMaxBandBytes) {
+        return tooLarge(lineBytes);
+    }
+    std::vector<uint8_t> samples(static_cast<size_t>(lineBytes));
     std::vector<uint8_t> bgr(static_cast<size_t>(info_.width) * 3);
     for (int32_t y = 0; y < info_.height; ++y) {
         if (TIFFReadScanline(tif_, samples.data(), static_cast<uint32_t>(y), 0) < 0) {
@@ -195,26 +251,30 @@ Status TiffDecoder::decodeTiles(DecodedRows& out) {
     const uint64_t lineBytes = TIFFScanlineSize64(tif_);
     const uint64_t tileRowBytes = TIFFTileRowSize64(tif_);
     const uint64_t tileBytes = TIFFTileSize64(tif_);
-    if (tileW == 0 || tileH == 0 || tileRowBytes == 0 || lineBytes * tileH > kMaxBandBytes ||
-        tileBytes > kMaxBandBytes) {
+    if (tileW == 0 || tileH == 0 || tileRowBytes == 0 || lineBytes == 0) {
         return unsupported("图块大小");
     }
-    std::vector<uint8_t> band(lineBytes * tileH);
+    if (lineBytes > kMaxBandBytes / tileH || tileBytes > kMaxBandBytes) {
+        return tooLarge(
+            std::max(lineBytes > UINT64_MAX / tileH ? UINT64_MAX : lineBytes * tileH, tileBytes));
+    }
+    const auto w = static_cast<uint32_t>(info_.width), h = static_cast<uint32_t>(info_.height);
+    std::vector<uint8_t> band(lineBytes * std::min(tileH, h));
     std::vector<uint8_t> tile(tileBytes);
     std::vector<uint8_t> bgr(static_cast<size_t>(info_.width) * 3);
-    const auto w = static_cast<uint32_t>(info_.width), h = static_cast<uint32_t>(info_.height);
     const uint64_t bitsPerPixel = uint64_t{bits_} * samplesPerPixel_;
     for (uint32_t top = 0; top < h; top += tileH) {
         const uint32_t rows = std::min(tileH, h - top);
+        std::fill(band.begin(), band.end(), 0);
         for (uint32_t left = 0; left < w; left += tileW) {
             if (TIFFReadTile(tif_, tile.data(), left, top, 0, 0) < 0) {
                 return failure();
             }
-            // Tile widths are multiples of 16, so a tile starts on a byte.
-            const uint64_t at = left * bitsPerPixel / 8;
-            const uint64_t bytes = std::min<uint64_t>(tileRowBytes, lineBytes - at);
+            // Tiles of samples below a byte may start inside a byte: the
+            // library accepts any tile width, not only multiples of 16.
+            const uint64_t bits = std::min(tileW, w - left) * bitsPerPixel;
             for (uint32_t r = 0; r < rows; ++r) {
-                std::copy_n(&tile[r * tileRowBytes], bytes, &band[r * lineBytes + at]);
+                orBits(&tile[r * tileRowBytes], bits, &band[r * lineBytes], left * bitsPerPixel);
             }
         }
         for (uint32_t r = 0; r < rows; ++r) {
@@ -233,9 +293,9 @@ Status TiffDecoder::decode(DecodedRows& out) {
 
 } // namespace
 
-DecoderResult openTiff(const std::filesystem::path& file) {
+DecoderResult openTiff(const std::filesystem::path& file, const PosixFile& picture) {
     auto decoder = std::make_unique<TiffDecoder>(file);
-    if (Status s = decoder->open(); !s) {
+    if (Status s = decoder->open(picture); !s) {
         return s;
     }
     return std::unique_ptr<PictureDecoder>(std::move(decoder));

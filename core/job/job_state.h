@@ -10,17 +10,21 @@
 
 namespace tovrel {
 
-// A per-slot field, addressed by slot number 1 to 4 as the window counts them.
+// The window's picture slots; a card of many frames (animation, depth) is
+// made from the frames dialog or the batch tool and holds up to kMaxFrames.
+inline constexpr int kSlots = 4;
+inline constexpr int kMaxFrames = 64;
+
+// A per-frame field, addressed by frame number 1 to kMaxFrames; the window's
+// slots are frames 1 to 4.
 template <typename T> class SlotArray {
   public:
     T& operator()(int slot) { return values_.at(static_cast<size_t>(slot - 1)); }
     const T& operator()(int slot) const { return values_.at(static_cast<size_t>(slot - 1)); }
 
   private:
-    std::array<T, 4> values_{};
+    std::array<T, kMaxFrames> values_{};
 };
-
-inline constexpr int kSlots = 4;
 
 struct JobState {
     int32_t BaseW = 0;            // width of the common frame in pixels
@@ -49,7 +53,7 @@ struct JobState {
     float FrameLeft = 0;
     float FrameRight = 0;
     float FrameBottom = 0;
-    uint8_t ViewCount = 0; // pictures chosen, 0 to 4
+    uint8_t ViewCount = 0; // pictures chosen: 0 to 4 slots, or up to 64 frames
     uint8_t SharpB = 0;    // strip width in pixels
     float Aspect = 0;      // BaseW / BaseH; 0 until a frame was first found
     float Views = 0;       // ViewCount as a float

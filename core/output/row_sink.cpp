@@ -1,7 +1,6 @@
 #include "output/row_sink.h"
 
 #include "params/posix_file.h"
-#include "output/gather_write.h"
 
 #include <algorithm>
 #include <climits>
@@ -12,12 +11,12 @@ namespace tovrel {
 RowSink::RowSink(int fd, int64_t areaOffset, int32_t tifH, int32_t rowBytes,
                  const unsigned char* start, std::function<void(int)> progress, std::string outName,
                  std::size_t chunkBytes)
-    : fd_(fd), areaOffset_(areaOffset), tifH_(tifH), rowBytes_(static_cast<std::size_t>(rowBytes)),
+    : areaOffset_(areaOffset), tifH_(tifH), rowBytes_(static_cast<std::size_t>(rowBytes)),
       capacity_(std::clamp<std::size_t>(chunkBytes / rowBytes_, 1, IOV_MAX)),
       // Left uninitialised: every row is made in full before it is written.
       arena_(new unsigned char[capacity_ * rowBytes_]), current_(start),
       progress_(std::move(progress)), outName_(std::move(outName)),
-      writeback_(fd, kChunksInFlight) {
+      writer_(fd, capacity_ * rowBytes_) {
     parts_.reserve(capacity_);
 }
 
@@ -78,14 +77,11 @@ Status RowSink::flush() {
     std::reverse(parts_.begin(), parts_.end());
     const int64_t offset =
         areaOffset_ + static_cast<int64_t>(tifH_ - lastRow_) * static_cast<int64_t>(rowBytes_);
-    int err = writeAllAt(fd_, parts_, offset);
-    if (err == 0) {
-        err = writeback_.written(offset, static_cast<int64_t>(parts_.size() * rowBytes_));
-    }
+    const int err = writer_.write(parts_, offset);
     parts_.clear();
     arenaUsed_ = 0;
     if (err != 0) {
-        return Status::fail("写入输出文件失败：" + systemErrorText(err) + "。\n" + outName_);
+        return failed(err);
     }
     if (progress_) {
         progress_(static_cast<int>(static_cast<int64_t>(lastRow_) * 1000 / tifH_));
@@ -94,7 +90,15 @@ Status RowSink::flush() {
 }
 
 Status RowSink::finish() {
-    return flush();
+    if (Status written = flush(); !written) {
+        return written;
+    }
+    const int err = writer_.finish();
+    return err == 0 ? Status::ok() : failed(err);
+}
+
+Status RowSink::failed(int err) const {
+    return Status::fail("写入输出文件失败：" + systemErrorText(err) + "。\n" + outName_);
 }
 
 } // namespace tovrel

@@ -3,10 +3,10 @@
 // bottom row (which lies last in the file) first, and writes them in large
 // chunks: each chunk is one positioned gather write of adjacent rows. Rows
 // that repeat the row made before them are not copied; the chunk points at
-// the same bytes again.
+// the same bytes again. The chunks reach the disk through a DirectWriter.
 
 #include "common/status.h"
-#include "output/writeback_window.h"
+#include "output/direct_writer.h"
 
 #include <cstdint>
 #include <functional>
@@ -20,8 +20,6 @@ namespace tovrel {
 // Chunks of about 8 MiB: large enough for full disk speed, small enough that
 // the progress bar moves often.
 inline constexpr std::size_t kRowChunkBytes = std::size_t(8) << 20;
-// Chunks on their way to the disk at once.
-inline constexpr std::size_t kChunksInFlight = 4;
 
 class RowSink {
   public:
@@ -42,7 +40,7 @@ class RowSink {
     Status putCurrent(int32_t r);
     // Row r with content that stays valid while the sink lives (a white row).
     Status putFixed(int32_t r, const unsigned char* row);
-    // Writes what is still queued.
+    // Writes what is still queued and waits until every chunk is written.
     Status finish();
 
     const unsigned char* current() const { return current_; }
@@ -51,8 +49,8 @@ class RowSink {
     Status put(int32_t r, const unsigned char* row);
     Status flush();
     bool inArena(const unsigned char* row) const;
+    Status failed(int err) const;
 
-    int fd_;
     int64_t areaOffset_;
     int32_t tifH_;
     std::size_t rowBytes_;
@@ -64,7 +62,7 @@ class RowSink {
     int32_t lastRow_ = 0;      // the last row queued
     std::function<void(int)> progress_;
     std::string outName_;
-    WritebackWindow writeback_;
+    DirectWriter writer_;
 };
 
 } // namespace tovrel

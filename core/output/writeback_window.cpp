@@ -36,6 +36,10 @@ int WritebackWindow::written(int64_t offset, int64_t length) {
         err = syncRange(fd_, oldest.offset, oldest.length,
                         SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
                             SYNC_FILE_RANGE_WAIT_AFTER);
+        if (err == 0) {
+            // On disk now: its pages would only push out what others cache.
+            ::posix_fadvise(fd_, oldest.offset, oldest.length, POSIX_FADV_DONTNEED);
+        }
     }
     if (unsupported(err)) {
         supported_ = false;

@@ -1,10 +1,10 @@
 #pragma once
 // Keeps what a long write has handed to the system but not yet put on disk
 // to a few chunks. Each chunk written is sent to the disk at once; when more
-// than `depth` are on their way, the oldest is waited for. So a file of many
-// gigabytes never piles up in the page cache: the progress a writer shows is
-// the disk's own, the final sync is short, and the machine's memory stays
-// free for others.
+// than `depth` are on their way, the oldest is waited for and dropped from
+// the page cache. So a file of many gigabytes never piles up there: the
+// progress a writer shows is the disk's own, the final sync is short, and the
+// machine's memory stays free for others.
 
 #include <cstddef>
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include "common/leading_number.h"
 #include "common/rounding.h"
+#include "params/print_size.h"
 
 #include <algorithm>
 #include <cctype>
@@ -51,6 +52,29 @@ Confirmation confirmSettings(const SettingsTexts& texts, uint8_t viewCount) {
     c.valid = c.Sharp != 0 && c.Pitch != 0 && viewCount >= 2 &&
               (!texts.printerRes || printerPpiOf(texts.printerPpi));
     return c;
+}
+
+namespace {
+
+std::optional<std::string> sizeProblem(const std::string& text, const char* what,
+                                       const char* label) {
+    if (beginsWithNumber(text)) {
+        return std::nullopt;
+    }
+    const std::string asked = std::string("请填写以厘米为单位的打印") + what + "。";
+    if (text.find_first_not_of(" \t") == std::string::npos || text == label) {
+        return asked;
+    }
+    return std::string("打印") + what + "“" + text + "”不是数字：" + asked;
+}
+
+} // namespace
+
+std::optional<std::string> printSizeProblem(const SettingsTexts& texts) {
+    if (auto width = sizeProblem(texts.width, "宽度", kWidthLabel)) {
+        return width;
+    }
+    return sizeProblem(texts.height, "高度", kHeightLabel);
 }
 
 std::optional<std::string> shownResolution(const std::optional<Resolution>& lens,

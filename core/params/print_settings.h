@@ -27,6 +27,15 @@ struct RunSettings {
     bool bigTiff = false;    // BigTIFF whatever the size (the batch tool's --bigtiff)
 };
 
+// A card of many frames (animation, depth): the frame that lies in the
+// card's plane, and the horizontal shift in frame pixels between
+// neighbouring frames; frame k moves (k - keyFrame) x parallax pixels to the
+// right before interlacing, and the common frame shrinks to what all share.
+struct FrameSettings {
+    int32_t keyFrame = 1; // 1 to the number of frames
+    double parallax = 0;
+};
+
 // The controls' texts and states.
 struct SettingsTexts {
     std::string pitch;                       // Combo3
@@ -62,6 +71,12 @@ struct Confirmation {
     bool valid = false;
 };
 Confirmation confirmSettings(const SettingsTexts& texts, uint8_t viewCount);
+
+// Why the print size cannot be confirmed: a width or height that is not a
+// number ("abc", or the box's label while nothing was entered). Nothing when
+// both begin with a number; whether it gives a picture of at least a pixel is
+// the run's check.
+std::optional<std::string> printSizeProblem(const SettingsTexts& texts);
 
 // The resolution label's text: the printer's when printing at it, else the
 // resolution of pitch and sharpness; nothing where the label keeps its text.

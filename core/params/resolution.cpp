@@ -11,8 +11,12 @@ bool pitchInRange(double pitch) {
     return pitch >= 0 && pitch <= 3;
 }
 
+bool sharpnessIsWhole(double sharpness) {
+    return std::isfinite(sharpness) && sharpness == std::floor(sharpness);
+}
+
 bool sharpnessInRange(double sharpness) {
-    return sharpness >= 1 && sharpness <= 20;
+    return sharpness >= 1 && sharpness <= 20 && sharpnessIsWhole(sharpness);
 }
 
 std::vector<std::string> whiteGapItems(double sharpness) {

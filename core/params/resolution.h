@@ -13,9 +13,15 @@ inline constexpr const char* kPitchLabel = "栅距";
 inline constexpr const char* kPitchListLabel = "栅距mm";
 inline constexpr const char* kSharpnessLabel = "清晰倍数";
 inline constexpr const char* kResolutionUnit = " 像素/英寸";
+// The resolution label's design text: the unit alone, no resolution yet.
+inline constexpr const char* kResolutionLabelText = "       像素/英寸";
 
-bool pitchInRange(double pitch);         // 0 to 3 mm
-bool sharpnessInRange(double sharpness); // 1 to 20
+bool pitchInRange(double pitch); // 0 to 3 mm
+// Sharpness is a whole number of pixels per picture under each lens: a strip
+// of 2.5 pixels cannot be printed, and rounding it would leave strips that no
+// longer match the lens pitch.
+bool sharpnessIsWhole(double sharpness);
+bool sharpnessInRange(double sharpness); // a whole number from 1 to 20
 
 // The white-gap choices for a sharpness: "1/4", "2/4", "3/4" for 4; none for 1.
 std::vector<std::string> whiteGapItems(double sharpness);

@@ -3,7 +3,7 @@
 namespace tovrel {
 
 PixelPool::PixelPool(int32_t views, int32_t usedColumns)
-    : usedBytes_(3 * std::size_t(usedColumns)), bytes_(6 + usedBytes_ * std::size_t(views)) {
+    : usedBytes_(3 * std::size_t(usedColumns)), bytes_(3 + usedBytes_ * std::size_t(views)) {
     for (std::size_t i = kWhitePixel; i < kWhitePixel + 3; ++i) {
         bytes_[i] = 255;
     }
@@ -28,8 +28,7 @@ std::vector<int32_t> sourceRows(int32_t tifH, float scale, int32_t baseH) {
 namespace {
 std::size_t pixelOf(std::span<const int32_t> columns, const PixelPool& pool, int32_t n,
                     int64_t column) {
-    const int32_t x = columns[std::size_t(column - 1)];
-    return x == 0 ? kBlackPixel : pool.offset(n, x);
+    return pool.offset(n, columns[std::size_t(column - 1)]);
 }
 } // namespace
 

@@ -2,8 +2,8 @@
 // Which source pixel every output column shows. Worked out once per run, so
 // a row is made by one pass of plain copies.
 //
-// Source pixels are addressed by their offset in a pixel pool: a black pixel,
-// a white pixel, then the used part of each picture's current source row
+// Source pixels are addressed by their offset in a pixel pool: a white pixel,
+// then the used part of each picture's current source row
 // (blue, green, red per pixel, as in the file).
 
 #include "render/strip_plan.h"
@@ -15,8 +15,7 @@
 
 namespace tovrel {
 
-inline constexpr std::size_t kBlackPixel = 0;
-inline constexpr std::size_t kWhitePixel = 3;
+inline constexpr std::size_t kWhitePixel = 0;
 
 class PixelPool {
   public:
@@ -31,13 +30,12 @@ class PixelPool {
     const unsigned char* data() const { return bytes_.data(); }
 
   private:
-    std::size_t rowStart(int32_t n) const { return 6 + usedBytes_ * std::size_t(n - 1); }
+    std::size_t rowStart(int32_t n) const { return 3 + usedBytes_ * std::size_t(n - 1); }
     std::size_t usedBytes_;
     std::vector<unsigned char> bytes_;
 };
 
-// Frame column of each output column (index j - 1 for column j), 0 where it
-// falls outside 1..baseW - 1: such columns stay black.
+// Frame column of each output column (index j - 1 for column j, frameColumnOf).
 std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW);
 
 // Frame row of every output row, index r - 1 for row r (frameRowOf).

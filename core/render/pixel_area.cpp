@@ -1,9 +1,9 @@
 #include "render/pixel_area.h"
 
+#include "output/row_sink.h"
 #include "params/posix_file.h"
 #include "render/column_map.h"
 #include "render/printer_grid.h"
-#include "output/row_sink.h"
 #include "render/source_rows.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ struct RowLoop {
     const std::vector<int32_t>& columns;
     const unsigned char* white; // a white row, for horizontal white gaps
 
-    // Frame row of output row r; 0 when the row is skipped (left as the file holds it).
+    // Frame row of output row r.
     int32_t sourceRow(int64_t r) const { return frameRowOf(r, job.Scale, job.BaseH); }
 
     Status read(int32_t n, int32_t y) const {
@@ -56,9 +56,7 @@ std::vector<std::size_t> printerMap(const RowLoop& loop, std::span<const GridCel
     std::vector<std::size_t> map(cells.size());
     for (std::size_t j = 0; j < cells.size(); ++j) {
         const GridCell& cell = cells[j];
-        map[j] = cell.white         ? kWhitePixel
-                 : cell.source == 0 ? kBlackPixel
-                                    : loop.pool.offset(cell.picture, cell.source);
+        map[j] = cell.white ? kWhitePixel : loop.pool.offset(cell.picture, cell.source);
     }
     return map;
 }
@@ -69,9 +67,6 @@ Status verticalRows(const RowLoop& loop, const std::vector<std::size_t>& map) {
     int32_t lastY = 0;
     for (int32_t r = 1; r <= job.tifH; ++r) {
         const int32_t y = loop.sourceRow(r);
-        if (y == 0) {
-            continue;
-        }
         if (y != lastY) {
             for (int32_t n = 1; n <= job.ViewCount; ++n) {
                 if (Status read = loop.read(n, y); !read) {
@@ -114,17 +109,8 @@ Status horizontalRows(const RowLoop& loop) {
                 return made;
             }
         }
-        Status put;
-        switch (step.put) {
-        case RowStep::Put::Skip:
-            continue;
-        case RowStep::Put::White:
-            put = loop.sink.putFixed(r, loop.white);
-            break;
-        case RowStep::Put::Current:
-            put = loop.sink.putCurrent(r);
-            break;
-        }
+        const Status put = step.put == RowStep::Put::White ? loop.sink.putFixed(r, loop.white)
+                                                           : loop.sink.putCurrent(r);
         if (!put) {
             return put;
         }
@@ -132,21 +118,16 @@ Status horizontalRows(const RowLoop& loop) {
     return Status::ok();
 }
 
-// Horizontal strips on the printer's grid: every row that is not skipped
-// shows its cell's picture row, white or black; runs of equal cells are made
-// once.
-Status printerRows(const RowLoop& loop, std::span<const GridCell> cells,
-                   const unsigned char* black) {
+// Horizontal strips on the printer's grid: every row shows its cell's
+// picture row, or white; runs of equal cells are made once.
+Status printerRows(const RowLoop& loop, std::span<const GridCell> cells) {
     const JobState& job = loop.job;
     const std::vector<std::vector<std::size_t>> maps = pictureMaps(loop);
     GridCell made{0, 0, false};
     for (int32_t r = 1; r <= job.tifH; ++r) {
-        if (loop.sourceRow(r) == 0) {
-            continue;
-        }
         const GridCell& cell = cells[std::size_t(r - 1)];
-        if (cell.white || cell.source == 0) {
-            if (Status put = loop.sink.putFixed(r, cell.white ? loop.white : black); !put) {
+        if (cell.white) {
+            if (Status put = loop.sink.putFixed(r, loop.white); !put) {
                 return put;
             }
             continue;
@@ -167,7 +148,7 @@ Status printerRows(const RowLoop& loop, std::span<const GridCell> cells,
     return Status::ok();
 }
 
-Status rows(const RowLoop& loop, const unsigned char* black) {
+Status rows(const RowLoop& loop) {
     const JobState& job = loop.job;
     const RunSettings& settings = loop.settings;
     if (settings.printerPpi == 0) {
@@ -176,7 +157,7 @@ Status rows(const RowLoop& loop, const unsigned char* black) {
     const LensGrid grid = lensGridOf(job, settings);
     if (settings.horizontal) {
         const std::vector<int32_t> sources = sourceRows(job.tifH, job.Scale, job.BaseH);
-        return printerRows(loop, lensGridCells(sources, grid), black);
+        return printerRows(loop, lensGridCells(sources, grid));
     }
     return verticalRows(loop, printerMap(loop, lensGridCells(loop.columns, grid)));
 }
@@ -212,14 +193,13 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     const int32_t usedColumns =
         columns.empty() ? 0 : *std::max_element(columns.begin(), columns.end());
     PixelPool pool(job.ViewCount, usedColumns);
-    // Rows the sink writes must outlive it: the white and black rows are made here.
+    // Rows the sink writes must outlive it: the white row is made here.
     const bool fixedRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
-    const bool blackRows = settings.horizontal && settings.printerPpi != 0;
     const std::vector<unsigned char> white(fixedRows ? job.OutRow.size() : 0, 255);
-    const std::vector<unsigned char> black(blackRows ? job.OutRow.size() : 0, 0);
-    RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress, job.OutPath);
+    RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress,
+                 job.OutPath);
     const RowLoop loop{job, settings, sources.value(), pool, sink, columns, white.data()};
-    Status made = rows(loop, black.data());
+    Status made = rows(loop);
     if (made) {
         made = sink.finish();
     }

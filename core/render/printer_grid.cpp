@@ -1,14 +1,33 @@
 #include "render/printer_grid.h"
 
+#include "common/number_format.h"
 #include "render/column_map.h"
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace tovrel {
 
 double printerLensPixels(int32_t ppi, float pitch) {
     return static_cast<double>(ppi) * static_cast<double>(pitch) / 25.4;
+}
+
+int64_t smallestPrinterPpi(int32_t views, float pitch) {
+    // A hair below the quotient, so that a pitch stored as a float just above
+    // its decimal value does not ask for one pixel per inch more.
+    return static_cast<int64_t>(
+        std::ceil(static_cast<double>(views) * 25.4 / static_cast<double>(pitch) - 1e-6));
+}
+
+Status checkPrinterLens(int32_t views, float pitch, int32_t ppi) {
+    if (ppi == 0 || views > kSlots || !(pitch > 0) || ppi >= smallestPrinterPpi(views, pitch)) {
+        return Status::ok();
+    }
+    return Status::fail("栅距 " + formatSingle(pitch) + " 毫米在 " + std::to_string(ppi) +
+                        " 像素/英寸下每个光栅不到 " + std::to_string(views) +
+                        " 个像素，容不下所有图片：打印机分辨率至少要 " +
+                        std::to_string(smallestPrinterPpi(views, pitch)) + " 像素/英寸。");
 }
 
 std::vector<GridCell> lensGridCells(std::span<const int32_t> sources, const LensGrid& grid) {

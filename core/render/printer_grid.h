@@ -13,6 +13,7 @@
 // Computed once per run; the engine renders from it, and a preview can
 // simulate the print from it without writing a file.
 
+#include "common/status.h"
 #include "job/job_state.h"
 #include "render/run_geometry.h"
 
@@ -25,6 +26,15 @@ namespace tovrel {
 // The lens width in printer pixels: R x Pitch / 25.4, in double precision.
 double printerLensPixels(int32_t ppi, float pitch);
 
+// The smallest printer resolution whose lenses hold a pixel for each of the
+// pictures: pictures x 25.4 / Pitch, rounded up.
+int64_t smallestPrinterPpi(int32_t views, float pitch);
+
+// Refuses a printer resolution whose lenses are narrower than the number of
+// pictures: some pictures would get no pixel under some lenses, and the card
+// could not flip. The message names the smallest resolution that works.
+Status checkPrinterLens(int32_t views, float pitch, int32_t ppi);
+
 struct LensGrid {
     double lensPixels = 1;  // L
     int32_t views = 2;      // pictures under each lens
@@ -34,9 +44,8 @@ struct LensGrid {
 
 struct GridCell {
     int32_t picture = 1; // 1 to views
-    int32_t source =
-        0; // frame column (or row) shown: the usual mapping at the lens centre; 0: black
-    bool white = false; // in the white gap at the end of its strip
+    int32_t source = 1;  // frame column (or row) shown: the usual mapping at the lens centre
+    bool white = false;  // in the white gap at the end of its strip
     bool operator==(const GridCell&) const = default;
 };
 
@@ -45,15 +54,14 @@ struct GridCell {
 LensGrid lensGridOf(const JobState& job, const RunSettings& settings);
 
 // The cells of positions 1..sources.size(). sources: the usual mapping of each
-// position to a frame column (or row), 0 outside the frame.
+// position to a frame column (or row).
 std::vector<GridCell> lensGridCells(std::span<const int32_t> sources, const LensGrid& grid);
 
 // The whole pattern of a run.
 struct PrinterPattern {
-    std::vector<int32_t> columns; // frame column of each output column, usual mapping; 0: black
-    std::vector<int32_t> rows;    // frame row of each output row from the bottom; 0: skipped
+    std::vector<int32_t> columns; // frame column of each output column, usual mapping
+    std::vector<int32_t> rows;    // frame row of each output row from the bottom
     // Per column (vertical strips) or per row from the bottom (horizontal).
-    // A row whose lens centre falls on a skipped row is black.
     std::vector<GridCell> lenses;
 };
 

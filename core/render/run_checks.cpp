@@ -2,6 +2,7 @@
 
 #include "intake/common_frame.h"
 #include "params/posix_file.h"
+#include "params/resolution.h"
 #include "render/printer_grid.h"
 #include "render/slot_text.h"
 #include "tiff/tiff_container.h"
@@ -19,20 +20,36 @@ namespace tovrel {
 
 Status checkRunParameters(const JobState& job, const RunSettings& settings) {
     const int32_t views = job.ViewCount;
-    if (views < 2 || views > kSlots || job.Views != static_cast<float>(views)) {
+    if (views < 2 || job.Views != static_cast<float>(views)) {
         return Status::fail("请选择 2 到 4 张图片。");
+    }
+    if (views > kMaxFrames) {
+        return Status::fail("最多 " + std::to_string(kMaxFrames) + " 帧图片，选择了 " +
+                            std::to_string(views) + " 帧。");
     }
     if (!(job.Pitch > 0)) {
         return Status::fail("栅距必须大于 0。");
     }
+    if (!sharpnessIsWhole(job.Sharp)) {
+        return Status::fail("清晰倍数必须是整数。");
+    }
     const int32_t s = stripWidth(job.Sharp);
-    if (s < 1 || views * s > 255) {
+    if (s < 1) {
         return Status::fail("清晰倍数超出了可用的范围。");
+    }
+    // A lens's pixels are counted in a byte.
+    if (views * s > 255) {
+        return Status::fail("每个透镜下的像素太多：" + std::to_string(views) + " 帧 × 清晰倍数 " +
+                            std::to_string(s) + " = " + std::to_string(views * s) +
+                            "，不能超过 255。请减少帧数或清晰倍数。");
     }
     if (settings.printerPpi != 0 &&
         (settings.printerPpi < kMinPrinterPpi || settings.printerPpi > kMaxPrinterPpi)) {
         return Status::fail("打印机分辨率必须在 " + std::to_string(kMinPrinterPpi) + " 到 " +
                             std::to_string(kMaxPrinterPpi) + " 像素/英寸之间。");
+    }
+    if (Status lens = checkPrinterLens(views, job.Pitch, settings.printerPpi); !lens) {
+        return lens;
     }
     if (settings.whiteGaps && (settings.whiteWidth < 0 || settings.whiteWidth > s)) {
         return Status::fail("留白宽度必须在 0 到 " + std::to_string(s) + " 像素之间。");

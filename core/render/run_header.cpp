@@ -29,4 +29,18 @@ Status recordRunPitch(PitchStore& store, float pitch) {
     return Status::ok();
 }
 
+bool writeHeaderAndRecordPitch(PitchStore& store, const JobState& job,
+                               const std::filesystem::path& file, TiffForm form,
+                               const std::function<void(const std::string&)>& complain) {
+    if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form);
+        !header) {
+        complain(header.message());
+        return false;
+    }
+    if (Status recorded = recordRunPitch(store, job.Pitch); !recorded) {
+        complain(recorded.message());
+    }
+    return true;
+}
+
 } // namespace tovrel

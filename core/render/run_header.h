@@ -4,11 +4,14 @@
 // resolution, and its full length; then the run's pitch is recorded.
 
 #include "common/status.h"
+#include "job/job_state.h"
 #include "params/pitch_store.h"
 #include "tiff/tiff_container.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <string>
 
 namespace tovrel {
 
@@ -24,5 +27,12 @@ Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file
 // does not depend on the list, so a run goes on after a failure here; the
 // message says so.
 Status recordRunPitch(PitchStore& store, float pitch);
+
+// Both steps for a run's makeTif hook outside the main window: the header of
+// the job's tifW, tifH and fbl, then its pitch. Each failure's message goes
+// to complain; false when no header was written.
+bool writeHeaderAndRecordPitch(PitchStore& store, const JobState& job,
+                               const std::filesystem::path& file, TiffForm form,
+                               const std::function<void(const std::string&)>& complain);
 
 } // namespace tovrel

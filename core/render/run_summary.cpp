@@ -2,6 +2,7 @@
 
 #include "common/number_format.h"
 #include "common/rounding.h"
+#include "tiff/tiff_resolution.h"
 
 #include <cmath>
 #include <cstdio>
@@ -56,9 +57,15 @@ std::string durationText(double seconds) {
     return std::to_string(minutes / 60) + " 时 " + twoDigits(minutes % 60) + " 分";
 }
 
+std::string recordedResolutionText(float pixelsPerInch) {
+    const Rational recorded = resolutionRational(pixelsPerInch);
+    return formatDouble(
+        roundToDecimals(static_cast<double>(recorded.numerator) / recorded.denominator, 3));
+}
+
 std::array<std::string, 2> summaryLines(const RunSummary& run) {
     return {"已写出：" + run.path, std::to_string(run.width) + " × " + std::to_string(run.height) +
-                                       " 像素，" + formatSingle(run.pixelsPerInch) +
+                                       " 像素，" + recordedResolutionText(run.pixelsPerInch) +
                                        " 像素/英寸，" + fileSizeText(run.bytes) + "，用时 " +
                                        durationText(run.seconds)};
 }

@@ -19,6 +19,11 @@ struct RunSummary {
 // Two lines: "已写出：PATH" and "W × H 像素，R 像素/英寸，SIZE，用时 T".
 std::array<std::string, 2> summaryLines(const RunSummary& run);
 
+// The resolution as the output file records it (its XResolution), to at most
+// three decimals without trailing zeros: 720.0001 is recorded as 720.000107
+// and shown as "720".
+std::string recordedResolutionText(float pixelsPerInch);
+
 // A file size for people: "812 字节", "12.3 KB", "299.3 MB", "1.25 GB"
 // (units of 1024).
 std::string fileSizeText(uintmax_t bytes);

@@ -1,7 +1,7 @@
 #include "render/source_rows.h"
 
 #include "intake/bmp_layout.h"
-#include "intake/picture_cache.h"
+#include "intake/store_identity.h"
 #include "render/slot_text.h"
 
 #include <array>
@@ -52,42 +52,43 @@ Status checkUnchanged(const JobState& job, int32_t n, const PosixFile& file) {
     return Status::ok();
 }
 
-// The file a slot's rows are read from: the picture itself, or its decoded
-// row store while that still belongs to the picture as it is now.
-Result<std::string> rowFile(const JobState& job, int32_t n) {
-    if (job.RowPath(n).empty()) {
-        return job.InPath(n);
-    }
-    const std::filesystem::path store(job.RowPath(n));
-    const std::optional<std::string> now = storeName(job.InPath(n));
-    if (!now) {
-        return Status::fail("无法打开" + slotText(n) + "：文件已不存在或无法读取。\n" +
+// A slot's decoded row store is read only while it still belongs to the
+// picture as it is now.
+Status checkStore(const JobState& job, int32_t n, const PosixFile& store) {
+    const std::optional<bool> belongs = storeBelongsTo(store, job.InPath(n));
+    if (!belongs) {
+        return Status::fail("无法打开" + slotText(n) + "：" + systemErrorText(errno) + "。\n" +
                             job.InPath(n));
     }
-    if (*now != store.filename()) {
+    if (!*belongs) {
         return Status::fail(slotText(n) + "在选择后被修改过：请重新选择这张图片。\n" +
                             job.InPath(n));
     }
-    return job.RowPath(n);
+    return Status::ok();
 }
 
 } // namespace
 
 Result<SourceRows> SourceRows::open(const JobState& job) {
     SourceRows rows(job);
+    rows.files_.resize(job.ViewCount);
     for (int32_t n = 1; n <= job.ViewCount; ++n) {
-        const Result<std::string> path = rowFile(job, n);
-        if (!path) {
-            return path.status();
-        }
-        PosixFile file = PosixFile::open(path.value(), O_RDONLY);
-        if (!file.isOpen() && !job.RowPath(n).empty()) {
+        const bool stored = !job.RowPath(n).empty();
+        // Never blocking: a picture replaced by a pipe must not hang the run.
+        PosixFile file = stored ? PosixFile::open(job.RowPath(n), O_RDONLY | O_NOFOLLOW)
+                                : PosixFile::open(job.InPath(n), O_RDONLY | O_NONBLOCK);
+        if (!file.isOpen() && stored) {
             return Status::fail(slotText(n) + "的解码缓存已被删除：请重新选择这张图片。\n" +
                                 job.InPath(n));
         }
         if (!file.isOpen()) {
             return Status::fail("无法打开" + slotText(n) + "：" + systemErrorText(errno) + "。\n" +
                                 job.InPath(n));
+        }
+        if (stored) {
+            if (Status own = checkStore(job, n, file); !own) {
+                return own;
+            }
         }
         if (Status unchanged = checkUnchanged(job, n, file); !unchanged) {
             return unchanged;

@@ -5,15 +5,16 @@
 #include "job/job_state.h"
 #include "params/posix_file.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace tovrel {
 
 class SourceRows {
   public:
-    // Opens the files of slots 1..ViewCount.
+    // Opens the files of frames 1..ViewCount: one descriptor each, up to
+    // kMaxFrames; no rows are held here.
     static Result<SourceRows> open(const JobState& job);
 
     // Reads the first `bytes` bytes of frame row y (1 = the frame's bottom
@@ -24,7 +25,7 @@ class SourceRows {
   private:
     explicit SourceRows(const JobState& job) : job_(&job) {}
     const JobState* job_;
-    std::array<PosixFile, kSlots> files_;
+    std::vector<PosixFile> files_;
 };
 
 } // namespace tovrel

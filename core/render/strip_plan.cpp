@@ -2,16 +2,20 @@
 
 #include "render/run_geometry.h"
 
+#include <algorithm>
+
 namespace tovrel {
 
+int32_t nearestFrameIndex(double index, int32_t length) {
+    return static_cast<int32_t>(std::clamp(index, 1.0, static_cast<double>(std::max(length, 1))));
+}
+
 int32_t frameRowOf(int64_t r, float scale, int32_t baseH) {
-    const double y = sourceIndex(r, scale);
-    return y > 1 && y < baseH ? static_cast<int32_t>(y) : 0;
+    return nearestFrameIndex(sourceIndex(r, scale), baseH);
 }
 
 int32_t frameColumnOf(int64_t j, float scale, int32_t baseW) {
-    const double x = sourceIndex(j, scale);
-    return x >= 1 && x < baseW ? static_cast<int32_t>(x) : 0;
+    return nearestFrameIndex(sourceIndex(j, scale), baseW);
 }
 
 StripSource stripSource(int64_t p, int64_t width, const StripLayout& layout) {
@@ -36,19 +40,12 @@ RowStep horizontalStep(int64_t r, const StripLayout& layout, float scale, int32_
     const int64_t white = layout.whiteGaps ? layout.whiteWidth : 0;
     const int64_t first = r - (r - 1) % s;
     RowStep step;
-    const int32_t firstRow = frameRowOf(first, scale, baseH);
-    if (firstRow != 0) {
-        if (r == first) {
-            step.make = true;
-            step.picture = static_cast<int32_t>((first - 1) % (s * layout.views) / s + 1);
-            step.frameRow = firstRow;
-        }
-        if (r - first < white) {
-            step.put = RowStep::Put::White;
-            return step;
-        }
+    if (r == first) {
+        step.make = true;
+        step.picture = static_cast<int32_t>((first - 1) % (s * layout.views) / s + 1);
+        step.frameRow = frameRowOf(first, scale, baseH);
     }
-    step.put = frameRowOf(r, scale, baseH) == 0 ? RowStep::Put::Skip : RowStep::Put::Current;
+    step.put = r - first < white ? RowStep::Put::White : RowStep::Put::Current;
     return step;
 }
 

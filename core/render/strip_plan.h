@@ -16,12 +16,17 @@ struct StripLayout {
     int32_t whiteWidth = 0; // white pixels per strip, 0 to strip
 };
 
-// Frame row of output row r (1 = bottom): r / scale rounded half to even;
-// 0 when that falls outside 2..baseH - 1 and the row is skipped.
+// A frame index worked out for an output position, taken to the nearest
+// pixel of a frame `length` pixels long (1..length): every output pixel shows
+// a pixel of the pictures, so the card has no black edge.
+int32_t nearestFrameIndex(double index, int32_t length);
+
+// Frame row of output row r (1 = bottom): r / scale rounded half to even,
+// within 1..baseH.
 int32_t frameRowOf(int64_t r, float scale, int32_t baseH);
 
-// Frame column of output column j (1 = left): j / scale rounded half to even;
-// 0 when that falls outside 1..baseW - 1 and the column stays black.
+// Frame column of output column j (1 = left): j / scale rounded half to even,
+// within 1..baseW.
 int32_t frameColumnOf(int64_t j, float scale, int32_t baseW);
 
 // Vertical strips: output column p (0-based) of a row `width` columns wide
@@ -40,16 +45,15 @@ struct StripSource {
 StripSource stripSource(int64_t p, int64_t width, const StripLayout& layout);
 
 // Horizontal strips: what the run does at output row r (1 = bottom). At the
-// first row of a strip whose frame row is not skipped it makes a new current
-// row from picture `picture`'s frame row `frameRow`; then it writes the row
-// white (the first whiteWidth rows of such a strip), skips it (its frame row
-// is skipped) or writes the current row, the one made last.
+// first row of a strip it makes a new current row from picture `picture`'s
+// frame row `frameRow`; then it writes the row white (the first whiteWidth
+// rows of the strip) or writes the current row, the one made last.
 struct RowStep {
-    enum class Put { Skip, White, Current };
+    enum class Put { White, Current };
     bool make = false;
     int32_t picture = 0;
     int32_t frameRow = 0;
-    Put put = Put::Skip;
+    Put put = Put::Current;
 };
 RowStep horizontalStep(int64_t r, const StripLayout& layout, float scale, int32_t baseH);
 

@@ -6,7 +6,7 @@ namespace tovrel {
 
 namespace {
 
-enum Type : uint16_t { kShort = 3, kLong = 4, kRational = 5, kLong8 = 16 };
+enum Type : uint16_t { kAscii = 2, kShort = 3, kLong = 4, kRational = 5, kLong8 = 16 };
 
 constexpr std::size_t kEntrySize = 20;
 constexpr std::size_t kInlineBytes = 8;
@@ -79,7 +79,7 @@ std::vector<uint8_t> bigTiffHeader(uint64_t ifdAt) {
 std::vector<uint8_t> bigTiffDirectory(const BigTiffImage& image, uint64_t pixelOffset,
                                       uint64_t ifdAt) {
     // In ascending tag order, as readers require.
-    const Field fields[] = {
+    std::vector<Field> fields = {
         longOne(254, 0),                        // NewSubfileType: full image
         longOne(256, image.width),              // ImageWidth
         longOne(257, image.height),             // ImageLength
@@ -94,9 +94,12 @@ std::vector<uint8_t> bigTiffDirectory(const BigTiffImage& image, uint64_t pixelO
         rational(283, image.resolution),        // YResolution
         shorts(284, {1}),                       // PlanarConfiguration: chunky
         shorts(296, {2}),                       // ResolutionUnit: inch
-        {34377, image.resourceType, image.resources.size(), image.resources}, // Photoshop
     };
-    constexpr std::size_t kCount = std::size(fields);
+    if (!image.software.empty()) {
+        fields.push_back({305, kAscii, image.software.size(), image.software}); // Software
+    }
+    fields.push_back({34377, image.resourceType, image.resources.size(), image.resources});
+    const std::size_t kCount = fields.size();
     std::vector<uint8_t> out;
     putLE(out, kCount, 8);
     out.resize(8 + kEntrySize * kCount + 8, 0); // entries, then no next directory

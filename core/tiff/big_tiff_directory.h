@@ -19,6 +19,8 @@ struct BigTiffImage {
     Rational resolution{};          // pixels per inch
     uint16_t resourceType = 0;      // the type the template gives tag 34377 (BYTE or UNDEFINED)
     std::vector<uint8_t> resources; // the image-resource block of tag 34377
+    std::vector<uint8_t> software;  // tag 305 (ASCII, its NUL included) as the template gives it;
+                                    // none when empty
 };
 
 inline constexpr uint64_t kBigTiffHeaderSize = 16;

@@ -27,6 +27,7 @@ constexpr int64_t kMaxBigPixelBytes = 4'000'000'000'000;
 constexpr uint16_t kTagStripByteCounts = 279;
 constexpr uint16_t kTagXResolution = 282;
 constexpr uint16_t kTagYResolution = 283;
+constexpr uint16_t kTagSoftware = 305;
 constexpr uint16_t kTagPhotoshop = 34377;
 constexpr uint16_t kTypeShort = 3;
 constexpr uint16_t kTypeLong = 4;
@@ -91,6 +92,12 @@ TiffContainer bigContainer(const TiffTemplate& tmpl, int32_t tifW, int32_t tifH,
     image.resolution = resolutionRational(fbl);
     image.resourceType = resources.type;
     image.resources.assign(from, from + resources.count);
+    // The program's name, as the classic header gives it.
+    if (const auto software = templateField(patched, kTagSoftware);
+        software && software->type == 2) {
+        const auto at = patched.begin() + static_cast<std::ptrdiff_t>(software->valuesAt);
+        image.software.assign(at, at + software->count);
+    }
 
     const int64_t pixelBytes = pixelBytesOf(tifW, tifH);
     const uint64_t pixelsEnd = kBigTiffHeaderSize + static_cast<uint64_t>(pixelBytes);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace tovrel {
@@ -25,8 +26,17 @@ Status noRoom(const std::filesystem::path& out, int err, int64_t length) {
                             "：请腾出磁盘空间、换一个输出文件夹，或减小打印尺寸。");
     }
     if (err == EFBIG) {
+        // A limit on this process's files (ulimit -f) is not the disk's doing.
+        struct rlimit limit {};
+        if (::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+            limit.rlim_cur < static_cast<rlim_t>(length)) {
+            return Status::fail(writeFailure(out, systemErrorText(err)).message() + needs +
+                                "，超过了本程序可写文件的大小上限 " +
+                                formatByteSize(static_cast<int64_t>(limit.rlim_cur)) +
+                                "（ulimit -f）：请放宽这个上限，或减小打印尺寸。");
+        }
         return Status::fail(writeFailure(out, systemErrorText(err)).message() + needs +
-                            "，输出文件夹所在的磁盘容不下这么大的文件：请换一个输出文件夹，"
+                            "，输出文件夹所在的文件系统容不下这么大的文件：请换一个输出文件夹，"
                             "或减小打印尺寸。");
     }
     return writeFailure(out, systemErrorText(err));

@@ -391,6 +391,21 @@ TEST_F(FileSelection, TheFileListFollowsTheFolderList) {
     EXPECT_EQ(window->job.InPath(1), (pictures / "sub" / "z.bmp").string());
 }
 
+TEST_F(FileSelection, TheNextWindowOpensTheFolderLastUsed) {
+    std::filesystem::create_directory(pictures / "sub");
+    listPictures({"a.bmp"});
+    ASSERT_TRUE(window->Dir1->setPath(path(pictures / "sub")));
+    open();
+    EXPECT_EQ(window->Dir1->path(), path(pictures / "sub"));
+    EXPECT_EQ(window->File1->path(), path(pictures / "sub"));
+    // A folder gone since: the current folder, without a word.
+    window.reset();
+    std::filesystem::remove(pictures / "sub");
+    open();
+    EXPECT_EQ(window->Dir1->path(), QDir::currentPath());
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(FileSelection, AFolderGoneBeforeOpeningIsReportedAndTheListsStayUsable) {
     std::filesystem::create_directory(pictures / "gone");
     listPictures({"a.bmp"});

@@ -338,16 +338,18 @@ TEST_F(FocusOrder, TabWalksTheDesignOrder) {
     writeDataFile(dataDir.path(), {});
     open();
     window->Combo1->setEnabled(true);
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandPitchTest"}));
-    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
     EXPECT_EQ(tabWalk(),
-              kTabOrder + QStringList({"Op_s", "PrinterRes", "ComboRes", "CommandPitchTest"}));
+              kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandPitchTest", "CommandMore"}));
+    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "ComboRes",
+                                                  "CommandPitchTest", "CommandMore"}));
 }
 
 TEST_F(FocusOrder, DisabledWhiteGapListIsSkipped) {
     writeDataFile(dataDir.path(), {});
     open();
-    QStringList expected = kTabOrder + QStringList{"Op_s", "PrinterRes", "CommandPitchTest"};
+    QStringList expected =
+        kTabOrder + QStringList{"Op_s", "PrinterRes", "CommandPitchTest", "CommandMore"};
     expected.removeAll("Combo1");
     EXPECT_EQ(tabWalk(), expected);
 }
@@ -357,8 +359,8 @@ TEST_F(FocusOrder, FlipPreviewButtonFollowsThePrinterControlsOnceEnabled) {
     open();
     window->Combo1->setEnabled(true);
     window->CommandFlip->setEnabled(true);
-    EXPECT_EQ(tabWalk(),
-              kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandFlip", "CommandPitchTest"}));
+    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_s", "PrinterRes", "CommandFlip",
+                                                  "CommandPitchTest", "CommandMore"}));
 }
 
 TEST_F(FocusOrder, NameBoxesTellWhenTheyTakeTheFocus) {
@@ -381,7 +383,8 @@ TEST_F(FocusOrder, OptionGroupIsEnteredAtTheChosenButton) {
     window->Combo1->setEnabled(true);
     QTest::mouseClick(window->Op_h, Qt::LeftButton);
     ASSERT_TRUE(window->Op_h->isChecked());
-    EXPECT_EQ(tabWalk(), kTabOrder + QStringList({"Op_h", "PrinterRes", "CommandPitchTest"}));
+    EXPECT_EQ(tabWalk(),
+              kTabOrder + QStringList({"Op_h", "PrinterRes", "CommandPitchTest", "CommandMore"}));
     // The arrow keys move the choice within the group.
     window->Op_h->setFocus();
     QTest::keyClick(window->Op_h, Qt::Key_Left);

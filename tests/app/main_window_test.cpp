@@ -177,6 +177,8 @@ struct Deletion {
     const char* shown; // what the pitch box reads when X is clicked
     std::vector<float> left;
     QStringList items;
+    const char* asked = nullptr; // the question X asks first, if any
+    bool answer = true;
 };
 
 class DeletePitch : public PitchBox, public ::testing::WithParamInterface<Deletion> {};
@@ -188,9 +190,12 @@ TEST_P(DeletePitch, RewritesTheDataFileAndReloads) {
     writeFile(dataDir / "kvxj.dl~", {1, 2, 3});
     open();
     typeIntoPitchBox(GetParam().shown);
+    answer = GetParam().answer;
     QTest::mouseClick(window->Command3, Qt::LeftButton);
 
     EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(questions,
+              GetParam().asked ? std::vector<QString>{GetParam().asked} : std::vector<QString>{});
     const std::vector<unsigned char> bytes = readFile(dataDir / "kvxj.dll");
     ASSERT_EQ(bytes.size(), 1448 + 4 * GetParam().left.size());
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 1448, templateBytes().begin()));
@@ -198,17 +203,32 @@ TEST_P(DeletePitch, RewritesTheDataFileAndReloads) {
     EXPECT_FALSE(std::filesystem::exists(dataDir / "kvxj.dl~"));
 
     EXPECT_EQ(itemsOf(window->Combo3), GetParam().items);
-    EXPECT_EQ(window->Combo3->currentText(), QString("栅距mm"));
+    EXPECT_EQ(window->Combo3->currentText(),
+              QString(GetParam().answer ? "栅距mm" : GetParam().shown));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Shown, DeletePitch,
-    ::testing::Values(Deletion{"EveryCopy", "0.254", {0.5f}, {"0.5"}},
-                      Deletion{"OneEntry", "0.5", {0.254f, 0.254f}, {"0.254", "0.254"}},
-                      Deletion{"TypedWithUnit", "0.5mm", {0.254f, 0.254f}, {"0.254", "0.254"}},
-                      Deletion{
-                          "Label", "栅距mm", {0.254f, 0.5f, 0.254f}, {"0.254", "0.5", "0.254"}},
-                      Deletion{"NoMatch", "7", {0.254f, 0.5f, 0.254f}, {"0.254", "0.5", "0.254"}}),
+    ::testing::Values(
+        Deletion{"EveryCopy", "0.254", {0.5f}, {"0.5"}, "要从栅距列表中删除栅距 0.254 mm 吗？"},
+        Deletion{"OneEntry",
+                 "0.5",
+                 {0.254f, 0.254f},
+                 {"0.254", "0.254"},
+                 "要从栅距列表中删除栅距 0.5 mm 吗？"},
+        Deletion{"TypedWithUnit",
+                 "0.5mm",
+                 {0.254f, 0.254f},
+                 {"0.254", "0.254"},
+                 "要从栅距列表中删除栅距 0.5 mm 吗？"},
+        Deletion{"Declined",
+                 "0.5",
+                 {0.254f, 0.5f, 0.254f},
+                 {"0.254", "0.5", "0.254"},
+                 "要从栅距列表中删除栅距 0.5 mm 吗？",
+                 false},
+        Deletion{"Label", "栅距mm", {0.254f, 0.5f, 0.254f}, {"0.254", "0.5", "0.254"}},
+        Deletion{"NoMatch", "7", {0.254f, 0.5f, 0.254f}, {"0.254", "0.5", "0.254"}}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(PitchBox, DeletingWithoutTheDataFileOnlyReports) {

@@ -14,6 +14,10 @@ WindowTest::WindowTest() {
 void WindowTest::open() {
     window = std::make_unique<mainS>(dataDir.path());
     window->messageHook = [this](const QString& text) { messages.push_back(text); };
+    window->questionHook = [this](const QString& text) {
+        questions.push_back(text);
+        return answer;
+    };
     window->show();
 }
 

@@ -26,6 +26,9 @@ class WindowTest : public ::testing::Test {
 
     TempDir dataDir;
     std::vector<QString> messages;
+    // The questions asked, each answered with `answer`.
+    std::vector<QString> questions;
+    bool answer = true;
     std::unique_ptr<mainS> window;
 };
 

@@ -2,16 +2,23 @@
 // it into a slot: the fields it gives, or the message that refuses it with the
 // slot left as it was.
 
+#include "common/warning_log.h"
 #include "intake/common_frame.h"
+#include "intake/picture_cache.h"
+#include "params/posix_file.h"
 
+#include "tests/intake/picture_variants.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace tovrel {
@@ -251,11 +258,13 @@ TEST(BadPictureCatalogue, FilesThatCannotBeReadAreNamedInTheMessage) {
     test::TempDir dir;
     JobState job;
     job.InPath(1) = (dir / "不存在.bmp").string();
-    EXPECT_EQ(readSlotHeader(job, 1).message(), "无法打开图片文件“" + job.InPath(1) + "”。");
+    EXPECT_EQ(readSlotHeader(job, 1).message(),
+              "无法打开图片文件“" + job.InPath(1) + "”：" + systemErrorText(ENOENT) + "。");
 
     std::filesystem::create_directory(dir / "文件夹.bmp");
     job.InPath(1) = (dir / "文件夹.bmp").string();
-    EXPECT_EQ(readSlotHeader(job, 1).message(), "无法读取图片文件“" + job.InPath(1) + "”。");
+    EXPECT_EQ(readSlotHeader(job, 1).message(),
+              "图片“" + job.InPath(1) + "”无法使用：这是一个文件夹，不是图片文件。");
     EXPECT_EQ(job.ImgW(1), 0);
 }
 
@@ -277,6 +286,173 @@ TEST(BadPictureCatalogue, NamesWithLineBreaksAndQuotesAreReadAndQuotedAsTheyAre)
             "图片“" + job.InPath(1) +
                 "”无法使用：文件只有 20 字节，容不下 BMP 文件头，文件不完整或不是 BMP 文件。");
     }
+}
+
+// A little-endian TIFF built byte by byte: `data` from offset 8 on, then
+// the directory of `tags`, given in ascending order.
+struct Tag {
+    uint16_t tag;
+    std::vector<uint32_t> values; // LONG values
+};
+
+Bytes tiffFile(const std::vector<Tag>& tags, const Bytes& data) {
+    Bytes b = {'I', 'I', 42, 0, 0, 0, 0, 0};
+    b.insert(b.end(), data.begin(), data.end());
+    std::vector<uint32_t> at(tags.size());
+    for (size_t i = 0; i < tags.size(); ++i) {
+        if (tags[i].values.size() > 1) {
+            at[i] = static_cast<uint32_t>(b.size());
+            for (uint32_t v : tags[i].values) {
+                b.resize(b.size() + 4);
+                put(b, b.size() - 4, v, 4);
+            }
+        }
+    }
+    b.resize(b.size() + b.size() % 2);
+    put(b, 4, b.size(), 4);
+    b.resize(b.size() + 2 + tags.size() * 12 + 4, 0);
+    size_t p = b.size() - tags.size() * 12 - 6;
+    put(b, p, tags.size(), 2);
+    for (size_t i = 0; i < tags.size(); ++i, p += 12) {
+        put(b, p + 2, tags[i].tag, 2);
+        put(b, p + 4, 4, 2); // LONG
+        put(b, p + 6, tags[i].values.size(), 4);
+        put(b, p + 10, tags[i].values.size() > 1 ? at[i] : tags[i].values.at(0), 4);
+    }
+    return b;
+}
+
+// A 16 x 16 grey picture of `bits` bits a sample, a pattern no tile can hide,
+// in strips or in tiles `tileW` pixels wide.
+Bytes greyTiff(int bits, uint32_t tileW) {
+    constexpr uint32_t w = 16, h = 16;
+    const uint32_t pieceW = tileW == 0 ? w : tileW;
+    const uint32_t across = (w + pieceW - 1) / pieceW;
+    const uint32_t rowBytes = (pieceW * bits + 7) / 8;
+    Bytes data(size_t(across) * rowBytes * h, 0);
+    std::vector<uint32_t> offsets, counts;
+    for (uint32_t t = 0; t < across; ++t) {
+        offsets.push_back(8 + t * rowBytes * h);
+        counts.push_back(rowBytes * h);
+        for (uint32_t y = 0; y < h; ++y) {
+            for (uint32_t i = 0; i < pieceW && t * pieceW + i < w; ++i) {
+                const uint32_t x = t * pieceW + i;
+                const uint32_t v = (x * 5 + y * 3 + x * y) % (1u << bits);
+                const uint32_t bit = i * uint32_t(bits);
+                data[(t * h + y) * rowBytes + bit / 8] |=
+                    static_cast<unsigned char>(v << (8 - bits - bit % 8));
+            }
+        }
+    }
+    std::vector<Tag> tags = {{256, {w}}, {257, {h}}, {258, {uint32_t(bits)}},
+                             {259, {1}}, {262, {1}}, {277, {1}}};
+    if (tileW == 0) {
+        tags.insert(tags.begin() + 5, Tag{273, offsets});
+        tags.push_back({278, {h}});
+        tags.push_back({279, counts});
+    } else {
+        tags.push_back({322, {tileW}});
+        tags.push_back({323, {h}});
+        tags.push_back({324, offsets});
+        tags.push_back({325, counts});
+    }
+    return tiffFile(tags, data);
+}
+
+Bytes jpegWithJfif(unsigned char major, unsigned char minor) {
+    test::TempDir dir;
+    std::string ppm = "P6 16 8 255\n";
+    for (int i = 0; i < 16 * 8 * 3; ++i) {
+        ppm.push_back(static_cast<char>(i * 37));
+    }
+    test::writeFile(dir / "p.ppm", Bytes(ppm.begin(), ppm.end()));
+    EXPECT_TRUE(
+        test::shell("cjpeg " + (dir / "p.ppm").string() + " > " + (dir / "p.jpg").string()));
+    Bytes b = test::readFile(dir / "p.jpg");
+    EXPECT_EQ(std::string(b.begin() + 6, b.begin() + 10), "JFIF");
+    b.at(11) = major;
+    b.at(12) = minor;
+    return b;
+}
+
+// Pictures of the other formats crafted to knock a decoder over, chosen
+// through the cache: refused with their reason, or decoded exactly like
+// their plain twin.
+struct Crafted {
+    const char* what;
+    Bytes bytes;
+    Bytes twin;          // empty: refused
+    std::string outcome; // the reason of the refusal, or a warning logged
+    bool pipe = false;
+};
+
+const std::vector<Crafted>& craftedPictures() {
+    static const std::vector<Crafted> cases = {
+        {"TIFF of 65535 16-bit samples a pixel, 1000000 pixels wide",
+         tiffFile({{256, {1000000}},
+                   {257, {1}},
+                   {258, {16}},
+                   {259, {1}},
+                   {262, {1}},
+                   {273, {8}},
+                   {277, {65535}},
+                   {278, {1}},
+                   {279, {4000}}},
+                  Bytes(4000, 7)),
+         {},
+         "TIFF 文件的一段数据需要 124998 MB 内存，超过 256 MB 的上限"},
+        {"1-bit TIFF in tiles 4 wide", greyTiff(1, 4), greyTiff(1, 0), ""},
+        {"1-bit TIFF in tiles 12 wide", greyTiff(1, 12), greyTiff(1, 0), ""},
+        {"2-bit TIFF in tiles 3 wide", greyTiff(2, 3), greyTiff(2, 0), ""},
+        {"4-bit TIFF in tiles 5 wide", greyTiff(4, 5), greyTiff(4, 0), ""},
+        {"1-bit TIFF in tiles 16 wide", greyTiff(1, 16), greyTiff(1, 0), ""},
+        {"JPEG of JFIF revision 2.01", jpegWithJfif(2, 1), jpegWithJfif(1, 1), "2.01"},
+        {"named pipe", {}, {}, "这不是普通文件（是管道、套接字或设备），不能作为图片读取", true},
+    };
+    return cases;
+}
+
+TEST(BadPictureCatalogue, CraftedPicturesOfOtherFormatsGiveTheirExactOutcome) {
+    test::TempDir dir;
+    std::vector<std::string> warnings;
+    setWarningSink([&](const std::string& w) { warnings.push_back(w); });
+    for (const Crafted& c : craftedPictures()) {
+        SCOPED_TRACE(c.what);
+        warnings.clear();
+        const PictureCache cache(dir / "cache");
+        const auto path = dir / "图片";
+        std::filesystem::remove(path);
+        if (c.pipe) {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else {
+            test::writeFile(path, c.bytes);
+        }
+        const Result<std::filesystem::path> store = cache.storeFor(path, {});
+        if (c.twin.empty()) {
+            ASSERT_FALSE(store);
+            EXPECT_EQ(store.message(), "图片“" + path.string() + "”无法使用：" + c.outcome + "。");
+            EXPECT_TRUE(std::filesystem::is_empty(cache.folder()) ||
+                        !std::filesystem::exists(cache.folder()));
+            continue;
+        }
+        ASSERT_TRUE(store) << store.message();
+        const bool warned = std::any_of(warnings.begin(), warnings.end(), [&](const auto& w) {
+            return w.find(c.outcome) != std::string::npos;
+        });
+        EXPECT_TRUE(c.outcome.empty() || warned);
+        const auto twin = dir / "孪生";
+        test::writeFile(twin, c.twin);
+        const Result<std::filesystem::path> twinStore = cache.storeFor(twin, {store.value()});
+        ASSERT_TRUE(twinStore) << twinStore.message();
+        // Equal rows; the records after them name different files.
+        Bytes a = test::readFile(store.value()), b = test::readFile(twinStore.value());
+        ASSERT_EQ(a.size(), b.size());
+        a.resize(a.size() - 80);
+        b.resize(b.size() - 80);
+        EXPECT_EQ(a, b);
+        cache.removeAllBut({});
+    }
+    setWarningSink({});
 }
 
 } // namespace

@@ -4,9 +4,11 @@
 
 #include "chart/chart_targets.h"
 #include "chart/grating.h"
+#include "chart/paper.h"
 #include "chart/pitch_chart.h"
 #include "chart/pitch_chart_file.h"
 #include "chart/pitch_chart_rows.h"
+#include "common/leading_number.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/support/restricted_run.h"
 #include "tests/support/temp_dir.h"
@@ -64,12 +66,60 @@ TEST(PitchChart, DefaultsAroundTheNominalPitch) {
     EXPECT_NEAR(pitches.front(), 0.25146, 1e-12);
     EXPECT_NEAR(pitches[20], 0.254, 1e-12);
     EXPECT_NEAR(pitches.back(), 0.25654, 1e-12);
-    EXPECT_EQ(bandLabel(pitches[20], labelDecimals(s)), "0.2540 mm  100.00 LPI");
-    EXPECT_EQ(bandLabel(pitches.front(), labelDecimals(s)), "0.2515 mm  101.01 LPI");
+    // The step has 6 decimals: so have the labels, each exactly a step apart.
+    EXPECT_EQ(bandLabel(pitches[20], labelDecimals(s)), "0.254000 mm  100.00 LPI");
+    EXPECT_EQ(bandLabel(pitches.front(), labelDecimals(s)), "0.251460 mm  101.01 LPI");
     PitchChartSettings fine = s;
     fine.step = 0.00005;
     EXPECT_EQ(bandLabel(0.10005, labelDecimals(fine)), "0.10005 mm  253.87 LPI");
 }
+
+struct BandRow {
+    const char* name;
+    double pitch, range, step;
+    int bands;
+    double first, last;
+    const char* middle; // the nominal band's label
+};
+
+class ChartBands : public ::testing::TestWithParam<BandRow> {};
+
+// pitch + i * step for every whole i with |i * step| <= range: the nominal
+// pitch in the middle, nothing beyond the range, labels exactly a step apart.
+TEST_P(ChartBands, WholeStepsEitherSideOfTheNominalPitch) {
+    const BandRow& row = GetParam();
+    PitchChartSettings s = defaultPitchChart(row.pitch);
+    s.range = row.range;
+    s.step = row.step;
+    ASSERT_TRUE(checkPitchChart(s)) << checkPitchChart(s).message();
+    const std::vector<double> pitches = chartPitches(s);
+    ASSERT_EQ(pitches.size(), std::size_t(row.bands));
+    ASSERT_EQ(chartBandCount(s), row.bands);
+    EXPECT_EQ(pitches.front(), row.first);
+    EXPECT_EQ(pitches.back(), row.last);
+    EXPECT_EQ(pitches[pitches.size() / 2], row.pitch);
+    const int decimals = labelDecimals(s);
+    EXPECT_EQ(bandLabel(row.pitch, decimals), row.middle);
+    for (std::size_t i = 1; i < pitches.size(); ++i) {
+        EXPECT_LE(std::fabs(pitches[i] - row.pitch), row.range + 1e-12);
+        const double below = leadingNumber(bandLabel(pitches[i - 1], decimals));
+        const double above = leadingNumber(bandLabel(pitches[i], decimals));
+        EXPECT_NEAR(above - below, row.step, 1e-12) << bandLabel(pitches[i], decimals);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ChartBands,
+                         ::testing::Values(BandRow{"StepNotDividingTheRange", 0.254, 0.01, 0.003, 7,
+                                                   0.245, 0.263, "0.2540 mm  100.00 LPI"},
+                                           BandRow{"StepBeyondTheRange", 0.254, 0.001, 0.05, 1,
+                                                   0.254, 0.254, "0.2540 mm  100.00 LPI"},
+                                           BandRow{"FineStep", 0.42, 0.00105, 0.00021, 11, 0.41895,
+                                                   0.42105, "0.42000 mm  60.48 LPI"},
+                                           BandRow{"TopBandExactlyThree", 2.575, 0.425, 0.025, 35,
+                                                   2.15, 3, "2.5750 mm  9.86 LPI"},
+                                           BandRow{"PitchWithMoreDecimals", 0.25455, 0.002, 0.001,
+                                                   5, 0.25255, 0.25655, "0.25455 mm  99.78 LPI"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct FieldRow {
     const char* name;
@@ -125,6 +175,12 @@ INSTANTIATE_TEST_SUITE_P(
         FieldRow{"BandTooLow", fields("0.254", "0", "0.001", "720", "20", "5.9"),
                  "条高必须在 6 到 100 毫米之间。"},
         FieldRow{"NotANumber", fields("0.254", "1%", "0.001"), "范围“1%”不是数字。"},
+        FieldRow{"TopBandExactlyThree", fields("2.575", "0.425", "0.025"), ""},
+        FieldRow{"DecimalCommas", fields("0,254", "0,00254", "0,000127", "720", "18,5"), ""},
+        FieldRow{"StepBeyondTheDoubles", fields("0.254", "0.01", "1e999"),
+                 "步长“1e999”超出了数的范围。"},
+        FieldRow{"WidthBeyondTheDoubles", fields("0.254", "0", "0.001", "720", "-1e400"),
+                 "宽度“-1e400”超出了数的范围。"},
         FieldRow{"Empty", fields("0.254", "0", ""), "请填写步长。"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -289,6 +345,15 @@ TEST_F(ChartFile, LabelsAtLeastThreeMillimetresTallAndAGapBetweenBands) {
     EXPECT_GE(inked, std::ceil(3 * 300 / 25.4));
     const std::vector<uint8_t> gap = tiff.grey(uint32_t(l.bandStart(1, false) - 1), width);
     EXPECT_TRUE(std::all_of(gap.begin(), gap.end(), [](uint8_t v) { return v == 255; }));
+    // The title, in smaller type where it must be, ends before the white at the right.
+    int titleInk = 0;
+    for (int64_t y = 0; y < l.title; ++y) {
+        const std::vector<uint8_t> row = tiff.grey(uint32_t(y), width);
+        titleInk += std::count_if(row.begin(), row.end(), [](uint8_t v) { return v < 128; });
+        EXPECT_TRUE(std::all_of(row.end() - l.pad, row.end(), [](uint8_t v) { return v == 255; }))
+            << "title row " << y;
+    }
+    EXPECT_GT(titleInk, 0);
 }
 
 TEST_F(ChartFile, ProgressRisesToTheEnd) {
@@ -341,11 +406,80 @@ TEST_F(ChartFile, RefusalsLeaveNoFile) {
     }
 }
 
+struct PaperRow {
+    const char* name;
+    std::function<void(PitchChartSettings&)> change;
+    const char* says; // empty: the chart fits
+};
+
+class ChartPaper : public ::testing::TestWithParam<PaperRow> {};
+
+// Charts around 0.254 mm at 720 ppi laid out on their paper (1 cm margins),
+// upright or turned.
+TEST_P(ChartPaper, FitsThePrintableAreaOrSaysWhatFits) {
+    PitchChartSettings s = defaultPitchChart(0.254);
+    GetParam().change(s);
+    const Result<ChartRows> planned = planPitchChart(s);
+    if (std::string(GetParam().says).empty()) {
+        ASSERT_TRUE(planned) << planned.message();
+        const ChartLayout& l = planned.value().layout();
+        const PaperArea area = printableArea(s.paper);
+        const double w = double(l.width) * 25.4 / 720, h = double(l.height) * 25.4 / 720;
+        EXPECT_TRUE((w <= area.widthMm && h <= area.heightMm) ||
+                    (h <= area.widthMm && w <= area.heightMm))
+            << w << " x " << h;
+    } else {
+        ASSERT_FALSE(planned);
+        EXPECT_NE(planned.message().find(GetParam().says), std::string::npos) << planned.message();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ChartPaper,
+    ::testing::Values(
+        PaperRow{"DefaultsOnA4", [](PitchChartSettings&) {}, ""},
+        PaperRow{"DefaultsOnA4Horizontal", [](PitchChartSettings& s) { s.horizontal = true; }, ""},
+        PaperRow{"DefaultsOnLetter", [](PitchChartSettings& s) { s.paper = Paper::Letter; },
+                 "Letter 纸的可打印范围（四边各留 1 厘米）最多放得下 37 条测试条，现在有 41 条"},
+        PaperRow{"TallBandsOnA4", [](PitchChartSettings& s) { s.bandMm = 8; },
+                 "A4 纸的可打印范围（四边各留 1 厘米）最多放得下 31 条测试条，现在有 41 条"},
+        PaperRow{"TallBandsOnA3",
+                 [](PitchChartSettings& s) {
+                     s.bandMm = 8;
+                     s.paper = Paper::A3;
+                 },
+                 ""},
+        PaperRow{"WiderThanA4", [](PitchChartSettings& s) { s.widthCm = 20; },
+                 "放不下 20 厘米的宽度，最多 19 厘米：请减小宽度。"},
+        PaperRow{"HorizontalWiderThanA4",
+                 [](PitchChartSettings& s) {
+                     s.horizontal = true;
+                     s.widthCm = 20;
+                 },
+                 "放不下 20 厘米的宽度，最多 18 厘米：请减小宽度。"},
+        PaperRow{"NeitherWayOnA4",
+                 [](PitchChartSettings& s) {
+                     s.widthCm = 30;
+                     s.bandMm = 10;
+                 },
+                 "A4 纸的可打印范围（四边各留 1 厘米）放不下这张测试图"},
+        // A vertical chart's title in smaller type, within the chart.
+        PaperRow{"NarrowTitle", [](PitchChartSettings& s) { s.widthCm = 15; }, ""},
+        PaperRow{"TitleTooLong",
+                 [](PitchChartSettings& s) {
+                     s.widthCm = 15;
+                     s.pitch = 0.254123456789012;
+                     s.step = 0.000127123456789012;
+                 },
+                 "宽度太小，放不下标题：请加大宽度。"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(ChartFile, AFullDiskLeavesNoFile) {
     const auto message =
         runWithFileSizeLimit(1 << 20, [&] { return write(defaultPitchChart(0.254)).message(); });
     ASSERT_TRUE(message.has_value());
     EXPECT_NE(message->find("文件超出了允许的大小"), std::string::npos) << *message;
+    EXPECT_NE(message->find("（ulimit -f）"), std::string::npos) << *message;
     EXPECT_TRUE(nothingWritten());
 }
 

@@ -35,6 +35,10 @@ TEST(LeadingNumber, ReadsTheNumberTheTextBeginsWith) {
         Case{"０。２５４", 0.254}, Case{"－１２", -12}, Case{"＋７", 7}, Case{"２０倍清晰", 20},
         Case{"１ ２", 12}, Case{"1２.5", 12.5}, Case{"１e２", 100}, Case{"&H１F", 31},
         Case{"。５", 0.5}, Case{"１。２。３", 1.2},
+        // A comma between two digits is a decimal comma; elsewhere it ends the number.
+        Case{"12,5", 12.5}, Case{"0,4233333", 0.4233333}, Case{"1 , 5", 1.5}, Case{"１２,５", 12.5},
+        Case{"1,2,3", 1.2}, Case{"1.2,3", 1.2}, Case{",5", 0}, Case{"5,", 5}, Case{"1,e3", 1},
+        Case{"1,5e2", 150}, Case{"-0,5cm", -0.5},
         // Other full-width characters are not number characters.
         Case{"Ｘ1", 0}, Case{"１，５", 1}, Case{"\xEF\xBC", 0}, Case{"1\xEF\xBC", 1}};
     for (const auto& c : cases) {
@@ -63,6 +67,17 @@ TEST(LeadingNumber, ExtremeTextsStayFiniteOrSaturate) {
     EXPECT_TRUE(std::isinf(leadingNumber(thousandDigits)));
     EXPECT_DOUBLE_EQ(leadingNumber("0." + thousandDigits), 1.0);
     EXPECT_EQ(leadingNumber("1e" + std::string(5000, '9')), HUGE_VAL);
+}
+
+TEST(BeginsWithNumber, WhereTheRuleFindsDigitsAtTheStart) {
+    const std::pair<const char*, bool> cases[] = {
+        {"12", true},   {" 2.5cm", true}, {"-.5", true},  {"0", true},     {"３", true},
+        {"&H1F", true}, {"&o7", true},    {"abc", false}, {"宽cm", false}, {"", false},
+        {"  ", false},  {"-", false},     {".", false},   {"+-1", false},  {"e5", false},
+        {"&H", false},  {"&o8", false},   {"Ｘ1", false}};
+    for (const auto& [text, begins] : cases) {
+        EXPECT_EQ(beginsWithNumber(text), begins) << text;
+    }
 }
 
 } // namespace

@@ -3,16 +3,19 @@
 // next run that fits succeeds and leaves nothing behind.
 
 #include "output/temp_output.h"
-#include "tiff/tiff_header.h"
 #include "tests/faults/run_scene.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/render/engine_fixture.h"
+#include "tests/render/run_generator.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/restricted_run.h"
 #include "tests/support/temp_dir.h"
+#include "tiff/tiff_header.h"
 
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 namespace tovrel {
@@ -106,6 +109,56 @@ TEST(FullDiskRun, FailsClearlyKeepsTheEarlierFileAndTheNextRunWorks) {
         EXPECT_NE(report->find("磁盘空间不足"), std::string::npos) << *report;
         EXPECT_NE(report->find((dir / "out.tif").string()), std::string::npos) << *report;
     }
+}
+
+// Files stop growing in the middle of the rows, as a disk stops taking them:
+// on a disk the writer writes directly and meets a short write whose rest is
+// refused, or a short write that leaves an unaligned rest; in memory it
+// writes through the page cache. Each run fails, leaves no file and keeps the
+// earlier output; a run without the limit writes the same bytes either way.
+TEST(FullDiskRun, ALimitMetWhileTheRowsAreWrittenKeepsTheEarlierFile) {
+    const test::TempDir disk;
+    const test::TempDir memory(test::scratchRoot());
+    std::vector<Bytes> done;
+    for (const fs::path& folder : {disk.path(), memory.path()}) {
+        // How far before the end of the file the limit lies (rounded down to
+        // a block of 4096 bytes, or not).
+        for (const auto& [back, block] :
+             {std::pair<off_t, off_t>{1 << 20, 4096}, {(1 << 20) + 100, 1}, {0, 1}}) {
+            SCOPED_TRACE(folder.string() + ", limit " + std::to_string(back) +
+                         " bytes before the end");
+            JobState job;
+            RunSettings settings;
+            test::setUpRun(job, settings, folder, {{100, 80}, {96, 84, 2, 2}}, 3000, 1500);
+            test::writeFile(job.OutPath, kEarlier);
+            std::optional<test::FileSizeLimit> limit;
+            RunHooks hooks;
+            hooks.makeTif = [&](JobState& j, const fs::path& file, TiffForm form) {
+                if (!writeTiffHeader(file, test::shippedTemplate(), j.tifW, j.tifH, j.fbl, {},
+                                     form == TiffForm::Big)) {
+                    return false;
+                }
+                if (back > 0) {
+                    limit.emplace((off_t(fs::file_size(file)) - back) / block * block);
+                }
+                return true;
+            };
+            const RunResult result = runInterlace(job, settings, hooks);
+            limit.reset();
+            EXPECT_TRUE(test::runTemporariesIn(folder).empty());
+            if (back == 0) {
+                ASSERT_EQ(result.outcome, RunOutcome::Done) << result.status.message();
+                done.push_back(test::readFile(job.OutPath));
+                continue;
+            }
+            EXPECT_EQ(result.outcome, RunOutcome::Failed);
+            EXPECT_NE(result.status.message().find("文件超出了允许的大小"), std::string::npos)
+                << result.status.message();
+            EXPECT_EQ(test::readFile(job.OutPath), kEarlier);
+        }
+    }
+    ASSERT_EQ(done.size(), 2u);
+    EXPECT_TRUE(done[0] == done[1]) << "direct and buffered writes differ";
 }
 
 } // namespace

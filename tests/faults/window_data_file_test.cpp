@@ -82,10 +82,10 @@ TEST_P(DamagedDataFile, IsReportedLeftAloneAndTheWindowWorksOnceReplaced) {
     if (use == Use::Delete) {
         EXPECT_EQ(itemsOf(window->Combo3), QStringList{"0.254"});
     } else {
-        // The run cannot start without the template: it stays armed and
-        // nothing is written.
-        EXPECT_EQ(caption(), "开始");
-        EXPECT_TRUE(window->TextOUT->isReadOnly());
+        // The run cannot start without the template: nothing is written,
+        // and the button goes back to confirming.
+        EXPECT_EQ(caption(), "确定");
+        EXPECT_FALSE(window->TextOUT->isReadOnly());
         EXPECT_TRUE(outputFolder().empty());
     }
 

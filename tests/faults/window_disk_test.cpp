@@ -87,9 +87,10 @@ TEST_P(SizeLimit, RunStopsWithAMessageAndTheWindowWorksAfterwards) {
         EXPECT_EQ(window->HScroll1->value(), 0);
         EXPECT_EQ(readFile(dataFile()), dataFileBytes({0.254f, 0.5f}));
     } else {
-        // No header: the run stays armed and the data file as it was.
-        EXPECT_EQ(caption(), "开始");
-        EXPECT_TRUE(window->TextOUT->isReadOnly());
+        // No header: back to confirming, with the output box open for
+        // another name, and the data file as it was.
+        EXPECT_EQ(caption(), "确定");
+        EXPECT_FALSE(window->TextOUT->isReadOnly());
         EXPECT_EQ(readFile(dataFile()), data);
     }
     EXPECT_EQ(readFile(output()), kEarlier);
@@ -120,7 +121,7 @@ TEST_F(DiskFault, FullDiskKeepsTheRunArmedAndTheEarlierFile) {
         f.check(toldOnce(before, {"无法写入输出文件", output().string(), "磁盘空间不足"}),
                 "full disk");
         f.check(namesNoTemporary(messages), "the message names a temporary file");
-        f.check(caption() == "开始" && window->TextOUT->isReadOnly(), "not armed any more");
+        f.check(caption() == "确定" && !window->TextOUT->isReadOnly(), "output box locked");
         f.check(readFile(output()) == kEarlier, "the earlier file changed");
         f.check(outputFolder() == std::vector<std::string>{"out.tif"}, "files left");
         f.check(readFile(dataFile()) == data, "the data file changed");
@@ -159,7 +160,7 @@ TEST_P(UnwritableOutput, KeepsTheRunArmedAndTheEarlierFile) {
         const std::size_t before = messages.size();
         clickStart();
         f.check(toldOnce(before, {c.says, "没有访问权限", locked.string()}), "unwritable");
-        f.check(caption() == "开始" && window->TextOUT->isReadOnly(), "not armed any more");
+        f.check(caption() == "确定" && !window->TextOUT->isReadOnly(), "output box locked");
         f.check(readFile(output()) == kEarlier, "the earlier file changed");
         f.check(outputFolder() == std::vector<std::string>{"out.tif"}, "files left");
         f.check(readFile(dataFile()) == data, "the data file changed");

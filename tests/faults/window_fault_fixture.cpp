@@ -104,6 +104,7 @@ void WindowFaultTest::reopen() {
     window = std::make_unique<mainS>(dataDir.path());
     window->setUpdatesEnabled(!inChild_);
     window->messageHook = [this](const QString& text) { messages.push_back(text); };
+    window->questionHook = [this](const QString&) { return answer; };
     window->show();
     activate();
     openPictures();

@@ -148,6 +148,57 @@ TEST(GifExport, ManyColoursAreReducedToNearOnes) {
     EXPECT_LE(total / (64 * 48 * 3), 8.0);
 }
 
+// Each frame's palette comes from its own colours: a plain area beside
+// thousands of other colours keeps its colour to within 8 levels, white
+// stays white and yellow yellow, frame after frame.
+TEST(GifExport, PlainColoursBesideManyOthersKeepTheirColour) {
+    constexpr Rgb kPlain[] = {{255, 255, 0}, {255, 255, 255}, {12, 12, 12},
+                              {255, 0, 0},   {230, 180, 150}, {0, 90, 255}};
+    constexpr int kFrames = sizeof kPlain / sizeof kPlain[0];
+    // Left: a gradient through red, green and blue; right: the plain colour.
+    auto frameOf = [&](int32_t i) -> Result<ViewImage> {
+        ViewImage image = gradient(96, 64, 0);
+        for (int32_t v = 0; v < 64; ++v) {
+            for (int32_t u = 0; u < 96; ++u) {
+                uint8_t* rgb = image.rgb.data() + 3 * (v * 96 + u);
+                rgb[2] = uint8_t((u * 7 + v * 3 + i * 40) % 256);
+                if (u >= 64) {
+                    rgb[0] = kPlain[i].r;
+                    rgb[1] = kPlain[i].g;
+                    rgb[2] = kPlain[i].b;
+                }
+            }
+        }
+        return image;
+    };
+    const Result<std::vector<uint8_t>> bytes = encodeGif(kFrames, 8, frameOf);
+    ASSERT_TRUE(bytes) << bytes.message();
+    GifReader reader{bytes.value()};
+    const OpenGif gif = slurp(reader);
+    ASSERT_TRUE(gif);
+    ASSERT_EQ(gif->ImageCount, kFrames);
+    for (int frame = 0; frame < kFrames; ++frame) {
+        const ViewImage image = frameOf(frame).value();
+        double gradientError = 0;
+        for (int v = 0; v < 64; ++v) {
+            for (int u = 0; u < 96; ++u) {
+                const Rgb shown = gifPixel(gif.get(), frame, u, v);
+                const Rgb wanted = pixelAt(image, u, v);
+                const int errors[] = {shown.r - wanted.r, shown.g - wanted.g, shown.b - wanted.b};
+                for (const int error : errors) {
+                    if (u >= 64) {
+                        ASSERT_LE(std::abs(error), 8)
+                            << "frame " << frame << " at " << u << "," << v;
+                    } else {
+                        gradientError += std::abs(error);
+                    }
+                }
+            }
+        }
+        EXPECT_LE(gradientError / (64 * 64 * 3), 8.0) << "frame " << frame;
+    }
+}
+
 TEST(GifExport, AFrameThatFailsEndsTheFileWithItsMessage) {
     const Result<std::vector<uint8_t>> bytes = encodeGif(3, 8, [](int32_t i) -> Result<ViewImage> {
         if (i == 1) {

@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "flip/flip_preview.h"
+#include "flip/sweep_gif.h"
 #include "tests/app/pick_fixture.h"
 #include "tests/app/typing.h"
 #include "tests/params/combo_input.h"
@@ -153,6 +154,47 @@ TEST_F(FlipPreviewTest, SliderShowsEachPicture) {
     settle();
     EXPECT_EQ(preview->SliderPhase->value(), 500);
     EXPECT_EQ(centre(preview), kSecond);
+    // End: the last step below phase 1, still picture 2 and no black column.
+    QTest::keyClick(preview->SliderPhase, Qt::Key_End);
+    settle();
+    EXPECT_EQ(preview->SliderPhase->value(), 999);
+    EXPECT_EQ(preview->LabelPhase->text(), QString("0.999"));
+    const QImage& last = preview->shownImage();
+    for (int u = 0; u < last.width(); ++u) {
+        ASSERT_EQ(last.pixelColor(u, last.height() / 2), kSecond) << u;
+    }
+}
+
+// Every change of the printer-resolution controls gives a new card: on,
+// another value, one whose lenses are too narrow for the pictures, off.
+TEST_F(FlipPreviewTest, FollowsThePrinterResolutionControls) {
+    typeSettings();
+    FlipPreview* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    const auto lensWidth = [&] { return preview->simulator()->mapping().grid().width; };
+    EXPECT_EQ(lensWidth(), 4);
+    activate();
+    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
+    typeInto(window->ComboRes, "720");
+    settle();
+    ASSERT_NE(preview->simulator(), nullptr) << preview->LabelState->text().toStdString();
+    EXPECT_DOUBLE_EQ(lensWidth(), 720 * double{0.5f} / 25.4);
+    EXPECT_EQ(centre(preview), kFirst);
+    typeInto(window->ComboRes, "1440");
+    settle();
+    ASSERT_NE(preview->simulator(), nullptr);
+    EXPECT_DOUBLE_EQ(lensWidth(), 1440 * double{0.5f} / 25.4);
+    // Lenses of 1.97 pixels cannot hold both pictures.
+    typeInto(window->ComboRes, "100");
+    settle();
+    EXPECT_EQ(preview->simulator(), nullptr);
+    EXPECT_TRUE(preview->LabelState->text().contains("打印机分辨率至少要 102 像素/英寸"))
+        << preview->LabelState->text().toStdString();
+    EXPECT_FALSE(preview->CommandGif->isEnabled());
+    QTest::mouseClick(window->PrinterRes, Qt::LeftButton);
+    settle();
+    ASSERT_NE(preview->simulator(), nullptr);
+    EXPECT_EQ(lensWidth(), 4);
 }
 
 TEST_F(FlipPreviewTest, PitchErrorMakesThePicturesTakeTurns) {
@@ -218,6 +260,23 @@ TEST_F(FlipPreviewTest, PlayTiltsTheCardToAndFroUntilStopped) {
     }
 }
 
+TEST_F(FlipPreviewTest, EnterPressesPlayAndEscCloses) {
+    typeSettings();
+    FlipPreview* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    preview->SliderPhase->setFocus();
+    QTest::keyClick(preview->SliderPhase, Qt::Key_Return);
+    EXPECT_TRUE(preview->playing());
+    // Enter on another button presses that one.
+    preview->CommandPlay->setFocus();
+    QTest::keyClick(preview->CommandPlay, Qt::Key_Enter);
+    EXPECT_FALSE(preview->playing());
+    QTest::keyClick(preview->SpinPitchError, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->flipPreview(), nullptr);
+    EXPECT_TRUE(messages.empty());
+}
+
 struct GifSummary {
     int frames = 0;
     int width = 0;
@@ -250,7 +309,7 @@ TEST_F(FlipPreviewTest, SavesTheSweepAndTheView) {
     QTest::mouseClick(preview->CommandGif, Qt::LeftButton);
     const QSize shown = preview->shownImage().size();
     const GifSummary gif = readGif(pictures / "sweep.gif");
-    EXPECT_EQ(gif.frames, sweepFrames(FlipPreview::kGifSteps));
+    EXPECT_EQ(gif.frames, sweepFrames(kSweepSteps));
     EXPECT_EQ(gif.frames, 30);
     EXPECT_EQ(QSize(gif.width, gif.height), shown);
     EXPECT_EQ(preview->LabelState->text(), "已保存：" + answer);

@@ -13,7 +13,18 @@
 namespace tovrel::test {
 namespace {
 
-constexpr Rgb kColours[] = {{200, 30, 30}, {30, 160, 40}, {40, 60, 210}, {220, 200, 40}};
+constexpr Rgb kColours[] = {{200, 30, 30},  {30, 160, 40},  {40, 60, 210},  {220, 200, 40},
+                            {100, 20, 120}, {20, 120, 120}, {250, 130, 20}, {120, 120, 120},
+                            {60, 220, 180}, {180, 90, 60},  {10, 40, 90},   {240, 170, 220}};
+
+// The middle of each of n frames' shares: phase (k - 0.5) / n shows frame k.
+std::vector<double> shareMiddles(int n) {
+    std::vector<double> phases;
+    for (int k = 1; k <= n; ++k) {
+        phases.push_back((k - 0.5) / n);
+    }
+    return phases;
+}
 
 std::vector<TestPicture> solidPictures(int views, int32_t width, int32_t height) {
     std::vector<TestPicture> pictures;
@@ -37,8 +48,8 @@ struct SolidCase {
 
 class SolidPictures : public ::testing::TestWithParam<SolidCase> {};
 
-// Every pixel shows picture n, but for the black the run itself leaves at
-// the edges (and lenses cut off by the edge), within a band a lens wide.
+// Every pixel shows picture n, but for lenses cut off by the card's edge,
+// which show the edge pixel there, within a band a lens wide. None is black.
 TEST_P(SolidPictures, EachPhaseShowsOnePictureAlone) {
     const SolidCase& c = GetParam();
     TempDir dir;
@@ -48,8 +59,7 @@ TEST_P(SolidPictures, EachPhaseShowsOnePictureAlone) {
     FlipSimulator simulator = simulatorFor(scene);
     const ViewSize size = simulator.viewSize(120);
     ASSERT_EQ(size, (ViewSize{120, 80}));
-    // A lens that shows the run's black edge column is black all over: the
-    // band is a lens wide, and a little more.
+    // The band is a lens wide, and a little more.
     const int band = static_cast<int>(std::ceil(simulator.mapping().grid().width / 2)) + 3;
     for (int n = 1; n <= c.views; ++n) {
         const double phase =
@@ -64,7 +74,7 @@ TEST_P(SolidPictures, EachPhaseShowsOnePictureAlone) {
                     ++shown;
                     continue;
                 }
-                ASSERT_EQ(pixel, kBlack) << "picture " << n << " at " << u << "," << v;
+                ASSERT_NE(pixel, kBlack) << "picture " << n << " at " << u << "," << v;
                 const bool edge =
                     u < band || u >= size.width - band || v < band || v >= size.height - band;
                 ASSERT_TRUE(edge) << "picture " << n << " at " << u << "," << v;
@@ -91,7 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
                       SolidCase{"PrinterTwoVertical", 2, 2, false, 0, {0.25, 0.75}, 720},
                       SolidCase{"PrinterTwoHorizontal", 2, 2, true, 0, {0.25, 0.75}, 720},
                       SolidCase{"PrinterTwoWhite", 2, 3, false, 1, {}, 720},
-                      SolidCase{"PrinterThreeWhiteHorizontal", 3, 3, true, 1, {}, 960}),
+                      SolidCase{"PrinterThreeWhiteHorizontal", 3, 3, true, 1, {}, 960},
+                      SolidCase{"TwelveVertical", 12, 1, false, 0, shareMiddles(12)},
+                      SolidCase{"TwelveHorizontal", 12, 1, true, 0, shareMiddles(12)},
+                      // Lenses of 12.0 printer pixels, one for each frame.
+                      SolidCase{"PrinterTwelve", 12, 1, false, 0, shareMiddles(12), 1200}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureCentrePhase, MiddleOfEachPicturesVisibleShare) {
@@ -209,17 +223,19 @@ INSTANTIATE_TEST_SUITE_P(
         // View pixels centred on 3, 9, 15, 21 lie under lenses 0 to 3 of 6.
         SheetCase{"Quarter", {{6, 0}, 0}, 4, 24, 0.25, {1, 7, 13, 19}},
         SheetCase{"ThreeQuarters", {{6, 0}, 0}, 4, 24, 0.75, {4, 10, 16, 22}},
-        SheetCase{"WholeLensIsTheNextLensStart", {{6, 0}, 0}, 4, 24, 1, {6, 12, 18, -1}},
+        // Beyond the print's edge a lens shows the edge pixel.
+        SheetCase{"WholeLensIsTheNextLensStart", {{6, 0}, 0}, 4, 24, 1, {6, 12, 18, 23}},
+        SheetCase{"LastStepBelowOne", {{6, 0}, 0}, 4, 24, 0.999, {5, 11, 17, 23}},
         SheetCase{"ZeroIsTheLensStart", {{6, 0}, 0}, 4, 24, 0, {0, 6, 12, 18}},
         // Lenses of 4 x 1.5 = 6: the sheet's lens k starts at 6k.
         SheetCase{"HalfWider", {{4, 0}, 0.5}, 4, 24, 0.5, {3, 9, 15, 21}},
         // A grid starting at 3: lens -1 covers -3..3, lens 0 3..9.
         SheetCase{"ShiftedOrigin", {{6, 3}, 0}, 4, 24, 0.25, {4, 10, 16, 22}},
-        SheetCase{"ShiftedOriginBeyondTheEdge", {{6, 3}, 0}, 4, 24, 0.75, {7, 13, 19, -1}},
-        // Eight view pixels: the first lies under lens -1, which shows a point
-        // left of the print.
+        SheetCase{"ShiftedOriginBeyondTheEdge", {{6, 3}, 0}, 4, 24, 0.75, {7, 13, 19, 23}},
+        // Eight view pixels: the first lies under lens -1, whose point left
+        // of the print gives the print's first pixel.
         SheetCase{
-            "ShiftedOriginBeforeTheEdge", {{6, 3}, 0}, 8, 24, 0.1, {-1, 3, 3, 9, 9, 15, 15, 21}},
+            "ShiftedOriginBeforeTheEdge", {{6, 3}, 0}, 8, 24, 0.1, {0, 3, 3, 9, 9, 15, 15, 21}},
         // Six view pixels over 12 output pixels in lenses of 2.5.
         SheetCase{"FractionalLens", {{2.5, 0}, 0}, 6, 12, 0.5, {1, 3, 6, 6, 8, 11}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -255,7 +271,7 @@ TEST(PrintLensGrid, TheRunsOwnLensesFromTheRunsOrigin) {
     const Row rows[] = {
         {3, false, 0, {6, 0}},
         {3, true, 0, {6, 0}},
-        {2.5f, false, 0, {5, 0}},
+        {2, false, 0, {4, 0}},
         // R x Pitch / 25.4, from the middle of the lens axis.
         {3, false, 720, {720 * double{0.254f} / 25.4, 120}},
         {3, true, 600, {600 * double{0.254f} / 25.4, 80}},
@@ -316,7 +332,12 @@ INSTANTIATE_TEST_SUITE_P(
                          s.settings.whiteGaps = true;
                          s.settings.whiteWidth = 3;
                      },
-                     "留白宽度必须在 0 到 2 像素之间。"}),
+                     "留白宽度必须在 0 到 2 像素之间。"},
+        RefusedScene{"SharpnessNotWhole", [](FlipScene& s) { s.job.Sharp = 2.5f; },
+                     "清晰倍数必须是整数。"},
+        // 2 x 25.4 / 0.254 = 200: lenses of 1.5 pixels at 150 ppi.
+        RefusedScene{"PrinterLensNarrowerThanThePictures",
+                     [](FlipScene& s) { s.settings.printerPpi = 150; }, "至少要 200 像素/英寸"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ViewSizes, RefusedBeyondTheirLimits) {
@@ -373,6 +394,7 @@ TEST(ViewCache, SameInputsAreRecognised) {
         [](FlipScene& s) { s.settings.horizontal = true; },
         [](FlipScene& s) { s.settings.whiteGaps = true; },
         [](FlipScene& s) { s.settings.heightCm += 1; },
+        [](FlipScene& s) { s.settings.printerPpi = 720; },
     };
     for (const auto& change : changes) {
         FlipScene changed = scene;

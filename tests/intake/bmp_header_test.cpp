@@ -1,8 +1,10 @@
 #include "intake/bmp_header.h"
+#include "params/posix_file.h"
 
 #include "tests/support/bmp_file.h"
 #include "tests/support/temp_dir.h"
 
+#include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -161,12 +163,14 @@ TEST(BmpHeader, UnopenableAndUnreadableFilesAreReported) {
     const auto missing = dir / "无.bmp";
     const Result<BmpHeader> a = readBmpHeader(missing);
     ASSERT_FALSE(a);
-    EXPECT_EQ(a.message(), "无法打开图片文件“" + missing.string() + "”。");
+    EXPECT_EQ(a.message(),
+              "无法打开图片文件“" + missing.string() + "”：" + systemErrorText(ENOENT) + "。");
 
     std::filesystem::create_directory(dir / "folder.bmp");
     const Result<BmpHeader> b = readBmpHeader(dir / "folder.bmp");
     ASSERT_FALSE(b);
-    EXPECT_EQ(b.message(), "无法读取图片文件“" + (dir / "folder.bmp").string() + "”。");
+    EXPECT_EQ(b.message(), "图片“" + (dir / "folder.bmp").string() +
+                               "”无法使用：这是一个文件夹，不是图片文件。");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/main_window.h"
 #include "app/name_box.h"
 #include "app/progress_scroll_bar.h"
+#include "intake/frame_marker.h"
 #include "tests/app/pick_fixture.h"
 #include "tests/app/qt_print.h"
 #include "tests/app/typing.h"
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest/QTest>
+#include <cmath>
 
 namespace tovrel::test {
 namespace {
@@ -30,6 +32,26 @@ class GetFInfo : public PickTest {
         typeText(box, text);
     }
     QLabel* image(int slot) const { return window->Image1[slot - 1]; }
+    // The rectangle drawn over a preview, as shares of the picture shown; an
+    // empty rectangle while none is drawn.
+    QRectF markedShare(int slot) const {
+        const QWidget* mark = window->FrameMark[slot - 1];
+        if (!mark->isVisibleTo(window.get())) {
+            return {};
+        }
+        const QRectF shown = image(slot)->geometry();
+        const QRectF area = mark->geometry();
+        return {(area.left() - shown.left()) / shown.width(),
+                (area.top() - shown.top()) / shown.height(), area.width() / shown.width(),
+                area.height() / shown.height()};
+    }
+    // Whether a share marked on screen is the expected one to a pixel.
+    static bool near(const QRectF& got, const QRectF& want, double pixel) {
+        return std::abs(got.left() - want.left()) <= pixel &&
+               std::abs(got.top() - want.top()) <= pixel &&
+               std::abs(got.width() - want.width()) <= 2 * pixel &&
+               std::abs(got.height() - want.height()) <= 2 * pixel;
+    }
     // Qt's writer never writes a resolution of 0, so the header is patched.
     void setResolution(const std::filesystem::path& file, int32_t dotsPerMetre) {
         std::vector<unsigned char> bytes = readFile(file);
@@ -114,6 +136,17 @@ TEST_F(GetFInfo, AnchorsShiftTheFrame) {
     // with 16.22 * (630 / 460) = 22.21, which keeps the height at 16.22.
     EXPECT_EQ(window->CombK->currentText(), QString("22.21"));
     EXPECT_EQ(window->CombG->currentText(), QString("16.22"));
+
+    // Each preview marks the part its picture gives the card.
+    const double pixel = 1.0 / std::min(image(1)->width(), image(1)->height());
+    EXPECT_TRUE(near(markedShare(1), {10 / 640.0, 20 / 480.0, 630 / 640.0, 460 / 480.0}, pixel));
+    EXPECT_TRUE(near(markedShare(2), {0, 0, 630 / 640.0, 460 / 480.0}, pixel));
+    EXPECT_TRUE(markedShare(3).isEmpty());
+    // Anchors typed afterwards move the marks along.
+    typeAnchor(window->TextX[0], "0");
+    typeAnchor(window->TextY[0], "0");
+    EXPECT_TRUE(near(markedShare(1), {0, 0, 1, 1}, pixel));
+    EXPECT_TRUE(near(markedShare(2), {0, 0, 1, 1}, pixel));
 }
 
 struct Proposal {
@@ -167,6 +200,7 @@ TEST_F(GetFInfo, OnlyPictureOneProposesNothing) {
     clickFile("p1.bmp");
     EXPECT_EQ(window->LabXY[0]->text(), QString("48 x 64"));
     EXPECT_FALSE(image(1)->pixmap().isNull());
+    EXPECT_TRUE(markedShare(1).isEmpty()); // no frame yet
     EXPECT_EQ(window->job.BaseW, 0);
     EXPECT_EQ(window->job.BaseH, 0);
     EXPECT_EQ(window->job.Aspect, 0.0f);

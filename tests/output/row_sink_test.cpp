@@ -103,5 +103,21 @@ TEST(RowSink, AFailedWriteNamesTheFileAndItsCause) {
     EXPECT_EQ(readFile(file), emptyOutput());
 }
 
+// A file in memory gains nothing from direct writes, and a descriptor not
+// open for writing must fail as it is: both are written the ordinary way.
+TEST(RowSink, WritesFilesInMemoryAndReadOnlyDescriptorsTheOrdinaryWay) {
+    TempDir disk;
+    writeFile(disk / "out.tif", emptyOutput());
+    const PosixFile readOnly = PosixFile::open(disk / "out.tif", O_RDONLY);
+    EXPECT_FALSE(DirectWriter(readOnly.fd(), kRowBytes).direct());
+    if (!std::filesystem::is_directory("/dev/shm")) {
+        GTEST_SKIP() << "no /dev/shm here";
+    }
+    TempDir memory("/dev/shm");
+    writeFile(memory / "out.tif", emptyOutput());
+    const PosixFile inMemory = PosixFile::open(memory / "out.tif", O_WRONLY);
+    EXPECT_FALSE(DirectWriter(inMemory.fd(), kRowBytes).direct());
+}
+
 } // namespace
 } // namespace tovrel::test

@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PpiText{"", PpiEntry::Growing, -1}, PpiText{"71", PpiEntry::Growing, -1},
                       PpiText{"4801", PpiEntry::Refused, -1}, PpiText{"0", PpiEntry::Refused, -1},
                       PpiText{"06", PpiEntry::Refused, -1}, PpiText{"600.5", PpiEntry::Refused, -1},
-                      PpiText{"DPI", PpiEntry::Refused, -1},
-                      PpiText{"abc", PpiEntry::Refused, -1},
+                      PpiText{"DPI", PpiEntry::Refused, -1}, PpiText{"abc", PpiEntry::Refused, -1},
                       PpiText{"-720", PpiEntry::Refused, -1}));
 
 TEST(RunSettingsOf, ReadsTheControlsByTheLeadingNumberRule) {
@@ -92,6 +91,28 @@ INSTANTIATE_TEST_SUITE_P(
                       Shown{"NothingYet", 0, 3, 2, true, "", ""},
                       Shown{"OnePicture", 0.508, 3, 1, false, "720", ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PrintSizeProblem, NamesASizeThatIsNotANumber) {
+    const struct {
+        const char* width;
+        const char* height;
+        const char* problem; // "" when both may be confirmed
+    } cases[] = {
+        {"20", "15", ""},
+        {"0", "15", ""}, // a number: too small is the run's to say
+        {"20cm", " 1.5", ""},
+        {"abc", "15", "打印宽度“abc”不是数字：请填写以厘米为单位的打印宽度。"},
+        {"20", "x5", "打印高度“x5”不是数字：请填写以厘米为单位的打印高度。"},
+        {"宽cm", "高cm", "请填写以厘米为单位的打印宽度。"},
+        {"20", "", "请填写以厘米为单位的打印高度。"},
+    };
+    for (const auto& c : cases) {
+        SettingsTexts texts;
+        texts.width = c.width;
+        texts.height = c.height;
+        EXPECT_EQ(printSizeProblem(texts).value_or(""), c.problem) << c.width << " " << c.height;
+    }
+}
 
 } // namespace
 } // namespace tovrel::test

@@ -1,6 +1,7 @@
 // The pitch and sharpness boxes in the window: ranges, the white-gap list,
 // the resolution label and when the start button must be confirmed again.
 
+#include "params/print_settings.h"
 #include "tests/app/qt_print.h"
 #include "tests/app/typing.h"
 #include "tests/params/combo_input.h"
@@ -196,9 +197,18 @@ INSTANTIATE_TEST_SUITE_P(
                       Input{"Negative", pasted(sharpness, "-3")},
                       Input{"BeyondDoubles", pasted(sharpness, "1e999")},
                       Input{"ThousandsOfDigits", pasted(sharpness, kManyNines)},
-                      Input{"Tiny", pasted(sharpness, "1e-50")}),
+                      Input{"Tiny", pasted(sharpness, "1e-50")},
+                      // Strips of 2.5 pixels cannot match the lens.
+                      Input{"NotWhole", pasted(sharpness, "2.5")}),
     byName);
 
+// The printer resolution: the check box, then the resolution box.
+Act printerOn(Act then) {
+    return [then](mainS& w) {
+        QTest::mouseClick(w.PrinterRes, Qt::LeftButton);
+        then(w);
+    };
+}
 class OnePicture : public ParamsWindowTest, public ::testing::WithParamInterface<Input> {};
 
 TEST_P(OnePicture, ChangesAreConfirmedAgainButNotShown) {
@@ -218,7 +228,20 @@ INSTANTIATE_TEST_SUITE_P(Changes, OnePicture,
                          ::testing::Values(Input{"PitchPicked", clicked(pitch, 1)},
                                            Input{"PitchTyped", typed(pitch, "0.5")},
                                            Input{"SharpnessPicked", keyed(sharpness, 5)},
-                                           Input{"SharpnessTyped", typed(sharpness, "7")}),
+                                           Input{"SharpnessTyped", typed(sharpness, "7")},
+                                           // The printer's resolution shown, then no longer
+                                           // in force: the label keeps no stale value.
+                                           Input{"PrinterOnAndOff",
+                                                 [](mainS& w) {
+                                                     printerOn(keyed(printerPpi, 3))(w);
+                                                     QTest::mouseClick(w.PrinterRes,
+                                                                       Qt::LeftButton);
+                                                 }},
+                                           Input{"PrinterResolutionRefused",
+                                                 printerOn([](mainS& w) {
+                                                     keyed(printerPpi, 3)(w);
+                                                     typeInto(w.ComboRes, "abc");
+                                                 })}),
                          byName);
 
 class WhiteGaps : public ParamsWindowTest {};
@@ -254,10 +277,14 @@ TEST_F(WhiteGaps, ListFollowsTheSharpness) {
     EXPECT_EQ(window->Combo1->currentText(), QString("1/4"));
     EXPECT_TRUE(window->Combo1->isEnabled());
 
+    // A sharpness that is not whole is out of range, as 21 is: the label
+    // comes back and the list stays as the 2 typed on the way left it.
     typeInto(window->Combo4, "2.5");
-    EXPECT_EQ(itemsOf(window->Combo1), (QStringList{"1/2.5", "2/2.5"}));
-    pasteInto(window->Combo4, "1.4"); // 0.4 rounds to no gap, yet the box stays on
-    EXPECT_EQ(window->Combo1->count(), 0);
+    EXPECT_EQ(window->Combo4->currentText(), QString("清晰倍数"));
+    EXPECT_EQ(itemsOf(window->Combo1), (QStringList{"1/2"}));
+    pasteInto(window->Combo4, "1.4");
+    EXPECT_EQ(window->Combo4->currentText(), QString("清晰倍数"));
+    EXPECT_EQ(itemsOf(window->Combo1), (QStringList{"1/2"}));
     EXPECT_TRUE(window->LB1->isChecked());
     EXPECT_TRUE(window->Combo1->isEnabled());
 
@@ -311,13 +338,6 @@ TEST_F(ChosenParameters, AcceptedSharpnessIsConfirmedAgainWithCredits) {
     EXPECT_EQ(resolutionText(), QString("1000 像素/英寸"));
 }
 
-// The printer resolution: the check box, then the resolution box.
-Act printerOn(Act then) {
-    return [then](mainS& w) {
-        QTest::mouseClick(w.PrinterRes, Qt::LeftButton);
-        then(w);
-    };
-}
 Act leaveBox(Act then) {
     return [then](mainS& w) {
         then(w);
@@ -329,17 +349,26 @@ const Act nothing = [](mainS&) {};
 class PrinterEntry : public ChosenParameters, public ::testing::WithParamInterface<Entry> {};
 
 TEST_P(PrinterEntry, ShowsThePrintersResolutionAndConfirmsAgain) {
+    // A print size, which confirming asks for.
+    window->CombK->setEditText("2");
+    window->CombG->setEditText("1.5");
     clearCredits(*window);
     GetParam().act(*window);
     EXPECT_EQ(window->ComboRes->currentText(), QString(GetParam().box));
     EXPECT_EQ(resolutionText(), QString(GetParam().label));
     EXPECT_EQ(caption(), QString("确定"));
     EXPECT_TRUE(creditsShown(*window));
-    // A run may start only with a resolution taken.
+    // A run may start only with a resolution taken whose lenses (pitch
+    // 0.254) hold a pixel for each of the two pictures: 200 ppi at least.
     QTest::mouseClick(window->Command1, Qt::LeftButton);
-    const bool taken = QString(GetParam().label) != "400 像素/英寸";
-    EXPECT_EQ(caption(), QString(taken ? "开始" : "确定"));
-    EXPECT_EQ(messages.size(), taken ? 0u : 1u);
+    const std::optional<int32_t> ppi = printerPpiOf(GetParam().box);
+    const bool runs = ppi && *ppi >= 200;
+    EXPECT_EQ(caption(), QString(runs ? "开始" : "确定"));
+    ASSERT_EQ(messages.size(), runs ? 0u : 1u);
+    if (ppi && !runs) {
+        EXPECT_TRUE(messages[0].contains("打印机分辨率至少要 200 像素/英寸"))
+            << messages[0].toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -349,6 +378,7 @@ INSTANTIATE_TEST_SUITE_P(
         Entry{"Clicked", printerOn(clicked(printerPpi, 6)), "2400", "2400 像素/英寸"},
         Entry{"Typed", printerOn(typed(printerPpi, "1200")), "1200", "1200 像素/英寸"},
         Entry{"Lowest", printerOn(typed(printerPpi, "72")), "72", "72 像素/英寸"},
+        Entry{"LensesJustWideEnough", printerOn(typed(printerPpi, "200")), "200", "200 像素/英寸"},
         Entry{"Pasted", printerOn(pasted(printerPpi, "4800")), "4800", "4800 像素/英寸"},
         Entry{"AboveTheRange", printerOn(typed(printerPpi, "4801")), "DPI", "400 像素/英寸"},
         Entry{"Letters", printerOn(typed(printerPpi, "abc")), "DPI", "400 像素/英寸"},

@@ -58,10 +58,10 @@ TEST(Resolution, RangesIncludeTheirEnds) {
     const struct {
         double v;
         bool pitchOk, sharpOk;
-    } cases[] = {{-1, false, false},      {0, true, false},     {0.999, true, false},
-                 {1, true, true},         {3, true, true},      {3.01, false, true},
-                 {20, false, true},       {20.5, false, false}, {21, false, false},
-                 {HUGE_VAL, false, false}};
+    } cases[] = {{-1, false, false}, {0, true, false},     {0.999, true, false},
+                 {1, true, true},    {3, true, true},      {3.01, false, false},
+                 {20, false, true},  {20.5, false, false}, {21, false, false},
+                 {2.5, true, false}, {1.4, true, false},   {HUGE_VAL, false, false}};
     for (const auto& c : cases) {
         EXPECT_EQ(pitchInRange(c.v), c.pitchOk) << c.v;
         EXPECT_EQ(sharpnessInRange(c.v), c.sharpOk) << c.v;
@@ -74,9 +74,10 @@ TEST(Resolution, WhiteGapItemsFollowTheSharpness) {
     EXPECT_EQ(whiteGapItems(2), (Items{"1/2"}));
     EXPECT_EQ(whiteGapItems(3), (Items{"1/3", "2/3"}));
     EXPECT_EQ(whiteGapItems(1), Items{});
-    EXPECT_EQ(whiteGapItems(1.4), Items{});                   // 0.4 rounds to 0
-    EXPECT_EQ(whiteGapItems(2.5), (Items{"1/2.5", "2/2.5"})); // 1.5 rounds to 2
-    EXPECT_EQ(whiteGapItems(3.5), (Items{"1/3.5", "2/3.5"})); // 2.5 rounds to 2
+    // A sharpness that is not whole is out of range: it offers nothing.
+    EXPECT_EQ(whiteGapItems(1.4), Items{});
+    EXPECT_EQ(whiteGapItems(2.5), Items{});
+    EXPECT_EQ(whiteGapItems(3.5), Items{});
     EXPECT_EQ(whiteGapItems(20).size(), 19u);
     EXPECT_EQ(whiteGapItems(20).back(), "19/20");
 }

@@ -1,7 +1,7 @@
 #include "tests/render/engine_fixture.h"
 
-#include "tiff/tiff_header.h"
 #include "tests/params/data_file_maker.h"
+#include "tiff/tiff_header.h"
 
 #include <filesystem>
 
@@ -33,6 +33,13 @@ Rgb outputPixel(const std::vector<unsigned char>& file, const JobState& job, int
     const std::size_t at =
         1448 + std::size_t(job.tifH - r) * std::size_t(job.RowBytes) + std::size_t(j - 1) * 3;
     return Rgb{file.at(at), file.at(at + 1), file.at(at + 2)};
+}
+
+JobState secondRun(const JobState& job, const std::filesystem::path& file) {
+    JobState second = job;
+    second.OutPath = file.string();
+    std::filesystem::remove(file);
+    return second;
 }
 
 bool rowIsBlack(const std::vector<unsigned char>& file, const JobState& job, int32_t r) {

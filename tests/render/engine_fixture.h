@@ -29,6 +29,10 @@ bool writeTestHeader(JobState& job, const std::filesystem::path& file, TiffForm 
 // job's pictures, Sharp and Pitch.
 double sizeFor(const JobState& job, int32_t pixels);
 
+// A copy of the job whose run writes a new file at `file` (removed first,
+// as a run never writes into an earlier file), for a second rendering.
+JobState secondRun(const JobState& job, const std::filesystem::path& file);
+
 // Pixel (column j, row r; r = 1 is the bottom row) of an output file's bytes.
 Rgb outputPixel(const std::vector<unsigned char>& file, const JobState& job, int32_t j, int32_t r);
 

@@ -111,6 +111,14 @@ const Refusal kRefusals[] = {
      "清晰倍数"},
     {"lenses wider than 255 pixels",
      [](JobState& j, RunSettings&, const TempDir&) { j.Sharp = 128; }, "清晰倍数"},
+    {"sharpness not whole", [](JobState& j, RunSettings&, const TempDir&) { j.Sharp = 2.5f; },
+     "清晰倍数必须是整数"},
+    {"printer lenses narrower than the pictures",
+     [](JobState& j, RunSettings& s, const TempDir&) {
+         j.Pitch = 0.5f; // 2 x 25.4 / 0.5 = 101.6
+         s.printerPpi = 101;
+     },
+     "至少要 102 像素/英寸"},
     {"white width above the strip width",
      [](JobState&, RunSettings& s, const TempDir&) {
          s.whiteGaps = true;
@@ -225,10 +233,11 @@ TEST_F(RunScene, ASourceRemovedSinceItWasChosenFailsTheRun) {
 
 TEST_F(RunScene, OnlyBytesTheRunUsesMustBeInTheSource) {
     // Scale 1.5 on the 20 x 20 frame: the 25 rows sample frame rows up to
-    // round(25 / 1.5) = 17 and the 30 columns frame columns up to 19. A file
+    // round(25 / 1.5) = 17 and the 30 columns frame columns up to 20 (the
+    // frame's last column, which the edge columns take). A file
     // cut right after that pixel of that row still gives the run all it uses;
     // one byte less does not.
-    const int64_t used = job.FramePos(2) - 1 + int64_t(17 - 1) * job.ImgStride(2) + 3 * 19;
+    const int64_t used = job.FramePos(2) - 1 + int64_t(17 - 1) * job.ImgStride(2) + 3 * 20;
     const std::vector<unsigned char> whole = readFile(job.InPath(2));
     for (const int64_t cut : {used, used - 1}) {
         writeFile(job.InPath(2), std::vector<unsigned char>(whole.begin(), whole.begin() + cut));

@@ -44,16 +44,19 @@ TEST_F(WorkedExample, ComesOutToTheDigit) {
 
     const std::vector<unsigned char> file = readFile(job.OutPath);
     ASSERT_EQ(file.size(), 1449u + 7086u * 1771u);
-    for (int r : {1, 2, 3, 4, 5, 1770, 1771}) {
-        EXPECT_TRUE(rowIsBlack(file, job, r)) << "row " << r;
-    }
-    // Row 6 is the first written, from frame row 2. Columns 1 to 3 are the
-    // strip of column 1 (x = 0) and 2362 starts a strip at x = 640: black.
-    for (int r : {6, 900, 1769}) {
-        for (int j : {1, 2, 3, 2362}) {
-            EXPECT_EQ(outputPixel(file, job, j, r), kBlack) << "column " << j << ", row " << r;
+    // Rows 1 to 5 (y of 0 or 1) take frame row 1 and rows 1770 and 1771
+    // (y = 480) frame row 480. Columns 1 to 3 are the strip of column 1
+    // (x = 0), which takes frame column 1; column 2362 starts a strip of
+    // picture 2 at x = 640, the frame's last column.
+    for (const auto& [r, y] : {std::pair{1, 1}, {5, 1}, {6, 2}, {1770, 480}, {1771, 480}}) {
+        for (int j : {1, 2, 3}) {
+            EXPECT_EQ(outputPixel(file, job, j, r), frameColour(job, 1, 1, y)) << j << "," << r;
         }
-        for (int j = 4; j <= 2361; ++j) {
+        EXPECT_EQ(outputPixel(file, job, 2362, r), frameColour(job, 2, 640, y)) << "row " << r;
+    }
+    // No pixel is black.
+    for (int r : {1, 6, 900, 1769, 1771}) {
+        for (int j = 1; j <= 2362; ++j) {
             ASSERT_NE(outputPixel(file, job, j, r), kBlack) << "column " << j << ", row " << r;
         }
     }
@@ -69,7 +72,7 @@ TEST_F(WorkedExample, ComesOutToTheDigit) {
         EXPECT_EQ(outputPixel(file, job, j, 1769), frameColour(job, 1, 639, 479));
     }
     ASSERT_FALSE(record.progress.empty());
-    EXPECT_EQ(record.progress.back(), 1769 * 1000 / 1771);
+    EXPECT_EQ(record.progress.back(), 1000);
 }
 
 TEST_F(WorkedExample, ReadsBackThroughLibtiffRowForRow) {
@@ -119,45 +122,44 @@ struct ScaleFour : ::testing::Test {
     }
 };
 
-TEST_F(ScaleFour, SkipsTheRowsAndColumnsThatRoundBelowTwoAndOne) {
+TEST_F(ScaleFour, RowsAndColumnsThatRoundOutsideTakeTheNearestFramePixel) {
     RunRecord record;
     ASSERT_EQ(run(job, sized(false), record).outcome, RunOutcome::Done);
     ASSERT_EQ(job.Scale, 4.0f);
     const std::vector<unsigned char> file = readFile(job.OutPath);
-    // y = 0, 0, 1, 1, 1 for rows 1 to 5; 1.5 rounds to 2 at row 6.
-    for (int r = 1; r <= 5; ++r) {
-        EXPECT_TRUE(rowIsBlack(file, job, r)) << "row " << r;
-    }
-    for (int r = 6; r <= 12; ++r) {
-        // x = 0 for columns 1 and 2 (0.5 rounds to 0).
-        EXPECT_EQ(outputPixel(file, job, 1, r), kBlack);
-        EXPECT_EQ(outputPixel(file, job, 2, r), kBlack);
-        // Row 10 gives 2.5, which rounds to 2.
-        EXPECT_EQ(outputPixel(file, job, 3, r), frameColour(job, 1, 1, r <= 10 ? 2 : 3));
-        EXPECT_EQ(outputPixel(file, job, 6, r), frameColour(job, 2, 2, r <= 10 ? 2 : 3));
+    // y = 0, 0, 1, 1, 1 for rows 1 to 5: frame row 1; 1.5 rounds to 2 at row
+    // 6, 2.5 to 2 at row 10; rows 11 and 12 give 3.
+    const int y[] = {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3};
+    for (int r = 1; r <= 12; ++r) {
+        const int fy = y[r - 1];
+        // x = 0 for columns 1 and 2 (0.5 rounds to 0): frame column 1.
+        EXPECT_EQ(outputPixel(file, job, 1, r), frameColour(job, 1, 1, fy)) << r;
+        EXPECT_EQ(outputPixel(file, job, 2, r), frameColour(job, 2, 1, fy)) << r;
+        EXPECT_EQ(outputPixel(file, job, 3, r), frameColour(job, 1, 1, fy)) << r;
+        EXPECT_EQ(outputPixel(file, job, 6, r), frameColour(job, 2, 2, fy)) << r;
+        // x = 5 = BaseW for column 20: the frame's last column.
+        EXPECT_EQ(outputPixel(file, job, 20, r), frameColour(job, 2, 5, fy)) << r;
     }
     EXPECT_EQ(record.progress.back(), 1000);
 }
 
-TEST_F(ScaleFour, AHorizontalStripWhoseFirstRowIsSkippedRepeatsTheBlackStart) {
+TEST_F(ScaleFour, AHorizontalStripStartingBelowTheFrameTakesItsBottomRow) {
     job.Sharp = 3; // lenses of 6 rows: 1-3 picture 1, 4-6 picture 2, 7-9 picture 1
     RunRecord record;
     ASSERT_EQ(run(job, sized(true), record).outcome, RunOutcome::Done);
     ASSERT_EQ(job.tifH, 12);
     const std::vector<unsigned char> file = readFile(job.OutPath);
-    // Row 6 is written, but its strip began at the skipped row 4.
-    EXPECT_TRUE(rowIsBlack(file, job, 6));
-    // Rows 11 and 12 (frame row 3) repeat the strip's first row, row 10
-    // (frame row 2).
-    for (int r = 7; r <= 9; ++r) {
-        EXPECT_EQ(outputPixel(file, job, 3, r), frameColour(job, 1, 1, 2)) << "row " << r;
-    }
-    for (int r = 10; r <= 12; ++r) {
-        EXPECT_EQ(outputPixel(file, job, 3, r), frameColour(job, 2, 1, 2)) << "row " << r;
+    // The strips starting at rows 1 and 4 (y = 0 and 1) show frame row 1;
+    // those at rows 7 and 10 frame row 2. Every row of a strip repeats its
+    // first row.
+    for (int r = 1; r <= 12; ++r) {
+        const int n = (r - 1) / 3 % 2 + 1;
+        EXPECT_EQ(outputPixel(file, job, 3, r), frameColour(job, n, 1, r <= 6 ? 1 : 2))
+            << "row " << r;
     }
 }
 
-TEST(Engine, AFrameOfTheOutputsProportionsGetsBlackBandsOnEverySide) {
+TEST(Engine, AFrameOfTheOutputsProportionsFillsTheCardToEveryEdge) {
     TempDir dir;
     JobState job;
     choosePictures(job, dir.path(), {{10, 8}, {10, 8}});
@@ -168,20 +170,18 @@ TEST(Engine, AFrameOfTheOutputsProportionsGetsBlackBandsOnEverySide) {
     ASSERT_EQ(run(job, {sizeFor(job, 20), sizeFor(job, 16)}, record).outcome, RunOutcome::Done);
     ASSERT_EQ(job.Scale, 2.0f);
     const std::vector<unsigned char> file = readFile(job.OutPath);
-    // y = r / 2: rows 1 and 2 give 0 and 1, rows 15 and 16 give 8 = BaseH.
-    for (int r : {1, 2, 15, 16}) {
-        EXPECT_TRUE(rowIsBlack(file, job, r)) << "row " << r;
+    // y = r / 2, halves going to the even neighbour: rows 1 and 2 give 0 and
+    // 1 (frame row 1), rows 15 and 16 give 8 = BaseH.
+    const int y[] = {1, 1, 2, 2, 2, 3, 4, 4, 4, 5, 6, 6, 6, 7, 8, 8};
+    for (int r = 1; r <= 16; ++r) {
+        // x = j / 2: column 1 gives 0 (frame column 1), columns 19 and 20
+        // give 10 = BaseW.
+        EXPECT_EQ(outputPixel(file, job, 1, r), frameColour(job, 1, 1, y[r - 1])) << r;
+        EXPECT_EQ(outputPixel(file, job, 19, r), frameColour(job, 1, 10, y[r - 1])) << r;
+        EXPECT_EQ(outputPixel(file, job, 20, r), frameColour(job, 2, 10, y[r - 1])) << r;
+        EXPECT_EQ(outputPixel(file, job, 18, r), frameColour(job, 2, 9, y[r - 1])) << r;
     }
-    // Frame rows of rows 3 to 14, halves going to the even neighbour.
-    const int y[] = {2, 2, 2, 3, 4, 4, 4, 5, 6, 6, 6, 7};
-    for (int r = 3; r <= 14; ++r) {
-        // x = j / 2: column 1 gives 0, columns 19 and 20 give 10 = BaseW.
-        for (int j : {1, 19, 20}) {
-            EXPECT_EQ(outputPixel(file, job, j, r), kBlack) << "column " << j << ", row " << r;
-        }
-        EXPECT_EQ(outputPixel(file, job, 18, r), frameColour(job, 2, 9, y[r - 3])) << "row " << r;
-    }
-    EXPECT_EQ(record.progress.back(), 14 * 1000 / 16);
+    EXPECT_EQ(record.progress.back(), 1000);
 }
 
 TEST(Engine, ProgressRisesToTheValueOfTheLastRowWritten) {
@@ -234,7 +234,7 @@ TEST(Engine, WhiteGapsOfWidthZeroGiveTheOutputWithoutWhiteGaps) {
     }
 }
 
-TEST(Engine, ATypedSharpnessSizesByItselfButStripsByItsRounding) {
+TEST(Engine, ATypedSharpnessThatIsNotWholeIsRefused) {
     TempDir dir;
     JobState job;
     choosePictures(job, dir.path(), {{40, 40}, {40, 40}});
@@ -242,11 +242,13 @@ TEST(Engine, ATypedSharpnessSizesByItselfButStripsByItsRounding) {
     job.Sharp = 2.5f;
     job.OutPath = (dir / "out.tif").string();
     RunRecord record;
-    // 1 cm x 10 x 2 pictures x 2.5 / 1 mm = 50 pixels; strips of 2 would give 40.
-    ASSERT_EQ(run(job, {1, 1}, record).outcome, RunOutcome::Done);
-    EXPECT_EQ(job.tifW, 50);
-    EXPECT_EQ(job.fbl, 127.0f);
-    EXPECT_EQ(job.SharpB, 2);
+    // 1 cm x 10 x 2 pictures x 2.5 / 1 mm = 50 pixels would hold strips of 2
+    // (40 pixels): a card that cannot flip. Nothing is written.
+    const RunResult result = run(job, {1, 1}, record);
+    EXPECT_EQ(result.outcome, RunOutcome::Refused);
+    EXPECT_EQ(result.status.message(), "清晰倍数必须是整数。");
+    EXPECT_EQ(record.headers, 0);
+    EXPECT_FALSE(std::filesystem::exists(job.OutPath));
 }
 
 TEST(Engine, LeavesTheLastAssembledRowInOutRow) {

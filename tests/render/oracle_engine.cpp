@@ -2,6 +2,7 @@
 
 #include "common/rounding.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -31,7 +32,9 @@ RunResult failed(const std::string& what) {
 
 } // namespace
 
-RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks) {
+RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks,
+                          EdgeRule edges) {
+    const bool nearest = edges == EdgeRule::NearestPixel;
     const int V = job.ViewCount;
 
     // 1. Output geometry.
@@ -97,8 +100,10 @@ RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunH
     // 6. Rows.
     for (int64_t r = 1; r <= job.tifH; ++r) {
         // 6.1 Source row.
-        const double y = roundHalfEven(r / static_cast<double>(job.Scale));
-        if (y <= 1 || y >= job.BaseH) {
+        double y = roundHalfEven(r / static_cast<double>(job.Scale));
+        if (nearest) {
+            y = std::clamp(y, 1.0, static_cast<double>(job.BaseH));
+        } else if (y <= 1 || y >= job.BaseH) {
             continue;
         }
         // 6.2 Read. Bytes past the end of the file are never used.
@@ -114,8 +119,11 @@ RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunH
         }
         // 6.3 Resample.
         for (int64_t j = 1; j <= job.tifW; ++j) {
-            const double xd = roundHalfEven(j / static_cast<double>(job.Scale));
-            if (1 <= xd && xd < job.BaseW) {
+            double xd = roundHalfEven(j / static_cast<double>(job.Scale));
+            if (nearest) {
+                xd = std::clamp(xd, 1.0, static_cast<double>(job.BaseW));
+            }
+            if (1 <= xd && (nearest || xd < job.BaseW)) {
                 const auto x = static_cast<int64_t>(xd);
                 for (int n = 1; n <= V; ++n) {
                     ViewRow[std::size_t(n)](3 * j - 2) = SrcRow[std::size_t(n)](3 * x);

@@ -9,8 +9,14 @@
 
 namespace tovrel::test {
 
+// Where a column or row worked out from the scale falls outside the frame:
+// the run takes the nearest frame pixel; the first design left such columns
+// black and skipped such rows (kept to show that nothing else changed).
+enum class EdgeRule { NearestPixel, BlackEdges };
+
 // Writes the header through hooks.makeTif straight into OutPath, then the
 // rows; progress after every row written.
-RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks);
+RunResult oracleInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks,
+                          EdgeRule edges = EdgeRule::NearestPixel);
 
 } // namespace tovrel::test

@@ -37,17 +37,21 @@ Strip stripAt(int64_t i, int64_t count, double L, int64_t V, int64_t s, int64_t 
     return {n, static_cast<int64_t>(std::min<double>(std::max<double>(held, 1), count)), white};
 }
 
-// The usual mapping of output column (or row) i to a frame column (or row);
-// 0 outside lo..hi.
-int64_t frameIndex(int64_t i, float scale, int64_t lo, int64_t hi) {
+// The usual mapping of output column (or row) i to a frame column (or row)
+// of a frame `length` pixels long: beyond the frame, its nearest pixel; by
+// the first design, 0 (black) outside lo..length - 1.
+int64_t frameIndex(int64_t i, float scale, int64_t length, EdgeRule edges, int64_t lo = 1) {
     const double x = roundHalfEven(i / static_cast<double>(scale));
-    return x >= lo && x <= hi ? static_cast<int64_t>(x) : 0;
+    if (edges == EdgeRule::BlackEdges) {
+        return x >= lo && x < length ? static_cast<int64_t>(x) : 0;
+    }
+    return static_cast<int64_t>(std::min<double>(std::max<double>(x, 1), length));
 }
 
 } // namespace
 
-RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings,
-                                 const RunHooks& hooks) {
+RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks,
+                                 EdgeRule edges) {
     const int64_t V = job.ViewCount;
     const int64_t R = settings.printerPpi;
     job.tifW = static_cast<int32_t>(roundHalfEven(settings.widthCm / 2.54 * R));
@@ -89,15 +93,15 @@ RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings,
     bool ok = out >= 0;
     std::vector<unsigned char> row(std::size_t(job.RowBytes));
     for (int64_t r = 1; ok && r <= job.tifH; ++r) {
-        const int64_t y = frameIndex(r, job.Scale, 2, job.BaseH - 1);
+        const int64_t y = frameIndex(r, job.Scale, job.BaseH, edges, 2);
         if (y == 0) {
-            continue;
+            continue; // the first design skipped such rows
         }
         std::fill(row.begin(), row.end(), 0);
         const Strip across =
             settings.horizontal ? stripAt(r, job.tifH, L, V, s, whiteWidth) : Strip{};
         const int64_t acrossY =
-            settings.horizontal ? frameIndex(across.centre, job.Scale, 2, job.BaseH - 1) : y;
+            settings.horizontal ? frameIndex(across.centre, job.Scale, job.BaseH, edges, 2) : y;
         for (int64_t j = 1; ok && j <= job.tifW; ++j) {
             unsigned char* pixel = row.data() + 3 * (j - 1);
             const Strip strip =
@@ -107,7 +111,7 @@ RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings,
                 continue;
             }
             const int64_t x =
-                frameIndex(settings.horizontal ? j : strip.centre, job.Scale, 1, job.BaseW - 1);
+                frameIndex(settings.horizontal ? j : strip.centre, job.Scale, job.BaseW, edges);
             if (x != 0 && acrossY != 0) {
                 ok = framePixel(strip.picture, x, acrossY, pixel);
             }

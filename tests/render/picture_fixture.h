@@ -37,8 +37,8 @@ inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kWhite{255, 255, 255};
 
 // Colour of picture n's pixel in the given column (1 = left) and stored row
-// (1 = bottom). Never black or white; distinct for every n, column and row
-// below 256 x 256.
+// (1 = bottom). Never black or white; distinct for every n up to 6, column
+// and row below 256 x 256; up to 64 pictures differ at every same pixel.
 Rgb sourceColour(int32_t n, int32_t column, int32_t storedRow);
 
 void writePicture(const std::filesystem::path& file, int32_t n, const TestPicture& picture);

@@ -1,21 +1,21 @@
 // The printer-resolution rendering against its plain transcription over
-// generated runs: 2 to 4 pictures with anchors, resolutions whose lens is a
-// whole number of pixels and ones where it is not, lenses cut at both edges,
+// generated runs: 2 to 4 pictures (and 5 to 64 frames) with anchors, resolutions whose lens is a
+// whole number of pixels and ones where it is not (each lens at least as wide
+// as the pictures are many), lenses cut at both edges,
 // white gaps, both directions, scales below and above 1. Whole files agree
 // byte for byte; with a whole lens every lens has the same layout.
 
-#include "common/rounding.h"
 #include "render/interlace_engine.h"
 #include "render/printer_grid.h"
 #include "tests/render/engine_fixture.h"
 #include "tests/render/oracle_printer_engine.h"
+#include "tests/render/run_generator.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiff_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <random>
 #include <sstream>
 
 namespace tovrel::test {
@@ -30,7 +30,7 @@ struct Lens {
 
 // L = 5, 10, 5, 10: whole lenses where the pitch is exact in single precision.
 constexpr Lens kWholeLenses[] = {{0.25f, 508}, {0.125f, 2032}, {1.0f, 127}, {2.0f, 127}};
-constexpr Lens kOddLenses[] = {{0.254f, 720},  {0.508f, 300}, {0.3f, 600}, {0.25f, 254},
+constexpr Lens kOddLenses[] = {{0.254f, 720},  {0.508f, 300}, {0.3f, 600}, {0.45f, 254},
                                {0.127f, 1440}, {2.0f, 72},    {0.4f, 360}, {0.33f, 2400}};
 
 std::string describe(const JobState& job, const RunSettings& s) {
@@ -54,21 +54,23 @@ bool lensesAlike(const std::vector<GridCell>& cells, int64_t lens) {
     return true;
 }
 
-TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
-    std::mt19937 random{20261207};
-    auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-    auto between = [&](int lo, int hi) { return lo + below(hi - lo + 1); };
+struct PrinterCoverage {
     int whole = 0, cutBoth = 0, horizontal = 0, white = 0, shrinking = 0, growing = 0;
-    const std::filesystem::path shm = "/dev/shm";
-    const TempDir dir = std::filesystem::is_directory(shm) ? TempDir(shm) : TempDir();
-    for (int run = 0; run < kRuns; ++run) {
+    int moreFramesThanPixels = 0; // lenses narrower than the frames they hold
+};
+
+void comparePrinterRuns(uint32_t seed, int minViews, int maxViews, int runs,
+                        PrinterCoverage& seen) {
+    RunGenerator gen{std::mt19937{seed}};
+    auto below = [&](int n) { return gen.below(n); };
+    auto between = [&](int lo, int hi) { return gen.between(lo, hi); };
+    auto& [whole, cutBoth, horizontal, white, shrinking, growing, narrow] = seen;
+    const TempDir dir(scratchRoot());
+    for (int run = 0; run < runs; ++run) {
         JobState job;
-        std::vector<TestPicture> pictures(std::size_t(between(2, 4)));
+        std::vector<TestPicture> pictures(std::size_t(between(minViews, maxViews)));
         for (TestPicture& p : pictures) {
-            p.width = between(3, 30);
-            p.height = between(3, 30);
-            p.anchorX = below(2) == 0 ? 0 : below(p.width);
-            p.anchorY = below(2) == 0 ? 0 : below(p.height);
+            p = gen.picture(30);
             p.handBuilt = below(3) == 0;
         }
         choosePictures(job, dir.path(), pictures);
@@ -76,6 +78,9 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         const Lens lens = wholeLens ? kWholeLenses[below(4)] : kOddLenses[below(8)];
         job.Pitch = lens.pitch;
         job.Sharp = static_cast<float>(between(1, 8));
+        if (job.ViewCount * job.Sharp > 255) {
+            job.Sharp = static_cast<float>(255 / job.ViewCount);
+        }
         RunSettings settings;
         settings.printerPpi = lens.ppi;
         const double grow = below(2) == 0 ? between(30, 95) / 100.0 : between(1, 5);
@@ -85,20 +90,15 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         };
         settings.widthCm = side(job.BaseW);
         settings.heightCm = side(job.BaseH);
-        settings.whiteGaps = below(2) == 0;
-        const int offered = static_cast<int>(roundHalfEven(job.Sharp - 1.0));
-        settings.whiteWidth = offered > 0 ? between(0, offered) : 0;
-        settings.horizontal = below(2) == 0;
+        gen.whiteAndDirection(settings, job, [&](int offered) { return between(0, offered); });
 
-        job.OutPath = (dir / "engine.tif").string();
-        JobState plain = job;
-        plain.OutPath = (dir / "plain.tif").string();
-        std::filesystem::remove(plain.OutPath);
-        RunRecord engineRecord, plainRecord;
-        const RunResult engine = runInterlace(job, settings, recordingHooks(engineRecord));
-        ASSERT_EQ(engine.outcome, RunOutcome::Done) << engine.status.message();
-        ASSERT_EQ(oraclePrinterInterlace(plain, settings, recordingHooks(plainRecord)).outcome,
-                  RunOutcome::Done);
+        RunPair both;
+        ASSERT_TRUE(runBoth(job, settings, dir.path(),
+                            [](JobState& j, const RunSettings& s, const RunHooks& h) {
+                                return oraclePrinterInterlace(j, s, h);
+                            },
+                            both));
+        const JobState& plain = both.plain;
         const std::string what = "run " + std::to_string(run) + ": " + describe(job, settings);
         ASSERT_EQ(job.tifW, plain.tifW) << what;
         ASSERT_EQ(job.tifH, plain.tifH) << what;
@@ -124,13 +124,30 @@ TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
         white += settings.whiteGaps && settings.whiteWidth > 0;
         shrinking += job.Scale < 1;
         growing += job.Scale > 1;
+        narrow += L < job.ViewCount;
     }
-    const std::pair<const char*, int> kinds[] = {
-        {"whole lens", whole}, {"cut at both edges", cutBoth}, {"horizontal", horizontal},
-        {"white gaps", white}, {"Scale below 1", shrinking},   {"Scale above 1", growing}};
-    for (const auto& [kind, runs] : kinds) {
-        EXPECT_GE(runs, 20) << kind;
-    }
+}
+
+TEST(PrinterDifferential, MatchesThePlainRenderingByteForByte) {
+    PrinterCoverage seen;
+    comparePrinterRuns(20261207, 2, 4, kRuns, seen);
+    const auto& [whole, cutBoth, horizontal, white, shrinking, growing, narrow] = seen;
+    expectEachKind({{"whole lens", whole},
+                    {"cut at both edges", cutBoth},
+                    {"horizontal", horizontal},
+                    {"white gaps", white},
+                    {"Scale below 1", shrinking},
+                    {"Scale above 1", growing}},
+                   20);
+}
+
+// N frames at the printer's resolution, N often above the lens's pixels.
+TEST(PrinterDifferential, ManyFramesMatchThePlainRenderingByteForByte) {
+    PrinterCoverage seen;
+    comparePrinterRuns(20261208, 5, kMaxFrames, 60, seen);
+    EXPECT_GE(seen.moreFramesThanPixels, 20);
+    EXPECT_GE(seen.horizontal, 10);
+    EXPECT_GE(seen.white, 10);
 }
 
 } // namespace

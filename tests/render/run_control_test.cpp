@@ -90,6 +90,8 @@ struct Unconfirmable {
     const char* sharpness;
     float readPitch;
     float readSharp;
+    QString width = "2";
+    QString says = kRefused;
 };
 
 class ConfirmRefused : public StartButton, public ::testing::WithParamInterface<Unconfirmable> {};
@@ -97,10 +99,10 @@ class ConfirmRefused : public StartButton, public ::testing::WithParamInterface<
 TEST_P(ConfirmRefused, ShowsTheMessageAndChangesNothingElse) {
     const Unconfirmable& c = GetParam();
     openWith(c.pictures);
-    enter({.pitch = c.pitch, .sharpness = c.sharpness});
+    enter({.pitch = c.pitch, .sharpness = c.sharpness, .width = c.width});
     window->job.OutPath = "earlier.tif";
     click();
-    EXPECT_EQ(messages, std::vector<QString>{kRefused});
+    EXPECT_EQ(messages, std::vector<QString>{c.says});
     EXPECT_EQ(caption(), "确定");
     EXPECT_FALSE(window->TextOUT->isReadOnly());
     EXPECT_EQ(window->job.OutPath, "earlier.tif");
@@ -116,7 +118,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Unconfirmable{"PitchEmpty", 2, "", "4 倍清晰", 0.0f, 4.0f},
                       Unconfirmable{"PitchLabel", 2, "栅距mm", "4 倍清晰", 0.0f, 4.0f},
                       Unconfirmable{"PitchDesignText", 2, "栅距", "2 倍清晰", 0.0f, 2.0f},
-                      Unconfirmable{"SharpnessLabel", 2, "0.5", "清晰倍数", 0.5f, 0.0f}),
+                      Unconfirmable{"SharpnessLabel", 2, "0.5", "清晰倍数", 0.5f, 0.0f},
+                      Unconfirmable{"WidthLetters", 2, "0.5", "3 倍清晰", 0.5f, 3.0f, "abc",
+                                    "打印宽度“abc”不是数字：请填写以厘米为单位的打印宽度。"},
+                      Unconfirmable{"WidthLabel", 2, "0.5", "3 倍清晰", 0.5f, 3.0f, "宽cm",
+                                    "请填写以厘米为单位的打印宽度。"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Confirmable {
@@ -147,7 +153,7 @@ TEST_P(ConfirmArmed, TakesTheParametersAndLocksTheOutputBox) {
 INSTANTIATE_TEST_SUITE_P(Cases, ConfirmArmed,
                          ::testing::Values(Confirmable{"ListItems", "0.508", "3 倍清晰", 0.508f, 3},
                                            Confirmable{"NoBlank", "0.254", "12倍清晰", 0.254f, 12},
-                                           Confirmable{"LeadingBlanks", "1", "  3.5", 1, 3.5f},
+                                           Confirmable{"LeadingBlanks", "1", "  3", 1, 3.0f},
                                            Confirmable{"TypedUnit", "0.3mm", "2", 0.3f, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -230,6 +236,7 @@ TEST_F(StartButton, RunEndsBackInTheConfirmState) {
     scribbleOnCredits();
     click();
     EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(questions.empty()); // a new file replaces nothing
     EXPECT_EQ(caption(), "确定");
     EXPECT_EQ(window->HScroll1->value(), 0);
     EXPECT_FALSE(window->TextOUT->isReadOnly());
@@ -323,18 +330,17 @@ TEST_P(SettingsReachTheRun, SameFileAsTheCoreWithThoseSettings) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SettingsReachTheRun,
-    ::testing::Values(SettingsCase{"Vertical", {}, {2, 1.5, false, 0, false}},
-                      SettingsCase{"VerticalWhiteGaps", {.whiteGap = 2}, {2, 1.5, true, 2, false}},
-                      SettingsCase{"Horizontal", {.horizontal = true}, {2, 1.5, false, 0, true}},
-                      SettingsCase{"HorizontalWhiteGaps",
-                                   {.sharpness = "4 倍清晰", .whiteGap = 1, .horizontal = true},
-                                   {2, 1.5, true, 1, true}},
-                      SettingsCase{"WhiteGapsWithoutItems",
-                                   {.sharpness = "1.4", .whiteGap = -1},
-                                   {2, 1.5, true, 0, false}},
-                      SettingsCase{"SizesReadByLeadingNumber",
-                                   {.width = " 2.5cm", .height = "1.25 高"},
-                                   {2.5, 1.25, false, 0, false}}),
+    ::testing::Values(
+        SettingsCase{"Vertical", {}, {2, 1.5, false, 0, false}},
+        SettingsCase{"VerticalWhiteGaps", {.whiteGap = 2}, {2, 1.5, true, 2, false}},
+        SettingsCase{"Horizontal", {.horizontal = true}, {2, 1.5, false, 0, true}},
+        SettingsCase{"HorizontalWhiteGaps",
+                     {.sharpness = "4 倍清晰", .whiteGap = 1, .horizontal = true},
+                     {2, 1.5, true, 1, true}},
+        SettingsCase{"WhiteGapsWithoutAnItemChosen", {.whiteGap = -1}, {2, 1.5, true, 0, false}},
+        SettingsCase{"SizesReadByLeadingNumber",
+                     {.width = " 2.5cm", .height = "1.25 高"},
+                     {2.5, 1.25, false, 0, false}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StartButton, MissingDataFileKeepsTheRunArmed) {
@@ -344,15 +350,16 @@ TEST_F(StartButton, MissingDataFileKeepsTheRunArmed) {
     const std::set<fs::path> before = folderContents();
     click();
     EXPECT_EQ(messages, std::vector<QString>{QString::fromStdString(notFoundMessage())});
-    EXPECT_EQ(caption(), "开始");
-    EXPECT_TRUE(window->TextOUT->isReadOnly());
+    EXPECT_EQ(caption(), "确定");
+    EXPECT_FALSE(window->TextOUT->isReadOnly());
     EXPECT_EQ(window->HScroll1->value(), 250);
     EXPECT_EQ(window->job.TifOK, 0);
     EXPECT_EQ(folderContents(), before);
 
-    // The next click starts the run again.
+    // Confirmed again, the run starts again.
     messages.clear();
     writeDataFile(dataDir.path(), {0.254f});
+    click();
     click();
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(caption(), "确定");
@@ -372,8 +379,8 @@ TEST_F(StartButton, OutputOnTheDataFileIsRefusedAndKeepsThePitchList) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains("是本程序自己的数据文件 kvxj.dll"))
         << messages[0].toStdString();
-    EXPECT_EQ(caption(), "开始");
-    EXPECT_TRUE(window->TextOUT->isReadOnly());
+    EXPECT_EQ(caption(), "确定");
+    EXPECT_FALSE(window->TextOUT->isReadOnly());
     EXPECT_EQ(readFile(dataDir / "kvxj.dll"), dataBefore);
 }
 
@@ -381,11 +388,13 @@ struct RefusedRun {
     const char* name;
     std::function<void(WindowSettings&, const TempDir&)> change;
     const char* says;
+    // What else the user puts right besides the output name.
+    std::function<void(mainS&)> mend = [](mainS&) {};
 };
 
 class RunRefused : public StartButton, public ::testing::WithParamInterface<RefusedRun> {};
 
-TEST_P(RunRefused, ShowsWhyAndStaysArmed) {
+TEST_P(RunRefused, ShowsWhyAndTakesAnotherOutputName) {
     WindowSettings settings;
     GetParam().change(settings, work);
     openWith(2);
@@ -399,19 +408,32 @@ TEST_P(RunRefused, ShowsWhyAndStaysArmed) {
     click();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].contains(GetParam().says)) << messages[0].toStdString();
-    EXPECT_EQ(caption(), "开始");
-    EXPECT_TRUE(window->TextOUT->isReadOnly());
+    EXPECT_EQ(caption(), "确定");
     EXPECT_EQ(window->HScroll1->value(), 250);
     EXPECT_EQ(folderContents(), before);
     EXPECT_EQ(readFile(dataDir / "kvxj.dll"), dataBefore);
     EXPECT_EQ(readFile(work / "pic1.bmp"), pictureBefore);
+
+    // The output box takes the other name the message asks for, typed.
+    activate();
+    const fs::path other = work / "other.tif";
+    QTest::mouseClick(window->TextOUT, Qt::LeftButton);
+    QTest::keyClick(window->TextOUT, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window->TextOUT, QString::fromStdString(other.string()));
+    ASSERT_EQ(window->TextOUT->text().toStdString(), other.string());
+    GetParam().mend(*window);
+    click();
+    click();
+    EXPECT_EQ(messages.size(), 1u);
+    EXPECT_EQ(caption(), "确定");
+    EXPECT_TRUE(readsAsTiff(other, 240, 180, 304.8f));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RunRefused,
     ::testing::Values(RefusedRun{"NoPrintWidth",
-                                 [](WindowSettings& s, const TempDir&) { s.width = "宽cm"; },
-                                 "打印尺寸太小"},
+                                 [](WindowSettings& s, const TempDir&) { s.width = "0"; },
+                                 "打印尺寸太小", [](mainS& w) { w.CombK->setEditText("2"); }},
                       RefusedRun{"OutputIsASourcePicture",
                                  [](WindowSettings& s, const TempDir& w) {
                                      s.output = QString::fromStdString((w / "pic1.bmp").string());
@@ -466,6 +488,51 @@ TEST_F(StartButton, PitchThatCannotBeRecordedStillGivesTheOutput) {
     EXPECT_TRUE(readsAsTiff(output(), 60, 30, 304.8f));
     EXPECT_EQ(fs::file_size(output()), 1449u + 5400u);
 }
+
+TEST_F(StartButton, DoubleClickOnConfirmOnlyConfirms) {
+    openWith(2);
+    enter();
+    // As a double click arrives: press, release, the second press reported
+    // as a double click, release.
+    QTest::mouseClick(window->Command1, Qt::LeftButton);
+    QTest::mouseDClick(window->Command1, Qt::LeftButton);
+    QTest::mouseRelease(window->Command1, Qt::LeftButton);
+    EXPECT_EQ(caption(), "开始");
+    EXPECT_FALSE(fs::exists(output()));
+    // A click of its own starts the run.
+    click();
+    EXPECT_EQ(caption(), "确定");
+    EXPECT_TRUE(readsAsTiff(output(), 240, 180, 304.8f));
+    EXPECT_TRUE(messages.empty());
+}
+
+struct Replacing {
+    const char* name;
+    bool answer;
+};
+
+class ExistingOutput : public StartButton, public ::testing::WithParamInterface<Replacing> {};
+
+TEST_P(ExistingOutput, IsReplacedOnlyAfterYes) {
+    const std::vector<unsigned char> earlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+    arm();
+    writeFile(output(), earlier);
+    answer = GetParam().answer;
+    click();
+    EXPECT_EQ(questions, std::vector<QString>{"文件已存在，要替换吗？"});
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(caption(), "确定");
+    EXPECT_FALSE(window->TextOUT->isReadOnly());
+    if (GetParam().answer) {
+        EXPECT_TRUE(readsAsTiff(output(), 240, 180, 304.8f));
+    } else {
+        EXPECT_EQ(readFile(output()), earlier);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, ExistingOutput,
+                         ::testing::Values(Replacing{"Yes", true}, Replacing{"No", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Input a user could send: a click on the white-gap box, a key for the
 // output box, closing the window.

@@ -29,6 +29,13 @@ TEST(RunSummary, PathOnTheFirstLineTheFileOnTheSecond) {
     EXPECT_EQ(details, "11811 × 8858 像素，300 像素/英寸，299.3 MB，用时 2.4 秒");
     EXPECT_EQ(summaryLines({"/a.tif", 240, 180, 304.8f, 130896, 0.06})[1],
               "240 × 180 像素，304.8 像素/英寸，127.8 KB，用时 0.1 秒");
+    // The resolution as the file records it, to three decimals at most.
+    const std::pair<float, const char*> resolutions[] = {
+        {720.0001f, "720"}, {677.33331f, "677.333"}, {609.6f, "609.6"}, {1440, "1440"}};
+    for (const auto& [ppi, text] : resolutions) {
+        EXPECT_EQ(summaryLines({"/a.tif", 1, 1, ppi, 0, 0})[1],
+                  std::string("1 × 1 像素，") + text + " 像素/英寸，0 字节，用时 不到 0.1 秒");
+    }
 }
 
 } // namespace

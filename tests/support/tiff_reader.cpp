@@ -86,6 +86,9 @@ TiffContents readFields(const std::filesystem::path& file, bool every,
     if (TIFFGetField(tif, TIFFTAG_PHOTOSHOP, &psSize, &ps) && ps != nullptr) {
         c.photoshop.assign(ps, ps + psSize);
     }
+    if (char* software = nullptr; TIFFGetField(tif, TIFFTAG_SOFTWARE, &software) && software) {
+        c.software = software;
+    }
     const tmsize_t rowSize = TIFFScanlineSize(tif);
     const uint32_t count = every ? c.height : static_cast<uint32_t>(wanted.size());
     for (uint32_t i = 0; i < count; ++i) {

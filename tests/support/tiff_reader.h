@@ -31,6 +31,7 @@ struct TiffContents {
     float yResolution = 0;
     uint16_t resolutionUnit = 0;
     std::vector<uint8_t> photoshop;         // the image-resource block of tag 34377
+    std::string software;                   // tag 305, when present
     std::vector<std::vector<uint8_t>> rows; // every scanline, when readRows
 };
 

@@ -4,19 +4,19 @@
 // back with every tag, strip and its last row in place.
 
 #include "render/interlace_engine.h"
-#include "tiff/tiff_container.h"
-#include "tiff/tiff_resolution.h"
 #include "tests/faults/run_scene.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/batch_process.h"
+#include "tiff/tiff_container.h"
+#include "tiff/tiff_resolution.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <tuple>
 #include <fcntl.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace tovrel::test {
@@ -66,10 +66,11 @@ void expectBigTiff(const TiffContents& t, uint32_t w, uint32_t h, float resoluti
     EXPECT_TRUE(t.bigTiff);
     EXPECT_EQ(std::tie(t.width, t.height, t.samplesPerPixel, t.bitsPerSample, t.photometric,
                        t.planar, t.compression, t.resolutionUnit),
-              std::make_tuple(w, h, uint16_t{3}, uint16_t{8}, uint16_t{2}, uint16_t{1},
-                              uint16_t{1}, uint16_t{2}));
+              std::make_tuple(w, h, uint16_t{3}, uint16_t{8}, uint16_t{2}, uint16_t{1}, uint16_t{1},
+                              uint16_t{2}));
     EXPECT_EQ(t.xResolution, resolution);
     EXPECT_EQ(t.yResolution, resolution);
+    EXPECT_FALSE(t.software.empty()); // the classic header's Software tag too
     const uint64_t rowBytes = 3 * uint64_t{w};
     const uint64_t rowsPerStrip = std::min<uint64_t>(kStripLimit / rowBytes, t.height);
     EXPECT_EQ(t.rowsPerStrip, rowsPerStrip);

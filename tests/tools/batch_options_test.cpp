@@ -54,9 +54,10 @@ TEST(BatchOptions, TakesEveryOption) {
 }
 
 TEST(BatchOptions, TakesThePitchTestsOptions) {
-    const Result<BatchOptions> parsed = parseBatchOptions(
-        {"--pitch-test", "--pitch", "0.3", "--range=0.01", "--step", "0.001", "--resolution", "600",
-         "--width", "15", "--band-height", "7", "--horizontal", "-o", "c.tif"});
+    const Result<BatchOptions> parsed =
+        parseBatchOptions({"--pitch-test", "--pitch", "0.3", "--range=0.01", "--step", "0.001",
+                           "--resolution", "600", "--width", "15", "--band-height", "7",
+                           "--horizontal", "--paper", "letter", "-o", "c.tif"});
     ASSERT_TRUE(parsed) << parsed.message();
     const BatchOptions& o = parsed.value();
     EXPECT_TRUE(o.pitchTest);
@@ -68,6 +69,7 @@ TEST(BatchOptions, TakesThePitchTestsOptions) {
     EXPECT_EQ(o.width, "15");
     EXPECT_EQ(o.bandHeight, "7");
     EXPECT_TRUE(o.horizontal);
+    EXPECT_EQ(o.paper, Paper::Letter);
     EXPECT_EQ(o.output, "c.tif");
 }
 
@@ -98,9 +100,9 @@ TEST(BatchOptions, HelpWinsOverEverythingElse) {
 }
 
 TEST(BatchOptions, WhiteGapUpToTheSharpnessLessOne) {
-    // Sharpness 2.5 offers 1/2.5 and 2/2.5 (2.5 - 1 = 1.5 rounds to 2).
+    // Sharpness 3 offers 1/3 and 2/3.
     const Result<BatchOptions> parsed = parseBatchOptions(
-        {"--pitch", "1", "--sharpness", "2.5", "--white-gap", "2", "a.bmp", "b.bmp"});
+        {"--pitch", "1", "--sharpness", "3", "--white-gap", "2", "a.bmp", "b.bmp"});
     ASSERT_TRUE(parsed) << parsed.message();
     EXPECT_EQ(parsed.value().whiteGap, 2);
 }
@@ -115,6 +117,10 @@ TEST(BatchOptions, TakesTheFlipPreviewsOptions) {
     EXPECT_EQ(o.simulateWidth, 800);
     EXPECT_EQ(o.pitchError, -1.5);
     EXPECT_EQ(o.simulateOut, "v.png");
+    // The extension picks the format, in either case.
+    EXPECT_EQ(simulationFormat("v.png"), SimulationFormat::Png);
+    EXPECT_EQ(simulationFormat("dir.gif/Sweep.GIF"), SimulationFormat::Gif);
+    EXPECT_EQ(simulationFormat("v.png.jpg"), std::nullopt);
     const Result<BatchOptions> plain =
         parseBatchOptions({"--pitch", "1", "--sharpness", "3", "a.bmp", "b.bmp"});
     ASSERT_TRUE(plain);
@@ -148,10 +154,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"NoPitch", with({"--sharpness", "3"}), "--pitch：必须给出栅距"},
         Refusal{"NoSharpness", with({"--pitch", "1"}), "--sharpness：必须给出清晰倍数"},
         Refusal{"OnePicture", with({"--pitch", "1", "--sharpness", "3"}, {"a.bmp"}),
-                "需要 2 到 4 张图片，给出了 1 张"},
-        Refusal{"FivePictures",
-                with({"--pitch", "1", "--sharpness", "3"}, {"a", "b", "c", "d", "e"}),
-                "给出了 5 张"},
+                "需要 2 到 64 张图片，给出了 1 张"},
+        Refusal{"SixtyFivePictures", with({"--pitch", "1", "--sharpness", "3"}, Args(65, "a.bmp")),
+                "给出了 65 张"},
+        Refusal{"FramesFromAndPictures",
+                with({"--pitch", "1", "--sharpness", "3", "--frames-from", "d"}),
+                "--frames-from：不能再另外给出图片"},
+        Refusal{"KeyFrameBeyondThePictures",
+                with({"--pitch", "1", "--sharpness", "3", "--key-frame", "3"}), "没有第 3 张图片"},
+        Refusal{"KeyFrameZero", with({"--pitch", "1", "--sharpness", "3", "--key-frame", "0"}),
+                "不是 1 到 64 的帧序号"},
+        Refusal{"ParallaxWithUnit", with({"--pitch", "1", "--sharpness", "3", "--parallax", "2px"}),
+                "“2px”不是数字"},
         Refusal{"PitchZero", with({"--pitch", "0", "--sharpness", "3"}), "栅距必须大于 0"},
         Refusal{"PitchAboveThree", with({"--pitch", "3.01", "--sharpness", "3"}), "不超过 3 毫米"},
         Refusal{"PitchNegative", with({"--pitch", "-1", "--sharpness", "3"}), "栅距必须大于 0"},
@@ -160,6 +174,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SharpnessBelowOne", with({"--pitch", "1", "--sharpness", "0.9"}), "1 到 20 之间"},
         Refusal{"SharpnessAboveTwenty", with({"--pitch", "1", "--sharpness", "21"}),
                 "1 到 20 之间"},
+        Refusal{"SharpnessNotWhole", with({"--pitch", "1", "--sharpness", "2.5"}),
+                "--sharpness：清晰倍数必须是 1 到 20 之间的整数"},
         Refusal{"SharpnessLabel", with({"--pitch", "1", "--sharpness", "3 倍清晰"}), "不是数字"},
         Refusal{"WidthAboveCap", with({"--pitch", "1", "--sharpness", "3", "--width", "300.5"}),
                 "不超过 300 厘米"},
@@ -191,6 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"AnchorForAMissingPicture",
                 with({"--pitch", "1", "--sharpness", "3", "--anchor", "3:1,1"}), "没有第 3 张图片"},
         Refusal{"AnchorSlotFive", with({"--pitch", "1", "--sharpness", "3", "--anchor", "5:1,1"}),
+                "没有第 5 张图片"},
+        Refusal{"AnchorFrame65", with({"--pitch", "1", "--sharpness", "3", "--anchor", "65:1,1"}),
                 "K:X,Y"},
         Refusal{"AnchorWithoutComma",
                 with({"--pitch", "1", "--sharpness", "3", "--anchor", "1:10"}), "K:X,Y"},
@@ -220,11 +238,22 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SimulateWithoutFile",
                 with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
                       "80"}),
-                "必须给出预览图（PNG）的文件名"},
+                "必须给出预览图（PNG 或 GIF）的文件名"},
+        Refusal{"SimulateIntoAJpeg",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "s.jpg"}),
+                "--simulate-out：“s.jpg”：文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
+        Refusal{"SimulateWithoutExtension",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "gif"}),
+                "文件名须以 .png"},
+        // Phase 1 is the next lens's phase 0.
+        Refusal{"PhaseOne", with({"--pitch", "1", "--sharpness", "3", "--simulate", "1"}),
+                "--simulate：视角必须不小于 0 且小于 1"},
         Refusal{"PhaseAboveOne", with({"--pitch", "1", "--sharpness", "3", "--simulate", "1.01"}),
-                "视角必须在 0 到 1 之间"},
+                "视角必须不小于 0 且小于 1"},
         Refusal{"PhaseNegative", with({"--pitch", "1", "--sharpness", "3", "--simulate", "-0.1"}),
-                "视角必须在 0 到 1 之间"},
+                "视角必须不小于 0 且小于 1"},
         Refusal{"PhaseNotANumber", with({"--pitch", "1", "--sharpness", "3", "--simulate", "half"}),
                 "“half”不是数字"},
         Refusal{"ViewWidthZero",
@@ -266,6 +295,33 @@ INSTANTIATE_TEST_SUITE_P(
                 Args{"--read-pitch", "p.jpg", "--pitch", "0.254", "--sharpness", "3"},
                 "--sharpness：不能和 --read-pitch 一起用"},
         Refusal{"ReadPitchWithoutPitch", Args{"--read-pitch", "p.jpg"}, "--pitch：必须给出栅距"},
+        Refusal{"HeightAboveCap", with({"--pitch", "1", "--sharpness", "3", "--height", "300.5"}),
+                "--height：打印高度必须大于 0 且不超过 300 厘米"},
+        Refusal{"WidthInfinite", with({"--pitch", "1", "--sharpness", "3", "--width", "1e999"}),
+                "--width：“1e999”超出了数的范围"},
+        Refusal{"HeightInfinite", with({"--pitch", "1", "--sharpness", "3", "--height", "1e999"}),
+                "--height：“1e999”超出了数的范围"},
+        Refusal{"PitchErrorInfinite",
+                with({"--pitch", "1", "--sharpness", "3", "--pitch-error", "-1e400"}),
+                "--pitch-error：“-1e400”超出了数的范围"},
+        Refusal{"ChartStepInfinite",
+                Args{"--pitch-test", "--pitch", "0.254", "--step", "1e999", "-o", "c.tif"},
+                "--step：“1e999”超出了数的范围"},
+        Refusal{"ChartRangeInfinite",
+                Args{"--pitch-test", "--pitch", "0.254", "--range", "1E999", "-o", "c.tif"},
+                "--range：“1E999”超出了数的范围"},
+        Refusal{"SimulateWithOutput",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "v.png", "-o", "x.tif"}),
+                "--output：使用 --simulate 时不写 TIFF 文件"},
+        Refusal{"SimulateWithBigTiff",
+                with({"--pitch", "1", "--sharpness", "3", "--simulate", "0.5", "--simulate-width",
+                      "80", "--simulate-out", "v.png", "--bigtiff"}),
+                "--bigtiff：使用 --simulate 时不写 TIFF 文件"},
+        Refusal{"UnknownPaper", Args{"--pitch-test", "--pitch", "1", "--paper", "B5", "-o", "c"},
+                "--paper：“B5”不是 A4、A3 或 Letter"},
+        Refusal{"PaperWithoutChart", with({"--pitch", "1", "--sharpness", "3", "--paper", "A3"}),
+                "--paper：只能和 --pitch-test 一起用"},
         Refusal{"StepWithoutChart", with({"--pitch", "1", "--sharpness", "3", "--step", "0.01"}),
                 "--step：只能和 --pitch-test 一起用"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -291,7 +347,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberText{"1D3", false}, NumberText{"0x10", false}, NumberText{"inf", false},
                       NumberText{"nan", false}, NumberText{"０．５", true},
                       NumberText{"－１２", true}, NumberText{"＋0。5", true},
-                      NumberText{"１ｅ３", false}, NumberText{"１，５", false}));
+                      NumberText{"１ｅ３", false}, NumberText{"１，５", false},
+                      NumberText{"0,4233333", true}, NumberText{"12,5e1", true},
+                      NumberText{",5", false}, NumberText{"5,", false},
+                      NumberText{"1,2,3", false}));
 
 } // namespace
 } // namespace tovrel::test

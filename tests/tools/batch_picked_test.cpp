@@ -26,17 +26,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+void nothing(mainS&) {}
+
 struct PickedRun {
     const char* name;
-    int32_t dotsPerMetre;
-    QString pitch;
-    int sharpnessItem; // index into the sharpness list
-    // What the user does between the first and the second pick, and after
-    // the second pick.
-    std::function<void(mainS&)> betweenPicks;
-    std::function<void(mainS&)> afterPicks;
-    std::vector<std::string> batch; // the same, as options
-    const char* output;             // the output name the window proposes
+    // Batch options beyond the pitch and the sharpness, which come from below.
+    std::vector<std::string> options = {};
+    // What the user does after the second pick, and between the first and
+    // the second.
+    std::function<void(mainS&)> afterPicks = nothing;
+    const char* pitch = "0.5";
+    int sharpness = 3; // the sharpness list's item sharpness - 1
+    int32_t dotsPerMetre = 2835;
+    std::function<void(mainS&)> betweenPicks = nothing;
+    const char* output = "pic1!.tif"; // the output name the window proposes
+    QString typedPitch = {};          // the pitch box's text, when not `pitch`
 };
 
 class PickedAndBatch : public PickTest, public ::testing::WithParamInterface<PickedRun> {};
@@ -59,8 +63,8 @@ TEST_P(PickedAndBatch, WriteTheSameFile) {
     clickFile("pic1.bmp");
     c.betweenPicks(*window);
     clickFile("pic2.bmp");
-    window->Combo3->setEditText(c.pitch);
-    window->Combo4->setCurrentIndex(c.sharpnessItem);
+    window->Combo3->setEditText(c.typedPitch.isEmpty() ? QString(c.pitch) : c.typedPitch);
+    window->Combo4->setCurrentIndex(c.sharpness - 1);
     c.afterPicks(*window);
     const fs::path proposed = pictures / c.output;
     ASSERT_EQ(window->TextOUT->text().toStdString(), proposed.string());
@@ -69,8 +73,11 @@ TEST_P(PickedAndBatch, WriteTheSameFile) {
     ASSERT_EQ(window->Command1->text(), "确定");
 
     const TempDir batchData;
+    std::vector<std::string> options = {"--pitch", c.pitch, "--sharpness",
+                                        std::to_string(c.sharpness)};
+    options.insert(options.end(), c.options.begin(), c.options.end());
     const BatchOutcome batch =
-        runBatchAlongside(c.batch, pictures / "batch.tif",
+        runBatchAlongside(options, pictures / "batch.tif",
                           {pictures / "pic1.bmp", pictures / "pic2.bmp"}, batchData.path());
     ASSERT_EQ(batch.exitCode, 0) << batch.err;
     const std::string size = window->CombK->currentText().toStdString() + " × " +
@@ -133,8 +140,6 @@ TEST_F(FlipCardRoad, ThreePicturesWithWhiteGapsAcrossTheHeight) {
     EXPECT_EQ(window->Command1->text(), "确定");
 }
 
-void nothing(mainS&) {}
-
 // Types an anchor into the X and Y boxes of a slot (index 0 to 3), key by key.
 void typeAnchor(mainS& w, int index, const QString& x, const QString& y) {
     for (QLineEdit* box : {w.TextX[index], w.TextY[index]}) {
@@ -144,108 +149,66 @@ void typeAnchor(mainS& w, int index, const QString& x, const QString& y) {
     }
 }
 
+// Types a print width or height into its box, key by key.
+void typeSize(QComboBox* box, const QString& text) {
+    box->lineEdit()->selectAll();
+    typeText(box->lineEdit(), text);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, PickedAndBatch,
-    ::testing::Values(PickedRun{"Proposal",
-                                2835,
-                                "0.5",
-                                2,
-                                nothing,
-                                nothing,
-                                {"--pitch", "0.5", "--sharpness", "3"},
-                                "pic1!.tif"},
-                      // 64 pixels at 20 per metre propose 320 cm: cut to 300, the height
-                      // follows.
-                      PickedRun{"ProposalBeyondTheCap",
-                                20,
-                                "3",
-                                0,
-                                nothing,
-                                nothing,
-                                {"--pitch", "3", "--sharpness", "1"},
-                                "pic1!.tif"},
-                      PickedRun{"AnchorOfTheFirstPicture",
-                                3780,
-                                "0.254",
-                                1,
-                                [](mainS& w) {
-                                    w.TextX[0]->setText("3");
-                                    w.TextY[0]->setText("2");
-                                },
-                                nothing,
-                                {"--pitch", "0.254", "--sharpness", "2", "--anchor", "1:3,2"},
-                                "pic1!.tif"},
-                      PickedRun{"Horizontal",
-                                2835,
-                                "0.5",
-                                3,
-                                nothing,
-                                [](mainS& w) { QTest::mouseClick(w.Op_h, Qt::LeftButton); },
-                                {"--pitch", "0.5", "--sharpness", "4", "--horizontal"},
-                                "pic1-.tif"},
-                      PickedRun{"TypedWidth",
-                                2835,
-                                "0.5",
-                                2,
-                                nothing,
-                                [](mainS& w) {
-                                    w.CombK->lineEdit()->selectAll();
-                                    typeText(w.CombK->lineEdit(), "3");
-                                },
-                                {"--pitch", "0.5", "--sharpness", "3", "--width", "3"},
-                                "pic1!.tif"},
-                      PickedRun{"TypedHeight",
-                                2835,
-                                "0.5",
-                                2,
-                                nothing,
-                                [](mainS& w) {
-                                    w.CombG->lineEdit()->selectAll();
-                                    typeText(w.CombG->lineEdit(), "7");
-                                },
-                                {"--pitch", "0.5", "--sharpness", "3", "--height", "7"},
-                                "pic1!.tif"},
-                      // Anchors typed key by key after both pictures are chosen: the
-                      // frame, the proportion and the proposed size follow.
-                      PickedRun{"AnchorTypedAfterPicking",
-                                2835,
-                                "0.5",
-                                2,
-                                nothing,
-                                [](mainS& w) {
-                                    typeAnchor(w, 0, "10", "5");
-                                    EXPECT_EQ(w.Command1->text(), "确定");
-                                },
-                                {"--pitch", "0.5", "--sharpness", "3", "--anchor", "1:10,5"},
-                                "pic1!.tif"},
-                      // A width typed before the anchor stays; the height follows the
-                      // new proportion.
-                      PickedRun{"WidthTypedThenAnchor",
-                                2835,
-                                "0.5",
-                                2,
-                                nothing,
-                                [](mainS& w) {
-                                    w.CombK->lineEdit()->selectAll();
-                                    typeText(w.CombK->lineEdit(), "3");
-                                    typeAnchor(w, 0, "10", "5");
-                                    EXPECT_EQ(w.CombK->currentText(), "3");
-                                },
-                                {"--pitch", "0.5", "--sharpness", "3", "--width", "3", "--anchor",
-                                 "1:10,5"},
-                                "pic1!.tif"},
-                      // Digits from a Chinese input method, in every number box.
-                      PickedRun{"FullWidthDigits",
-                                2835,
-                                "０．５",
-                                2,
-                                nothing,
-                                [](mainS& w) {
-                                    typeAnchor(w, 1, "３", "２");
-                                    EXPECT_EQ(w.Label2->text(), "304.8 像素/英寸");
-                                },
-                                {"--pitch", "0.5", "--sharpness", "3", "--anchor", "2:3,2"},
-                                "pic1!.tif"}),
+    ::testing::Values(
+        PickedRun{.name = "Proposal"},
+        // 64 pixels at 20 per metre propose 320 cm: cut to 300, the height follows.
+        PickedRun{.name = "ProposalBeyondTheCap", .pitch = "3", .sharpness = 1, .dotsPerMetre = 20},
+        PickedRun{.name = "AnchorOfTheFirstPicture",
+                  .options = {"--anchor", "1:3,2"},
+                  .pitch = "0.254",
+                  .sharpness = 2,
+                  .dotsPerMetre = 3780,
+                  .betweenPicks =
+                      [](mainS& w) {
+                          w.TextX[0]->setText("3");
+                          w.TextY[0]->setText("2");
+                      }},
+        PickedRun{.name = "Horizontal",
+                  .options = {"--horizontal"},
+                  .afterPicks = [](mainS& w) { QTest::mouseClick(w.Op_h, Qt::LeftButton); },
+                  .sharpness = 4,
+                  .output = "pic1-.tif"},
+        PickedRun{.name = "TypedWidth",
+                  .options = {"--width", "3"},
+                  .afterPicks = [](mainS& w) { typeSize(w.CombK, "3"); }},
+        PickedRun{.name = "TypedHeight",
+                  .options = {"--height", "7"},
+                  .afterPicks = [](mainS& w) { typeSize(w.CombG, "7"); }},
+        // Anchors typed key by key after both pictures are chosen: the frame,
+        // the proportion and the proposed size follow.
+        PickedRun{.name = "AnchorTypedAfterPicking",
+                  .options = {"--anchor", "1:10,5"},
+                  .afterPicks =
+                      [](mainS& w) {
+                          typeAnchor(w, 0, "10", "5");
+                          EXPECT_EQ(w.Command1->text(), "确定");
+                      }},
+        // A width typed before the anchor stays; the height follows the new proportion.
+        PickedRun{.name = "WidthTypedThenAnchor",
+                  .options = {"--width", "3", "--anchor", "1:10,5"},
+                  .afterPicks =
+                      [](mainS& w) {
+                          typeSize(w.CombK, "3");
+                          typeAnchor(w, 0, "10", "5");
+                          EXPECT_EQ(w.CombK->currentText(), "3");
+                      }},
+        // Digits from a Chinese input method, in every number box.
+        PickedRun{.name = "FullWidthDigits",
+                  .options = {"--anchor", "2:3,2"},
+                  .afterPicks =
+                      [](mainS& w) {
+                          typeAnchor(w, 1, "３", "２");
+                          EXPECT_EQ(w.Label2->text(), "304.8 像素/英寸");
+                      },
+                  .typedPitch = "０．５"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

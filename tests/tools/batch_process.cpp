@@ -44,9 +44,35 @@ void drain(int outFd, int errFd, BatchOutcome& outcome) {
     }
 }
 
+// The test's environment with the changes of `env`.
+std::vector<std::string> environmentOf(const BatchEnvironment& env) {
+    std::vector<std::string> out;
+    const auto nameOf = [](const std::string& v) { return v.substr(0, v.find('=')); };
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string v = *e;
+        bool changed = false;
+        for (const std::string& c : env.variables) {
+            changed = changed || nameOf(c) == nameOf(v);
+        }
+        if (!changed) {
+            out.push_back(v);
+        }
+    }
+    for (const std::string& c : env.variables) {
+        if (c.find('=') != std::string::npos) {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironment& env) {
+    return finishBatch(startBatch(args, env));
+}
+
+RunningBatch startBatch(const std::vector<std::string>& args, const BatchEnvironment& env) {
     std::vector<std::string> argvText{env.program.empty() ? TOVREL_BATCH : env.program};
     argvText.insert(argvText.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -54,6 +80,12 @@ BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironme
         argv.push_back(arg.data());
     }
     argv.push_back(nullptr);
+    std::vector<std::string> envText = environmentOf(env);
+    std::vector<char*> envp;
+    for (std::string& v : envText) {
+        envp.push_back(v.data());
+    }
+    envp.push_back(nullptr);
 
     int outPipe[2];
     int errPair[2]; // [0] read by the test, [1] the child's standard error
@@ -83,17 +115,21 @@ BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironme
         dup2(devNull, STDIN_FILENO);
         dup2(env.sharedTerminal ? errPair[1] : outPipe[1], STDOUT_FILENO);
         dup2(errPair[1], STDERR_FILENO);
-        execv(argv[0], argv.data());
+        execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
     close(outPipe[1]);
     close(errPair[1]);
+    return RunningBatch{pid, outPipe[0], errPair[0]};
+}
+
+BatchOutcome finishBatch(const RunningBatch& running) {
     BatchOutcome outcome;
-    drain(outPipe[0], errPair[0], outcome);
-    close(outPipe[0]);
-    close(errPair[0]);
+    drain(running.outFd, running.errFd, outcome);
+    close(running.outFd);
+    close(running.errFd);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    while (waitpid(running.pid, &status, 0) < 0 && errno == EINTR) {
     }
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return outcome;

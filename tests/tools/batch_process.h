@@ -24,8 +24,18 @@ struct BatchEnvironment {
     bool sharedTerminal = false;
     // Another copy of the tool to run instead of the built one.
     std::string program;
+    // Environment variables set ("NAME=value") or, without "=", removed.
+    std::vector<std::string> variables;
 };
 
 BatchOutcome runBatch(const std::vector<std::string>& args, const BatchEnvironment& env = {});
+
+// The tool started and left running, to meet other processes midway.
+struct RunningBatch {
+    pid_t pid = -1;
+    int outFd = -1, errFd = -1;
+};
+RunningBatch startBatch(const std::vector<std::string>& args, const BatchEnvironment& env = {});
+BatchOutcome finishBatch(const RunningBatch& running);
 
 } // namespace tovrel::test

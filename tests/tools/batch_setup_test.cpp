@@ -65,6 +65,35 @@ TEST_F(BatchSetup, ChoosesThePicturesAsTheWindowDoes) {
     EXPECT_FALSE(run.value().settings.horizontal);
 }
 
+// A folder's pictures in natural order (f2 before f10), here reversed; the
+// frames shifted 3 pixels apart about frame 2 share 100 - 2 x 3 columns.
+TEST_F(BatchSetup, FramesFromAFolderReversedAndShiftedAboutTheKeyFrame) {
+    std::filesystem::create_directory(dir / "frames");
+    for (const char* name : {"f10.bmp", "f2.bmp", "f1.bmp", ".f3.bmp"}) {
+        picture(std::string("frames/") + name, 100, 50);
+    }
+    writeFile(dir / "frames" / "notes.txt", {'x'});
+    const Result<BatchRun> run =
+        prepare({"--pitch", "1", "--sharpness", "1", "--frames-from", (dir / "frames").string(),
+                 "--reverse", "--key-frame", "2", "--parallax", "3", "-o", "out.tif"});
+    ASSERT_TRUE(run) << run.message();
+    const JobState& job = run.value().job;
+    ASSERT_EQ(job.ViewCount, 3);
+    EXPECT_EQ(job.InPath(1), (dir / "frames" / "f10.bmp").string());
+    EXPECT_EQ(job.InPath(2), (dir / "frames" / "f2.bmp").string());
+    EXPECT_EQ(job.InPath(3), (dir / "frames" / "f1.bmp").string());
+    EXPECT_EQ(job.BaseW, 94);
+    EXPECT_EQ(job.BaseH, 50);
+    EXPECT_EQ(job.FrameCol(1), 7); // moved 3 pixels to the left
+    EXPECT_EQ(job.FrameCol(2), 4);
+    EXPECT_EQ(job.FrameCol(3), 1); // moved 3 pixels to the right
+    const Result<BatchRun> tooFar =
+        prepare({"--pitch", "1", "--sharpness", "1", "--frames-from", (dir / "frames").string(),
+                 "--parallax", "50", "-o", "out.tif"});
+    ASSERT_FALSE(tooFar);
+    EXPECT_NE(tooFar.message().find("没有公共画面"), std::string::npos) << tooFar.message();
+}
+
 TEST_F(BatchSetup, AnchorsMoveTheFrame) {
     const std::string a = picture("a.bmp", 640, 480);
     const std::string b = picture("b.bmp", 640, 480);
@@ -109,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
                       SizeCase{"ProposalBeyondTheCap", 20, {}, "300", "225"},
                       SizeCase{"WidthKeepsProportion", 2835, {"--width", "20"}, "20", "15"},
                       SizeCase{"HeightKeepsProportion", 2835, {"--height", "15"}, "20", "15"},
-                      SizeCase{"HeightBeyondTheCap", 2835, {"--height", "600"}, "300", "225"},
+                      // A height whose width passes the cap is refused (the tool's table).
+                      SizeCase{"HeightAtTheCap", 2835, {"--height", "225"}, "300", "225"},
                       SizeCase{
                           "BothAsGiven", 2835, {"--width", "10", "--height", "50"}, "10", "50"},
                       SizeCase{"NoResolutionButGiven", 0, {"--width", "8"}, "8", "6"}),
@@ -168,6 +198,7 @@ INSTANTIATE_TEST_SUITE_P(
         SetupRefusal{"NoCommonFrame", {"--anchor", "2:64,0"}, 2835, false, "没有公共画面"},
         SetupRefusal{"AnchorPastTheRightEdge", {"--anchor", "1:70,0"}, 2835, false, "没有公共画面"},
         SetupRefusal{"NoResolutionNoSize", {}, 0, false, "无法从第 1 张图片推算打印尺寸"},
+        SetupRefusal{"WidthTooSmall", {"--width", "0.00001"}, 2835, false, "打印尺寸太小"},
         SetupRefusal{"DataFileOtherName",
                      {"--data-file", "/tmp/other.dll"},
                      2835,

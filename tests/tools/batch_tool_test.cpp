@@ -1,6 +1,7 @@
 // The built batch tool, run as a user runs it: its help, its output file and
 // report, the pitch it records, its progress bar and every refusal.
 
+#include "flip/sweep_gif.h"
 #include "params/pitch_store.h"
 #include "tests/flip/flip_fixture.h"
 #include "tests/params/data_file_maker.h"
@@ -49,6 +50,13 @@ class BatchTool : public ::testing::Test {
         return args;
     }
 
+    // The standard run simulated into `file`, 40 pixels wide.
+    Args simulated(const std::string& phase, const fs::path& file, Args more = {}) const {
+        more.insert(more.end(), {"--simulate", phase, "--simulate-width", "40", "--simulate-out",
+                                 file.string()});
+        return standard(more);
+    }
+
     std::set<fs::path> folderContents() const {
         std::set<fs::path> names;
         for (const auto& entry : fs::directory_iterator(work.path())) {
@@ -74,9 +82,14 @@ TEST_F(BatchTool, HelpDocumentsEveryOption) {
          {"--pitch MM", "--sharpness N", "--width CM", "--height CM", "--anchor K:X,Y",
           "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH", "--bigtiff",
           "--simulate PHASE", "--simulate-width PIXELS", "--pitch-error PERCENT",
-          "--simulate-out FILE.png"}) {
+          "--simulate-out FILE.png|FILE.gif", "--frames-from FOLDER", "--reverse", "--key-frame K",
+          "--parallax PIXELS"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
+    const BatchOutcome version = runBatch({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, batchVersion());
+    EXPECT_TRUE(version.out.starts_with("tovrel-batch 2.")) << version.out;
 }
 
 TEST_F(BatchTool, WritesTheFileTheCoreWrites) {
@@ -146,6 +159,27 @@ TEST_F(BatchTool, SimulatesTheCardInsteadOfWritingIt) {
     EXPECT_EQ(written.rgb, view.value().rgb);
 }
 
+// FILE.gif: the looping sweep the window saves, byte for byte.
+TEST_F(BatchTool, SimulatesTheSweepAsTheWindowSavesIt) {
+    const fs::path gif = work / "card.gif";
+    const BatchOutcome done =
+        runBatch(standard({"--anchor", "2:2,1", "--simulate", "0.25", "--simulate-width", "60",
+                           "--pitch-error", "-1", "--simulate-out", gif.string()}));
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    EXPECT_NE(done.out.find("预览图：" + gif.string()), std::string::npos) << done.out;
+    FlipScene scene;
+    TempDir coreDir;
+    choosePictures(scene.job, coreDir.path(), {{16, 12}, {16, 12, 2, 1}});
+    scene.job.Pitch = 0.5f;
+    scene.job.Sharp = 3;
+    scene.settings = RunSettings{2, 1.5};
+    FlipSimulator simulator = simulatorFor(scene);
+    const Result<std::vector<uint8_t>> sweep = encodeSweepGif(simulator, {60, 45}, -0.01);
+    ASSERT_TRUE(sweep) << sweep.message();
+    EXPECT_EQ(readFile(gif),
+              std::vector<unsigned char>(sweep.value().begin(), sweep.value().end()));
+}
+
 TEST_F(BatchTool, KnownPitchLeavesTheDataFileAlone) {
     ASSERT_EQ(runBatch(standard()).exitCode, 0);
     const std::vector<unsigned char> once = readFile(data / "kvxj.dll");
@@ -187,6 +221,8 @@ TEST_F(BatchTool, BigTiffHoldsThePixelsOfTheClassicFile) {
     ASSERT_EQ(classic.exitCode, 0) << classic.err;
     EXPECT_NE(classic.out.find("格式：TIFF\n"), std::string::npos) << classic.out;
     const std::vector<unsigned char> plain = readFile(defaultOutput());
+    const std::string software = readTiff(defaultOutput(), false).software;
+    EXPECT_FALSE(software.empty());
     const BatchOutcome big = runBatch(standard({"--bigtiff"}));
     ASSERT_EQ(big.exitCode, 0) << big.err;
     EXPECT_NE(big.out.find("格式：BigTIFF\n"), std::string::npos) << big.out;
@@ -197,6 +233,7 @@ TEST_F(BatchTool, BigTiffHoldsThePixelsOfTheClassicFile) {
     EXPECT_TRUE(std::equal(plain.begin() + 1448, plain.end() - 1, bigBytes.begin() + 16));
     const TiffContents t = readTiff(defaultOutput(), false);
     EXPECT_TRUE(t.bigTiff);
+    EXPECT_EQ(t.software, software);
     EXPECT_TRUE(readsAsTiff(defaultOutput(), 240, 180, 304.8f));
 }
 
@@ -235,6 +272,10 @@ TEST_F(BatchTool, OutputWithoutRoomIsReportedUnderItsOwnName) {
     // file they asked for.
     EXPECT_NE(refused.err.find("无法写入输出文件 " + defaultOutput().string() +
                                "：文件超出了允许的大小。"),
+              std::string::npos)
+        << refused.err;
+    // The limit is the process's, not a full disk's.
+    EXPECT_NE(refused.err.find("超过了本程序可写文件的大小上限 100 KB（ulimit -f）"),
               std::string::npos)
         << refused.err;
     EXPECT_EQ(refused.err.find(".tovrel.tmp"), std::string::npos) << refused.err;
@@ -300,7 +341,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, BatchToolRefusal,
     ::testing::Values(
         ToolRefusal{"NoArguments", [](const BatchTool&) { return Args{}; }, 2,
-                    "需要 2 到 4 张图片，给出了 0 张。\n用 --help 查看用法。"},
+                    "需要 2 到 64 张图片，给出了 0 张。\n用 --help 查看用法。"},
         ToolRefusal{"UnknownOption", [](const BatchTool& t) { return t.standard({"--fast"}); }, 2,
                     "未知的选项：--fast"},
         ToolRefusal{"PitchOutOfRange",
@@ -314,6 +355,66 @@ INSTANTIATE_TEST_SUITE_P(
                         return t.standard({"--white-gap", "3"});
                     },
                     2, "留白宽度最多为 2 像素"},
+        ToolRefusal{"ChartResolutionBelowRange",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch-test",
+                                    "--pitch",
+                                    "0.254",
+                                    "--resolution",
+                                    "71",
+                                    "-o",
+                                    (t.folder() / "c.tif").string()};
+                    },
+                    2, "分辨率必须在 72 到 4800 像素/英寸之间。"},
+        ToolRefusal{"ChartBeyondThePaper",
+                    [](const BatchTool& t) {
+                        return Args{
+                            "--pitch-test",        "--pitch", "0.254",
+                            "--band-height",       "8",       "--data-file",
+                            t.dataFile().string(), "-o",      (t.folder() / "c.tif").string()};
+                    },
+                    2, "A4 纸的可打印范围（四边各留 1 厘米）最多放得下 31 条测试条，现在有 41 条"},
+        ToolRefusal{"DataFileOfAnotherName",
+                    [](const BatchTool& t) {
+                        return Args{"--pitch",    "0.5",         "--sharpness",
+                                    "3",          "--data-file", (t.folder() / "data.bin").string(),
+                                    t.picture(1), t.picture(2)};
+                    },
+                    2, "--data-file：数据文件必须名为 kvxj.dll"},
+        ToolRefusal{
+            "HeightWhoseWidthPassesTheCap",
+            [](const BatchTool& t) {
+                // 16 x 12 pictures: 240 cm high would be 320 cm wide.
+                return Args{"--pitch",    "0.5",       "--sharpness", "3",
+                            "--height",   "240",       "--data-file", t.dataFile().string(),
+                            t.picture(1), t.picture(2)};
+            },
+            2,
+            "--height：按图片的宽高比例，这个高度的打印宽度超过 300 厘米；高度最多为 225 厘米。"},
+        ToolRefusal{"SharpnessNotWhole",
+                    [](const BatchTool& t) {
+                        Args args = t.standard();
+                        args[3] = "2.5";
+                        return args;
+                    },
+                    2, "--sharpness：清晰倍数必须是 1 到 20 之间的整数"},
+        ToolRefusal{"SimulatePhaseOne",
+                    [](const BatchTool& t) { return t.simulated("1", t.folder() / "v.png"); }, 2,
+                    "视角必须不小于 0 且小于 1"},
+        ToolRefusal{"SimulateIntoAJpeg",
+                    [](const BatchTool& t) { return t.simulated("0.5", t.folder() / "s.jpg"); }, 2,
+                    "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
+        // 2 x 25.4 / 0.5 = 101.6: lenses of 1.97 pixels at 100 ppi.
+        ToolRefusal{"PrinterLensNarrowerThanThePictures",
+                    [](const BatchTool& t) {
+                        return t.standard({"--printer-ppi", "100"});
+                    },
+                    1, "打印机分辨率至少要 102 像素/英寸"},
+        ToolRefusal{"SimulatedLensNarrowerThanThePictures",
+                    [](const BatchTool& t) {
+                        return t.simulated("0.5", t.folder() / "v.gif", {"--printer-ppi", "100"});
+                    },
+                    1, "打印机分辨率至少要 102 像素/英寸"},
         ToolRefusal{"MissingPicture",
                     [](const BatchTool& t) {
                         Args args = t.standard();
@@ -354,13 +455,13 @@ INSTANTIATE_TEST_SUITE_P(
                         return t.standard({"--simulate", "0.5", "--simulate-width", "40",
                                            "--simulate-out", t.picture(1)});
                     },
-                    1, "输出文件不能是源图片本身（第 1 张图片）"},
+                    2, "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
         ToolRefusal{"SimulationOverTheDataFile",
                     [](const BatchTool& t) {
                         return t.standard({"--simulate", "0.5", "--simulate-width", "40",
                                            "--simulate-out", t.dataFile().string()});
                     },
-                    1, "是本程序自己的数据文件 kvxj.dll"},
+                    2, "文件名须以 .png（一个视角）或 .gif（循环动画）结尾"},
         ToolRefusal{"SimulationFolderMissing",
                     [](const BatchTool& t) {
                         return t.standard({"--simulate", "0.5", "--simulate-width", "40",

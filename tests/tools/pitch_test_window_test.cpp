@@ -69,7 +69,8 @@ TEST_F(PitchTestWindow, OffersThePitchBoxsPitchAndFollowsTheTypedOne) {
     PitchTestDialog* dialog = openDialog("0.3");
     ASSERT_NE(dialog, nullptr);
     EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(fieldsOf(dialog), (QStringList{"0.3", "0.003", "0.00015", "720", "20", "8"}));
+    EXPECT_EQ(fieldsOf(dialog), (QStringList{"0.3", "0.003", "0.00015", "720", "18", "6"}));
+    EXPECT_EQ(dialog->ComboPaper->currentText(), "A4");
     EXPECT_TRUE(dialog->OpVertical->isChecked());
     EXPECT_EQ(dialog->TextFile->text(), QDir(window->Dir1->path()).filePath("栅距测试.tif"));
     retype(dialog->TextPitch, "0.254");
@@ -112,7 +113,26 @@ TEST_F(PitchTestWindow, ABadFieldIsNamedAndNoFileWritten) {
         EXPECT_EQ(messages.back(), QString(cases[i].second));
         retype(cases[i].first, kept);
     }
+    // Letter paper, chosen with the keys, is shorter than the default chart.
+    dialog->ComboPaper->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(dialog->ComboPaper, Qt::Key_End);
+    EXPECT_EQ(dialog->ComboPaper->currentText(), "Letter");
+    QTest::mouseClick(dialog->CommandMake, Qt::LeftButton);
+    ASSERT_EQ(messages.size(), std::size(cases) + 1);
+    EXPECT_TRUE(messages.back().startsWith("Letter 纸的可打印范围（四边各留 1 厘米）最多放得下 "))
+        << messages.back().toStdString();
     EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(PitchTestWindow, EnterMakesTheChartAndEscCloses) {
+    PitchTestDialog* dialog = openDialog("0.254");
+    ASSERT_NE(dialog, nullptr);
+    retype(dialog->TextStep, "0");
+    QTest::keyClick(dialog->TextStep, Qt::Key_Return);
+    EXPECT_EQ(messages, std::vector<QString>{"步长必须大于 0 毫米。"});
+    QTest::keyClick(dialog->TextStep, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->findChild<PitchTestDialog*>(), nullptr);
 }
 
 TEST_F(PitchTestWindow, WritesTheBatchToolsChartAndSaysWhatToDo) {
@@ -144,9 +164,9 @@ TEST_F(PitchTestWindow, WritesTheBatchToolsChartAndSaysWhatToDo) {
                   "--width", "15", "--band-height", "6.5", "--horizontal", "-o", batchFile.string(),
                   "--data-file", dataDir.path().string()});
     ASSERT_EQ(batch.exitCode, 0) << batch.err;
-    // Range 1 % of 0.508 in steps of 0.002: 0.50292 to 0.51308, 6 bands.
-    EXPECT_EQ(batch.out, "0.5029 mm  50.51 LPI\n0.5049 mm  50.30 LPI\n0.5069 mm  50.11 LPI\n"
-                         "0.5089 mm  49.91 LPI\n0.5109 mm  49.71 LPI\n0.5129 mm  49.52 LPI\n");
+    // Range 1 % of 0.508 (0.00508) in steps of 0.002: two steps either way.
+    EXPECT_EQ(batch.out, "0.5040 mm  50.40 LPI\n0.5060 mm  50.20 LPI\n0.5080 mm  50.00 LPI\n"
+                         "0.5100 mm  49.80 LPI\n0.5120 mm  49.61 LPI\n");
     EXPECT_EQ(readFile(batchFile), readFile(file));
 }
 

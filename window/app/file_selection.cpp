@@ -15,12 +15,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 
 namespace tovrel {
 
 namespace {
+
+const QString kLastFolderKey = "folders/last";
 
 // The folder a drive opens at: the process's current folder when it lies on
 // that drive and can be listed, else the drive's root.
@@ -111,6 +114,16 @@ void mainS::Dir1_Change() {
     // A folder opened on another volume moves the drive list along.
     const QSignalBlocker quiet(Drive1);
     Drive1->setPath(Dir1->path());
+    QSettings().setValue(kLastFolderKey, Dir1->path());
+}
+
+void mainS::loadLastFolder() {
+    const QString last = QSettings().value(kLastFolderKey).toString();
+    // A folder gone or closed since is passed over without a word: the lists
+    // stay in the current folder.
+    if (!last.isEmpty() && folderListingProblem(last).isEmpty()) {
+        Dir1->setPath(last);
+    }
 }
 
 void mainS::Text1_GotFocus() {
@@ -160,7 +173,7 @@ void mainS::pickFile(const QString& folder, const QString& fileName) {
     if (k >= 1 && k <= kSlots) {
         fillSlot(*this, k, fileName);
     }
-    Command1->setText("确定");
+    resetStartButton();
 }
 
 } // namespace tovrel

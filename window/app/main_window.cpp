@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/app_icon.h"
+#include "app/double_click_guard.h"
 #include "app/drive_list.h"
 #include "app/file_list.h"
 #include "app/folder_list.h"
@@ -11,6 +12,7 @@
 #include "common/line_breaks.h"
 #include "params/control_events.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -45,6 +47,8 @@ mainS::mainS(std::filesystem::path dataFolder, std::filesystem::path cacheFolder
     connectHandlers();
     guardWheel(this);
     guardWheel(Frame1);
+    // A double click on "确定" confirms; it does not start the run as well.
+    startGuard_ = new DoubleClickGuard(Command1);
     acceptPictureDrops(this, [this](const QStringList& files) { dropPictures(files); });
     setGeometry(twipsRect(1005, 1125, 11910, 7980));
 }
@@ -64,6 +68,7 @@ void mainS::connectHandlers() {
     connect(Command2, &QPushButton::clicked, this, &mainS::Command2_Click, direct);
     connect(Command3, &QPushButton::clicked, this, &mainS::Command3_Click, direct);
     connect(CommandPitchTest, &QPushButton::clicked, this, &mainS::CommandPitchTest_Click, direct);
+    connect(ActionFrames, &QAction::triggered, this, &mainS::ActionFrames_Click, direct);
     connectChangeAndClick(
         Combo3, [this] { Combo3_Change(); }, [this] { Combo3_Click(); });
     connectChangeAndClick(
@@ -95,19 +100,38 @@ void mainS::connectHandlers() {
     connectFlip();
 }
 
-void mainS::showMessage(const QString& text) {
-    if (messageHook) {
-        messageHook(text);
-        return;
-    }
+namespace {
+
+int messageBox(QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+               QMessageBox::StandardButton byDefault) {
     // Lines of stored messages end in a carriage return; a box breaks lines at
     // line feeds.
     QString shown = text;
     shown.replace("\r\n", "\n").replace('\r', '\n');
     // A long path wraps instead of widening the box past the screen.
     shown = QString::fromStdString(withLineBreaks(shown.toStdString(), kLongestWord));
-    QMessageBox box(QMessageBox::NoIcon, "Tovrel", shown, QMessageBox::Ok, this);
-    box.exec();
+    QMessageBox box(QMessageBox::NoIcon, "Tovrel", shown, buttons, parent);
+    box.setDefaultButton(byDefault);
+    box.setEscapeButton(byDefault);
+    return box.exec();
+}
+
+} // namespace
+
+void mainS::showMessage(const QString& text) {
+    if (messageHook) {
+        messageHook(text);
+        return;
+    }
+    messageBox(this, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool mainS::askQuestion(const QString& text) {
+    if (questionHook) {
+        return questionHook(text);
+    }
+    return messageBox(this, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void mainS::openFolder(const QString& folder) {
@@ -126,6 +150,13 @@ void mainS::writeCredits() {
     Label1->setText("Tovrel 工作室 制作");
 }
 
+void mainS::resetStartButton() {
+    Command1->setText("确定");
+    if (!running_) {
+        TextOUT->setReadOnly(false);
+    }
+}
+
 void mainS::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!loaded_) {
@@ -141,6 +172,7 @@ void mainS::Form_Load() {
     writeCredits();
     loadXJ();
     loadPrinterChoice();
+    loadLastFolder();
 }
 
 void mainS::resizeEvent(QResizeEvent* event) {

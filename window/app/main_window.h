@@ -2,6 +2,7 @@
 // The program's one window: every control under its design name, start-up,
 // the size cap, exit, and the pitch list's load and delete.
 
+#include "intake/common_frame.h"
 #include "intake/picture_cache.h"
 #include "job/job_state.h"
 #include "params/print_settings.h"
@@ -24,13 +25,17 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QAction;
+class QToolButton;
 
 namespace tovrel {
 
+class DoubleClickGuard;
 class DriveList;
 class FileList;
 class FlipPreview;
 class FolderList;
+class FrameMarker;
 class NameBox;
 class ProgressScrollBar;
 
@@ -76,12 +81,18 @@ class mainS : public QWidget {
     QRadioButton* Op_s = nullptr;
     std::array<QLabel*, 4> Image1{};
     std::array<QLabel*, 4> LabXY{};
+    // The common frame drawn over each preview.
+    std::array<FrameMarker*, 4> FrameMark{};
     QLabel* Label2 = nullptr;
     QLabel* Label4 = nullptr;
     QLabel* Label5 = nullptr;
     QLabel* Label1 = nullptr;
     QPushButton* CommandFlip = nullptr;
     QPushButton* CommandPitchTest = nullptr;
+    // "更多…": a small button whose menu holds the dialogs beyond the
+    // design's own ("多帧…" for cards of many frames).
+    QToolButton* CommandMore = nullptr;
+    QAction* ActionFrames = nullptr;
     // The status line under everything: what the last run wrote, and a
     // button that opens the folder it lies in.
     QLabel* LabelDone = nullptr;
@@ -93,6 +104,10 @@ class mainS : public QWidget {
     // While messageHook is set it receives the text instead.
     void showMessage(const QString& text);
     std::function<void(const QString&)> messageHook;
+    // The same box with the buttons Yes and No, No the default; true for Yes.
+    // While questionHook is set it receives the text and gives the answer.
+    bool askQuestion(const QString& text);
+    std::function<bool(const QString&)> questionHook;
 
     // Opens a folder in the desktop's file manager; while openFolderHook is
     // set it receives the folder instead.
@@ -101,6 +116,10 @@ class mainS : public QWidget {
 
     // The three credit lines of the maker.
     void writeCredits();
+
+    // The start button back to "确定"; the output box takes typing again,
+    // except inside a run, whose end unlocks it.
+    void resetStartButton();
 
     // Refills the pitch box from the data file and leaves "栅距mm" in it.
     void loadXJ();
@@ -124,6 +143,8 @@ class mainS : public QWidget {
     // Opens the pitch test dialog with the pitch box's pitch and the flip
     // direction.
     void CommandPitchTest_Click();
+    // Opens the frames dialog with the window's print settings.
+    void ActionFrames_Click();
     // An anchor box edited by the user.
     void TextX_Change();
     void TextY_Change();
@@ -138,8 +159,9 @@ class mainS : public QWidget {
     void ComboRes_LostFocus();
 
     // Stores pitch and sharpness with their resolution and shows it in
-    // pixels per inch.
-    void PrintFBL();
+    // pixels per inch. False when there is no resolution to show and the
+    // label keeps its text.
+    bool PrintFBL();
 
     // The print settings as the controls hold them.
     SettingsTexts settingsTexts() const;
@@ -211,6 +233,21 @@ class mainS : public QWidget {
     // The printer resolution choice in the user's settings.
     void loadPrinterChoice();
     void savePrinterChoice();
+    // The printer resolution controls changed: confirm again, show what
+    // resolution the run would have.
+    void printerChoiceChanged();
+    // The folder list opens the folder last used, kept in the user's settings.
+    void loadLastFolder();
+    // Draws the common frame over the previews of the filled slots; hides the
+    // other marks.
+    void markCommonFrame(const CommonFrame& frame);
+    // The start button's two steps.
+    void confirmParameters();
+    void runInterlacing();
+    // Whether the run may write over an existing output file.
+    bool mayReplaceOutput();
+    bool running_ = false;
+    DoubleClickGuard* startGuard_ = nullptr;
 
     std::filesystem::path dataFolder_;
     PictureCache pictureCache_;

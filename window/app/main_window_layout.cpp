@@ -10,7 +10,9 @@
 #include "app/set_text.h"
 #include "app/twips.h"
 #include "app/window_fonts.h"
+#include "intake/frame_marker.h"
 #include "params/print_settings.h"
+#include "params/resolution.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,8 +21,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolButton>
 
 namespace tovrel {
 
@@ -147,6 +151,8 @@ void mainS::buildControls() {
         Picture1[i]->setFocusPolicy(Qt::StrongFocus);
         Image1[i] = make<QLabel>(Picture1[i], element("Image1", i), {120, 120, 2595, 2625}, song);
         Image1[i]->setScaledContents(true);
+        FrameMark[i] = new FrameMarker(Picture1[i]);
+        FrameMark[i]->setObjectName(element("FrameMark", i));
         LabXY[i] =
             makeLabel(this, element("LabXY", i), {sizeLabelLeft[i], 2880, 1215, 255}, heiFont(9));
     }
@@ -172,7 +178,7 @@ void mainS::buildControls() {
     tabStopFollowsChoice(Op_s);
 
     Label2 = makeLabel(this, "Label2", {9960, 4680, 1575, 255}, song);
-    Label2->setText("       像素/英寸");
+    Label2->setText(kResolutionLabelText);
     Label4 = makeLabel(this, "Label4", {5520, 3240, 1695, 375}, songFont(14.25, true));
     QPalette blue = Label4->palette();
     blue.setColor(QPalette::WindowText, QColor(0, 0, 192));
@@ -197,21 +203,32 @@ void mainS::buildControls() {
     CommandFlip = make<QPushButton>(this, "CommandFlip", {9840, 7575, 810, 330}, song);
     CommandFlip->setText("翻转预览");
     CommandFlip->setEnabled(false);
+
+    // In the free space between the credit lines and the anchor boxes.
+    CommandMore = make<QToolButton>(this, "CommandMore", {9480, 3300, 975, 300}, song);
+    CommandMore->setText("更多…");
+    CommandMore->setPopupMode(QToolButton::InstantPopup);
+    auto* more = new QMenu(CommandMore);
+    more->setObjectName("MenuMore");
+    ActionFrames = more->addAction("多帧…");
+    ActionFrames->setObjectName("ActionFrames");
+    CommandMore->setMenu(more);
 }
 
 void mainS::setFocusOrder() {
     const std::vector<QWidget*> order{
-        Text1,    Text2,    Text3,       Text4,       TextX[0],    TextY[0],    Command1,
-        TextOUT,  Drive1,   Dir1,        File1,       Command2,    HScroll1,    CombK,
-        Combo3,   Combo4,   Picture1[0], Picture1[1], Picture1[2], Picture1[3], TextX[1],
-        TextX[2], TextX[3], TextY[1],    TextY[2],    TextY[3],    LB1,         CombG,
-        YBL,      Combo1,   Command3,    Op_h,        Op_s,        CommandOpen, PrinterRes,
+        Text1,    Text2,      Text3,       Text4,       TextX[0],    TextY[0],    Command1,
+        TextOUT,  Drive1,     Dir1,        File1,       Command2,    HScroll1,    CombK,
+        Combo3,   Combo4,     Picture1[0], Picture1[1], Picture1[2], Picture1[3], TextX[1],
+        TextX[2], TextX[3],   TextY[1],    TextY[2],    TextY[3],    LB1,         CombG,
+        YBL,      Combo1,     Command3,    Op_h,        Op_s,        CommandOpen, PrinterRes,
         ComboRes, CommandFlip};
     for (size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
     // The controls added since come after the design's own.
     setTabOrder(order.back(), CommandPitchTest);
+    setTabOrder(CommandPitchTest, CommandMore);
 }
 
 } // namespace tovrel

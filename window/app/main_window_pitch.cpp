@@ -8,6 +8,7 @@
 #include "params/pitch_store.h"
 
 #include <QComboBox>
+#include <algorithm>
 
 namespace tovrel {
 
@@ -37,6 +38,16 @@ void mainS::Command3_Click() {
         return;
     }
     const float shown = toSingle(leadingNumber(Combo3->currentText().toStdString()));
+    // Only a pitch the list holds is asked about; deleting another changes
+    // nothing but the box, which shows the list's label again.
+    const Result<std::vector<float>> entries = store.load();
+    if (entries &&
+        std::find(entries.value().begin(), entries.value().end(), shown) != entries.value().end()) {
+        const QString pitch = QString::fromStdString(pitchItemText(shown));
+        if (!askQuestion(QString("要从栅距列表中删除栅距 %1 mm 吗？").arg(pitch))) {
+            return;
+        }
+    }
     const Status removed = store.removeAll(shown);
     if (!removed) {
         showMessage(QString::fromStdString(removed.message()));

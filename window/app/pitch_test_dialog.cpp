@@ -8,10 +8,12 @@
 #include "pitch_reading/pitch_reading.h"
 #include "render/run_input_block.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -93,6 +95,12 @@ void PitchTestDialog::buildControls(const PitchChartSettings& chart, const QStri
     ProgressChart->setRange(0, 1000);
     ProgressChart->setValue(0);
     ProgressChart->setTextVisible(false);
+    ComboPaper = new QComboBox(this);
+    ComboPaper->setObjectName("ComboPaper");
+    for (const Paper paper : {Paper::A4, Paper::A3, Paper::Letter}) {
+        ComboPaper->addItem(QString::fromStdString(paperName(paper)));
+    }
+    ComboPaper->setCurrentText(QString::fromStdString(paperName(chart.paper)));
 
     auto* direction = new QHBoxLayout;
     direction->addWidget(OpVertical);
@@ -109,7 +117,10 @@ void PitchTestDialog::buildControls(const PitchChartSettings& chart, const QStri
     form->addRow("条高 mm", TextBand);
     form->addRow("栅线方向", direction);
     form->addRow("保存为", fileRow);
+    // The paper sits in the free room left of the buttons.
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(new QLabel("纸张", this));
+    buttons->addWidget(ComboPaper);
     buttons->addWidget(CommandPhoto);
     buttons->addStretch(1);
     buttons->addWidget(CommandMake);
@@ -145,8 +156,10 @@ void PitchTestDialog::CommandBrowse_Click() {
 
 Result<PitchChartSettings> PitchTestDialog::fieldsChart() const {
     const auto text = [](const QLineEdit* box) { return box->text().trimmed().toStdString(); };
-    return readPitchChart({text(TextPitch), text(TextRange), text(TextStep), text(TextRes),
-                           text(TextWidth), text(TextBand), OpHorizontal->isChecked()});
+    return readPitchChart(
+        {text(TextPitch), text(TextRange), text(TextStep), text(TextRes), text(TextWidth),
+         text(TextBand), OpHorizontal->isChecked(),
+         paperNamed(ComboPaper->currentText().toStdString()).value_or(Paper::A4)});
 }
 
 void PitchTestDialog::CommandPhoto_Click() {

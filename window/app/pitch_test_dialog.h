@@ -1,6 +1,6 @@
 #pragma once
 // The pitch test dialog: the chart's nominal pitch, range, step, resolution,
-// width, band height and line direction, and the file to save it in. Makes
+// width, band height, line direction and paper, and the file to save it in. Makes
 // the chart with a moving progress bar and tells the user what to do with it.
 
 #include "chart/pitch_chart.h"
@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 
+class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -35,6 +36,7 @@ class PitchTestDialog : public QDialog {
     QLineEdit* TextBand = nullptr;
     QRadioButton* OpVertical = nullptr;
     QRadioButton* OpHorizontal = nullptr;
+    QComboBox* ComboPaper = nullptr; // A4, A3, Letter
     QLineEdit* TextFile = nullptr;
     QPushButton* CommandBrowse = nullptr;
     QPushButton* CommandMake = nullptr;

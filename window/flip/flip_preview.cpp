@@ -1,8 +1,8 @@
 #include "flip/flip_preview.h"
 
-#include "flip/gif_file.h"
 #include "flip/png_file.h"
 #include "flip/saved_file.h"
+#include "flip/sweep_gif.h"
 #include "params/pitch_store.h"
 
 #include <QApplication>
@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,7 +22,9 @@ namespace tovrel {
 
 namespace {
 
-constexpr int kPhaseSteps = 1000; // the slider counts thousandths of a lens
+// The slider counts thousandths of a lens. Phases run over [0, 1): phase 1
+// is the next lens's phase 0, so the last position is the last step below it.
+constexpr int kPhaseSteps = 1000;
 constexpr int kPlayInterval = 50; // milliseconds per phase while playing
 
 const QString kPlay = "播放";
@@ -55,7 +58,7 @@ void FlipPreview::buildControls() {
 
     SliderPhase = new QSlider(Qt::Horizontal, this);
     SliderPhase->setObjectName("SliderPhase");
-    SliderPhase->setRange(0, kPhaseSteps);
+    SliderPhase->setRange(0, kPhaseSteps - 1);
     SliderPhase->setTickPosition(QSlider::TicksBelow);
     SliderPhase->setValue(kPhaseSteps / 4);
     LabelPhase = new QLabel(this);
@@ -63,6 +66,7 @@ void FlipPreview::buildControls() {
     LabelPhase->setMinimumWidth(48);
     CommandPlay = new QPushButton(kPlay, this);
     CommandPlay->setObjectName("CommandPlay");
+    CommandPlay->setDefault(true);
 
     SpinPitchError = new QDoubleSpinBox(this);
     SpinPitchError->setObjectName("SpinPitchError");
@@ -210,24 +214,22 @@ void FlipPreview::togglePlay() {
         return;
     }
     // Starts the sweep where the card is tilted now.
-    playFrame_ = std::clamp<int64_t>(std::lround(phase() * kPlaySteps - 0.5), 0, kPlaySteps - 1);
+    const int32_t steps = sweepStepsFor(kPlaySteps, simulator_->job().ViewCount);
+    playFrame_ = std::clamp<int64_t>(std::lround(phase() * steps - 0.5), 0, steps - 1);
     CommandPlay->setText(kStop);
     playTimer_.start();
 }
 
 void FlipPreview::playStep() {
     ++playFrame_;
-    const double next = sweepPhase(playFrame_, kPlaySteps);
+    const double next =
+        sweepPhase(playFrame_, sweepStepsFor(kPlaySteps, simulator_->job().ViewCount));
     SliderPhase->setValue(static_cast<int>(std::lround(next * kPhaseSteps)));
 }
 
 void FlipPreview::saveGif() {
-    exportFile("保存翻转动画", "GIF 动画 (*.gif)", "gif", [this](ViewSize size) {
-        const double error = pitchError();
-        return encodeGif(sweepFrames(kGifSteps), kGifDelay, [&](int32_t i) {
-            return simulator_->render(size, sweepPhase(i, kGifSteps), error);
-        });
-    });
+    exportFile("保存翻转动画", "GIF 动画 (*.gif)", "gif",
+               [this](ViewSize size) { return encodeSweepGif(*simulator_, size, pitchError()); });
 }
 
 void FlipPreview::savePng() {
@@ -283,6 +285,22 @@ void FlipPreview::showMessage(const QString& text) {
     }
     QMessageBox box(QMessageBox::NoIcon, "Tovrel", text, QMessageBox::Ok, this);
     box.exec();
+}
+
+void FlipPreview::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        QPushButton* pressed = focused != nullptr ? focused : CommandPlay;
+        if (pressed->isEnabled()) {
+            pressed->click();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace tovrel

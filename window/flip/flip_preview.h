@@ -39,7 +39,7 @@ class FlipPreview : public QWidget {
     void reload();
 
     QLabel* ImageView = nullptr;    // the simulated card
-    QSlider* SliderPhase = nullptr; // viewing phase, 0 to 1000 thousandths
+    QSlider* SliderPhase = nullptr; // viewing phase, 0 to 999 thousandths
     QLabel* LabelPhase = nullptr;   // the phase as a number
     QPushButton* CommandPlay = nullptr;
     QDoubleSpinBox* SpinPitchError = nullptr; // percent
@@ -59,14 +59,15 @@ class FlipPreview : public QWidget {
     bool playing() const { return playTimer_.isActive(); }
     const FlipSimulator* simulator() const { return simulator_ ? &*simulator_ : nullptr; }
 
-    // Phases per tilt of the play button and of the saved sweep.
+    // Phases per tilt of the play button (the saved sweep's are the core's).
     static constexpr int32_t kPlaySteps = 40;
-    static constexpr int32_t kGifSteps = 16;
-    static constexpr int32_t kGifDelay = 8; // hundredths of a second per frame
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // As in a dialog: Esc closes the preview; Enter presses the button that
+    // has the focus, else the play button, the default one.
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
     void buildControls();

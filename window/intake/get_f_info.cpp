@@ -9,10 +9,11 @@
 #include "app/set_text.h"
 #include "common/rounding.h"
 #include "intake/common_frame.h"
+#include "intake/frame_marker.h"
 #include "intake/preview_fit.h"
 #include "intake/size_proposal.h"
-#include "params/print_size.h"
 #include "intake/store_preview.h"
+#include "params/print_size.h"
 #include "render/run_input_block.h"
 
 #include <QComboBox>
@@ -172,10 +173,33 @@ void mainS::GetF_info() {
         }
     }
 
-    if (!computeCommonFrame(job, offY).found) {
+    const CommonFrame frame = computeCommonFrame(job, offY);
+    markCommonFrame(frame);
+    if (!frame.found) {
         return;
     }
     proposePrintSize();
+}
+
+void mainS::markCommonFrame(const CommonFrame& frame) {
+    for (int i = 1; i <= kSlots; ++i) {
+        FrameMarker* marker = FrameMark[i - 1];
+        const std::optional<PictureShare> share =
+            frame.found && i <= job.ViewCount
+                ? frameShare(job.ImgW(i), job.ImgH(i), job.FrameCol(i), frame.FrameRow(i),
+                             job.BaseW, job.BaseH)
+                : std::nullopt;
+        if (!share) {
+            marker->hide();
+            continue;
+        }
+        // Over the picture as the preview shows it, stretched to its place.
+        const QRectF shown = Image1[i - 1]->geometry();
+        const QRectF area(shown.left() + share->left * shown.width(),
+                          shown.top() + share->top * shown.height(), share->width * shown.width(),
+                          share->height * shown.height());
+        marker->mark(area.toAlignedRect());
+    }
 }
 
 void mainS::proposePrintSize() {
@@ -210,8 +234,10 @@ void mainS::followAnchors() {
     if (job.ViewCount < 1) {
         return; // picking reads the anchors
     }
-    Command1->setText("确定");
-    if (!computeCommonFrame(job, anchorsOf(*this)).found) {
+    resetStartButton();
+    const CommonFrame frame = computeCommonFrame(job, anchorsOf(*this));
+    markCommonFrame(frame);
+    if (!frame.found) {
         return;
     }
     // A size the user typed stays; with the lock on, the other side follows

@@ -1,6 +1,7 @@
 // Printing at the printer's own resolution: the check box, the resolution box
 // and the choice kept in the user's settings between runs of the program.
 
+#include "app/fitted_text.h"
 #include "app/main_window.h"
 #include "app/set_text.h"
 #include "params/print_settings.h"
@@ -20,10 +21,7 @@ const QString kPpiKey = "printerResolution/ppi";
 
 void mainS::PrinterRes_Click() {
     ComboRes->setEnabled(PrinterRes->isChecked());
-    Command1->setText("确定");
-    writeCredits();
-    PrintFBL();
-    savePrinterChoice();
+    printerChoiceChanged();
 }
 
 void mainS::ComboRes_Click() {
@@ -35,9 +33,17 @@ void mainS::ComboRes_Change() {
         // The label is refused too, so the nested run changes nothing more.
         setTextIfChanged(ComboRes, kPrinterPpiLabel);
     }
-    Command1->setText("确定");
+    printerChoiceChanged();
+}
+
+void mainS::printerChoiceChanged() {
+    resetStartButton();
     writeCredits();
-    PrintFBL();
+    // A printer's resolution shown before must not stay once it no longer
+    // applies: without a resolution the label shows its unit alone.
+    if (!PrintFBL()) {
+        setFittedText(Label2, kResolutionLabelText, Qt::ElideRight);
+    }
     savePrinterChoice();
 }
 

@@ -15,7 +15,7 @@
 
 namespace tovrel {
 
-void mainS::PrintFBL() {
+bool mainS::PrintFBL() {
     const std::optional<Resolution> r =
         printResolution(boxNumber(Combo3), boxNumber(Combo4), job.ViewCount);
     if (r) {
@@ -27,7 +27,9 @@ void mainS::PrintFBL() {
         // A resolution too long for the label keeps its first digits, and
         // shows whole as the tooltip.
         setFittedText(Label2, QString::fromStdString(*shown), Qt::ElideRight);
+        return true;
     }
+    return false;
 }
 
 void mainS::Combo3_Click() {
@@ -39,7 +41,7 @@ void mainS::Combo3_Change() {
         // The label reads as 0, which the nested run accepts.
         setTextIfChanged(Combo3, kPitchLabel);
     }
-    Command1->setText("确定");
+    resetStartButton();
     writeCredits();
     PrintFBL();
 }
@@ -72,7 +74,7 @@ void mainS::Combo4_Change() {
     if (LB1->isChecked()) {
         enableWhiteGapList();
     }
-    Command1->setText("确定");
+    resetStartButton();
     writeCredits();
     PrintFBL();
 }

@@ -45,14 +45,14 @@ bool typedInto(const QComboBox* box) {
 void mainS::CombK_Change() {
     WindowSizeBoxes boxes(CombK, CombG);
     if (sizeExchange_.widthChanged(boxes, job.Aspect, YBL->isChecked(), typedInto(CombK))) {
-        Command1->setText("确定");
+        resetStartButton();
     }
 }
 
 void mainS::CombG_Change() {
     WindowSizeBoxes boxes(CombK, CombG);
     if (sizeExchange_.heightChanged(boxes, job.Aspect, YBL->isChecked(), typedInto(CombG))) {
-        Command1->setText("确定");
+        resetStartButton();
     }
 }
 

@@ -2,13 +2,15 @@
 
 #include "app/main_window.h"
 
+#include "app/double_click_guard.h"
 #include "app/fitted_text.h"
 #include "app/folder_list.h"
 #include "app/progress_scroll_bar.h"
 #include "job/output_name.h"
-#include "params/print_settings.h"
 #include "params/pitch_store.h"
+#include "params/print_settings.h"
 #include "render/interlace_engine.h"
+#include "render/printer_grid.h"
 #include "render/run_input_block.h"
 #include "render/run_summary.h"
 
@@ -24,28 +26,6 @@ namespace {
 const QString kConfirm = "确定";
 const QString kStart = "开始";
 
-void confirmParameters(mainS& w) {
-    const Confirmation c = confirmSettings(w.settingsTexts(), w.job.ViewCount);
-    w.job.Pitch = c.Pitch;
-    w.job.Sharp = c.Sharp;
-    if (!c.valid) {
-        w.showMessage("  请选择参数");
-        return;
-    }
-    const Result<std::string> output =
-        outputPathFor(w.TextOUT->text().toStdString(), w.Dir1->path().toStdString());
-    if (!output) {
-        w.showMessage(QString::fromStdString(output.message()));
-        return;
-    }
-    w.Command1->setText(kStart);
-    w.writeCredits();
-    w.job.OutPath = output.value();
-    // The box names the file the run writes, in full.
-    w.TextOUT->setText(QString::fromStdString(output.value()));
-    w.TextOUT->setReadOnly(true);
-}
-
 void showSummary(mainS& w, double seconds) {
     const std::filesystem::path output(w.job.OutPath);
     std::error_code unknown;
@@ -57,54 +37,104 @@ void showSummary(mainS& w, double seconds) {
                     QString::fromStdString(output.parent_path().string()));
 }
 
-void runInterlacing(mainS& w) {
-    // The program's own data file is never a run's output: refused like any
-    // other output path the run cannot use, and the run stays armed.
-    if (Status path = PitchStore(w.dataFolder()).checkOutputPath(w.job.OutPath); !path) {
-        w.showMessage(QString::fromStdString(path.message()));
+} // namespace
+
+void mainS::confirmParameters() {
+    const Confirmation c = confirmSettings(settingsTexts(), job.ViewCount);
+    job.Pitch = c.Pitch;
+    job.Sharp = c.Sharp;
+    if (!c.valid) {
+        showMessage("  请选择参数");
         return;
     }
-    const RunSettings settings = runSettingsOf(w.settingsTexts());
+    if (const auto size = printSizeProblem(settingsTexts())) {
+        showMessage(QString::fromStdString(*size));
+        return;
+    }
+    const int32_t ppi = runSettingsOf(settingsTexts()).printerPpi;
+    if (Status lens = checkPrinterLens(job.ViewCount, c.Pitch, ppi); !lens) {
+        showMessage(QString::fromStdString(lens.message()));
+        return;
+    }
+    const Result<std::string> output =
+        outputPathFor(TextOUT->text().toStdString(), Dir1->path().toStdString());
+    if (!output) {
+        showMessage(QString::fromStdString(output.message()));
+        return;
+    }
+    Command1->setText(kStart);
+    startGuard_->armedByLastPress();
+    writeCredits();
+    job.OutPath = output.value();
+    // The box names the file the run writes, in full.
+    TextOUT->setText(QString::fromStdString(output.value()));
+    TextOUT->setReadOnly(true);
+}
+
+bool mainS::mayReplaceOutput() {
+    std::error_code unknown;
+    if (!std::filesystem::is_regular_file(job.OutPath, unknown)) {
+        return true;
+    }
+    return askQuestion("文件已存在，要替换吗？");
+}
+
+void mainS::runInterlacing() {
+    // The program's own data file is never a run's output: refused like any
+    // other output path the run cannot use.
+    if (Status path = PitchStore(dataFolder()).checkOutputPath(job.OutPath); !path) {
+        showMessage(QString::fromStdString(path.message()));
+        resetStartButton();
+        return;
+    }
+    if (!mayReplaceOutput()) {
+        // Another name may be typed and confirmed.
+        resetStartButton();
+        return;
+    }
+    const RunSettings settings = runSettingsOf(settingsTexts());
     RunHooks hooks;
-    hooks.makeTif = [&w](JobState&, const std::filesystem::path& file, TiffForm form) {
-        return w.MakeTif(file, form);
+    hooks.makeTif = [this](JobState&, const std::filesystem::path& file, TiffForm form) {
+        return MakeTif(file, form);
     };
-    hooks.progress = [&w](int value) {
-        w.HScroll1->setValue(value);
+    hooks.progress = [this](int value) {
+        HScroll1->setValue(value);
         RunInputBlock::keepAlive();
     };
     RunResult result{RunOutcome::Refused, Status::ok()};
-    w.showRunStatus({}, {});
+    showRunStatus({}, {});
     const auto started = std::chrono::steady_clock::now();
     {
-        const RunInputBlock block(&w);
-        result = runInterlace(w.job, settings, hooks);
+        const RunInputBlock block(this);
+        running_ = true;
+        result = runInterlace(job, settings, hooks);
+        running_ = false;
     }
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     switch (result.outcome) {
     case RunOutcome::Done:
     case RunOutcome::Failed:
-        w.TextOUT->setReadOnly(false);
-        w.HScroll1->setValue(0);
-        w.Command1->setText(kConfirm);
-        w.writeCredits();
+        TextOUT->setReadOnly(false);
+        HScroll1->setValue(0);
+        Command1->setText(kConfirm);
+        writeCredits();
         if (result.outcome == RunOutcome::Failed) {
-            w.showMessage(QString::fromStdString(result.status.message()));
+            showMessage(QString::fromStdString(result.status.message()));
         } else {
-            showSummary(w, took.count());
+            showSummary(*this, took.count());
         }
         break;
     case RunOutcome::Refused:
-        // Nothing was touched: the run stays armed for another try.
-        w.showMessage(QString::fromStdString(result.status.message()));
+        showMessage(QString::fromStdString(result.status.message()));
+        resetStartButton();
         break;
     case RunOutcome::HeaderNotWritten:
-        // MakeTif has said why; the run stays armed.
+        // MakeTif has said why. Nothing was written: the user may free room,
+        // or type another output name as the message asks, and confirm again.
+        resetStartButton();
         break;
     }
 }
-
-} // namespace
 
 void mainS::showRunStatus(const QString& lines, const QString& folder) {
     setFittedText(LabelDone, lines, Qt::ElideMiddle);
@@ -120,9 +150,9 @@ void mainS::CommandOpen_Click() {
 
 void mainS::Command1_Click() {
     if (Command1->text() == kConfirm) {
-        confirmParameters(*this);
+        confirmParameters();
     } else {
-        runInterlacing(*this);
+        runInterlacing();
     }
 }
 
