@@ -37,10 +37,18 @@ PlanePoint along(const BandTrack& b, double t, double s) {
     return {b.from.x + t * dx - s * dy / len, b.from.y + t * dy + s * dx / len};
 }
 
-// Brightness along the track, divided by its own quadratic trend less one:
-// the stripes' relative modulation, free of the light's slow change.
-std::vector<double> profile(const GreyImage& photo, const Homography& h, const BandTrack& band,
-                            int n) {
+// Brightness along the track relative to its mean, less one (`raw`), and
+// divided by its own quadratic trend less one (`flat`): the stripes' relative
+// modulation, free of the light's slow change. Over only a few cycles the
+// trend takes up part of the stripes, so the flat profile serves the first
+// estimate and the raw one the final fit, which fits trend and stripes
+// together.
+struct Profile {
+    std::vector<double> raw;
+    std::vector<double> flat;
+};
+
+Profile profile(const GreyImage& photo, const Homography& h, const BandTrack& band, int n) {
     std::vector<double> p(std::size_t(n), 0.0);
     for (int i = 0; i < n; ++i) {
         const double t = (i + 0.5) / n;
@@ -59,10 +67,13 @@ std::vector<double> profile(const GreyImage& photo, const Homography& h, const B
     }
     const Eigen::VectorXd c = a.colPivHouseholderQr().solve(b);
     const Eigen::VectorXd trend = a * c;
+    const double mean = std::max(b.mean(), 1.0);
+    Profile out{std::vector<double>(std::size_t(n)), std::vector<double>(std::size_t(n))};
     for (int i = 0; i < n; ++i) {
-        p[std::size_t(i)] = p[std::size_t(i)] / std::max(trend(i), 1.0) - 1;
+        out.raw[std::size_t(i)] = p[std::size_t(i)] / mean - 1;
+        out.flat[std::size_t(i)] = p[std::size_t(i)] / std::max(trend(i), 1.0) - 1;
     }
-    return p;
+    return out;
 }
 
 // The residual of the stripes' brightness about a sinusoid of `cycles`
@@ -123,9 +134,10 @@ double lineMean(const GreyImage& photo, const Homography& h, PlanePoint from, Pl
 }
 
 BandMoire measureBand(const GreyImage& photo, const Homography& h, const BandTrack& band,
-                      int samples) {
+                      int samples, double maxCycles) {
     const int n = std::max(samples, 64);
-    const std::vector<double> p = profile(photo, h, band, n);
+    const Profile both = profile(photo, h, band, n);
+    const std::vector<double>& p = both.flat;
     // Zero-padded to twice the length, so the wrap-around meets silence.
     const int padded = 2 * n;
     const int half = padded / 2 + 1;
@@ -139,11 +151,13 @@ BandMoire measureBand(const GreyImage& photo, const Homography& h, const BandTra
     std::copy(p.begin(), p.end(), real.get());
     fftw_execute(forward.get());
 
-    // The strongest stripes from one cycle along the band upwards (bin k of
-    // the padded spectrum is k / 2 cycles along the band).
+    // The strongest stripes from one cycle along the band up to the most
+    // the chart allows (bin k of the padded spectrum is k / 2 cycles along
+    // the band).
     int peak = 2;
     double strongest = -1;
-    for (int k = 2; k < half; ++k) {
+    const int highest = std::clamp(static_cast<int>(std::ceil(2 * maxCycles)), 3, half);
+    for (int k = 2; k < highest; ++k) {
         const double power = spectrum[k][0] * spectrum[k][0] + spectrum[k][1] * spectrum[k][1];
         if (power > strongest) {
             strongest = power;
@@ -205,7 +219,7 @@ BandMoire measureBand(const GreyImage& photo, const Homography& h, const BandTra
         const double d = phases[std::size_t(i)] - offset - slope * (i + 0.5) / n;
         spread += weights[std::size_t(i)] * d * d;
     }
-    m.cycles = refineCycles(p, std::abs(slope) / (2 * std::numbers::pi));
+    m.cycles = refineCycles(both.raw, std::abs(slope) / (2 * std::numbers::pi));
     m.amplitude = amplitude / (last - first);
     m.spread = std::sqrt(spread / sw) / (2 * std::numbers::pi);
     return m;

@@ -25,9 +25,12 @@ struct BandMoire {
     double spread = 0;    // RMS of the phase about its line, in cycles
 };
 
-// Samples: how many points along the track (at least 64).
+// Samples: how many points along the track (at least 64). Stripes are
+// sought up to maxCycles along the track: faster ones cannot be the moiré
+// of any lens pitch the chart covers (the camera's own aliasing of the
+// lines, JPEG's blocks).
 BandMoire measureBand(const GreyImage& photo, const Homography& chartToPhoto, const BandTrack& band,
-                      int samples);
+                      int samples, double maxCycles);
 
 // The band's mean brightness along a line of the chart.
 double lineMean(const GreyImage& photo, const Homography& chartToPhoto, PlanePoint from,

@@ -1,6 +1,7 @@
 #include "pitch_reading/photo_image.h"
 
 #include "intake/picture_decoder.h"
+#include "intake/picture_file.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,7 +90,11 @@ double GreyImage::sample(double x, double y) const {
 }
 
 Result<GreyImage> readPhoto(const std::filesystem::path& file) {
-    Result<std::unique_ptr<PictureDecoder>> decoder = openPicture(file);
+    Result<OpenPicture> opened = openPictureFile(file);
+    if (!opened) {
+        return opened.status();
+    }
+    Result<std::unique_ptr<PictureDecoder>> decoder = openPicture(file, opened.value().file);
     if (!decoder) {
         return decoder.status();
     }

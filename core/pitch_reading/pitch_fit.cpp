@@ -1,6 +1,8 @@
 #include "pitch_reading/pitch_fit.h"
 
 #include <Eigen/Dense>
+#include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace tovrel {
@@ -42,6 +44,43 @@ LineFit fitSplit(const std::vector<BandFrequency>& bands, std::size_t split) {
     return fit;
 }
 
+// The standard deviation of the vertex in 1/p, in two parts. The bands'
+// scatter about the line, as it moves the vertex through the fit: each band's
+// residual weighted by its leverage (a sandwich estimate, HC3), which stays
+// honest where the bands nearest the vertex scatter more than the rest. And
+// the part of the scatter the bands share (the same lenses sample every
+// band, the same perspective maps it, the same light falls on it), which no
+// count of bands averages away: an arm's line may stand off as a whole by
+// the typical residual, and the two arms do so independently.
+double vertexUncertainty(const std::vector<BandFrequency>& bands, std::size_t split,
+                         const LineFit& fit) {
+    const double a = fit.slope;
+    const double c = fit.intercept;
+    Eigen::Matrix2d meat = Eigen::Matrix2d::Zero();
+    std::array<int, 2> arms{};
+    int used = 0;
+    for (std::size_t j = 0; j < bands.size(); ++j) {
+        const BandFrequency& b = bands[j];
+        if (b.weight <= 0) {
+            continue;
+        }
+        const Eigen::Vector2d x(1 / b.pitch, 1);
+        const double y = j < split ? b.frequency : -b.frequency;
+        const double r = y - a * x(0) - c;
+        const double leverage = b.weight * x.dot(fit.inverse * x);
+        const double scaled = b.weight * r / std::max(1 - leverage, 0.05);
+        meat += scaled * scaled * x * x.transpose();
+        ++arms[j < split ? 0 : 1];
+        ++used;
+    }
+    // u0 = -c/a: its gradient in (a, c) is (c/a², -1/a).
+    const Eigen::Vector2d gradient(c / (a * a), -1 / a);
+    const double scatter = gradient.dot(fit.inverse * meat * fit.inverse * gradient);
+    const double typical = fit.rss / std::max(used - 2, 1) / (a * a);
+    const int sides = std::max(1, int(arms[0] >= 2) + int(arms[1] >= 2));
+    return std::sqrt(std::max(0.0, scatter) + typical / sides);
+}
+
 std::optional<VertexFit> fitOnce(const std::vector<BandFrequency>& bands) {
     int used = 0;
     for (const BandFrequency& b : bands) {
@@ -76,11 +115,7 @@ std::optional<VertexFit> fitOnce(const std::vector<BandFrequency>& bands) {
         weights += b.weight;
     }
     v.rms = std::sqrt(best->rss / weights);
-    // u0 = -c/a: its gradient in (a, c) is (c/a², -1/a); p = 1/u0.
-    const double variance = best->rss / double(used - 2);
-    const Eigen::Vector2d gradient(c / (a * a), -1 / a);
-    const double u0Variance = variance * gradient.dot(best->inverse * gradient);
-    v.uncertainty = std::sqrt(std::max(0.0, u0Variance)) / (u0 * u0);
+    v.uncertainty = vertexUncertainty(bands, bestSplit, *best) / (u0 * u0);
     for (std::size_t j = 0; j < bands.size(); ++j) {
         v.signedFrequency.push_back(j < bestSplit ? bands[j].frequency : -bands[j].frequency);
         v.kept.push_back(bands[j].weight > 0);

@@ -19,7 +19,7 @@ struct BandFrequency {
 
 struct VertexFit {
     double pitch = 0;                    // mm, where the line crosses zero
-    double uncertainty = 0;              // mm, one standard deviation from the fit's scatter
+    double uncertainty = 0;              // mm, one standard deviation from the bands' scatter
     double slope = 0;                    // cycles per mm per (1 / mm); 1 in theory
     double rms = 0;                      // the weighted residual, cycles per mm
     int used = 0;                        // bands in the fit

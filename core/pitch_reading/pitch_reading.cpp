@@ -15,6 +15,10 @@ namespace tovrel {
 namespace {
 
 const std::string kRetake = "请在明亮均匀的光线下，手机正对测试图重拍，让测试图占满画面。";
+// Too small a chart shows its targets as blurs the finder cannot tell from
+// the table's: both come here.
+const std::string kNoTargets =
+    "照片里找不到测试图四角的方形标记：没拍到整张测试图，或它在照片里太小。" + kRetake;
 constexpr double kSmallestModule = 2.5;   // photo pixels per target module
 constexpr double kShortestBand = 400;     // photo pixels along a band
 constexpr double kFewestCycles = 1.5;     // along a band, for it to count
@@ -101,13 +105,14 @@ Result<PitchReading> readPitch(const GreyImage& photo, const PitchChartSettings&
                             double(plan.targets[0].module)};
     const std::optional<FoundTargets> found = findTargets(photo, frame);
     if (!found) {
-        return Status::fail("照片里找不到测试图四角的标记。" + kRetake);
+        return Status::fail(kNoTargets);
     }
     const std::optional<Homography> h = Homography::fromPairs(chartCentres, found->centres);
     if (!h) {
-        return Status::fail("照片里找不到测试图四角的标记。" + kRetake);
+        return Status::fail(kNoTargets);
     }
-    const double shortest = std::min(length(h->map(plan.bands[1].from), h->map(plan.bands[1].to)),
+    const BandTrack& middle = plan.bands[plan.bands.size() / 2];
+    const double shortest = std::min(length(h->map(middle.from), h->map(middle.to)),
                                      length(found->centres[0], found->centres[1]));
     if (found->module < kSmallestModule || shortest < kShortestBand) {
         return Status::fail(
@@ -124,12 +129,16 @@ Result<PitchReading> readPitch(const GreyImage& photo, const PitchChartSettings&
     std::vector<BandFrequency> frequencies;
     std::vector<double> lengths;
     int striped = 0;
+    // The fastest stripes any lens pitch within a step of the chart's bands
+    // makes on them, per millimetre, with a step to spare.
+    const double lowest = std::max(pitches.front() - 2 * settings.step, 0.5 * pitches.front());
+    const double fastest = 1 / lowest - 1 / (pitches.back() + 2 * settings.step);
     for (std::size_t j = 0; j < plan.bands.size(); ++j) {
         const BandTrack& track = plan.bands[j];
         const std::array<PlanePoint, 2> ends{h->map(track.from), h->map(track.to)};
         const auto n = static_cast<int>(std::clamp(length(ends[0], ends[1]), 64.0, 8192.0));
-        const BandMoire m = measureBand(photo, *h, track, n);
         const double mm = length(track.from, track.to) * plan.mmPerPixel;
+        const BandMoire m = measureBand(photo, *h, track, n, mm * fastest);
         const bool used = m.cycles >= kFewestCycles && m.amplitude >= kWeakestStripes &&
                           m.amplitude <= kStrongestStripes && m.spread <= kWidestSpread;
         striped += used;
@@ -140,8 +149,9 @@ Result<PitchReading> readPitch(const GreyImage& photo, const PitchChartSettings&
     const std::optional<VertexFit> fit = fitVertex(frequencies);
     if (!fit || fit->used < kFewestStripedBands) {
         return Status::fail("只有 " + std::to_string(fit ? fit->used : striped) +
-                            " 条测试条看得出莫尔条纹，读不出栅距。" + kRetake +
-                            "光栅片要压平，贴紧测试图。");
+                            " 条测试条看得出莫尔条纹，读不出栅距。请把光栅片盖在测试图上，"
+                            "压平贴紧，" +
+                            kRetake);
     }
     const double typical = lengths[lengths.size() / 2];
     if (fit->rms * typical > kWorstResidual) {

@@ -177,8 +177,10 @@ std::vector<Candidate> rings(const std::vector<Region>& regions, const std::vect
         // Hollow: nothing dark within a module of the centre.
         const auto reach = static_cast<int32_t>(module);
         bool clear = true;
-        for (int32_t y = cy - reach; y <= cy + reach && clear; ++y) {
-            for (int32_t x = cx - reach; x <= cx + reach && clear; ++x) {
+        const int32_t h = static_cast<int32_t>(labels.size() / std::size_t(w));
+        for (int32_t y = std::max(0, cy - reach); y <= std::min(h - 1, cy + reach) && clear; ++y) {
+            for (int32_t x = std::max(0, cx - reach); x <= std::min(w - 1, cx + reach) && clear;
+                 ++x) {
                 clear = labels[std::size_t(y) * std::size_t(w) + std::size_t(x)] == 0;
             }
         }

@@ -62,7 +62,8 @@ Result<SeenChart> seeChart(const ChartPhoto& p) {
     sheet.grid.origin = p.lensOrigin;
     const int64_t axis = p.chart.horizontal ? seen.height : seen.width;
     for (int64_t i = 0; i < axis; ++i) {
-        const int64_t s = sheet.sampleOf(sheet.lensAt(static_cast<double>(i) + 0.5), p.phase);
+        const int64_t s =
+            p.underSheet ? sheet.sampleOf(sheet.lensAt(static_cast<double>(i) + 0.5), p.phase) : i;
         seen.lensSample.push_back(std::clamp<int64_t>(s, 0, axis - 1));
     }
     return seen;
@@ -175,6 +176,21 @@ ChartPhoto distortedPhoto(double truePitch, double phase, double turn, double ke
     p.lightFalloff = light;
     p.noise = noise;
     p.quality = quality;
+    return p;
+}
+
+ChartPhoto randomPhoto(unsigned seed) {
+    std::mt19937 random(seed);
+    const auto uniform = [&](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
+    const double ways[] = {0, 90, 180, 270};
+    const double way = ways[random() % 4];
+    ChartPhoto p =
+        distortedPhoto(0.254 * uniform(0.991, 1.009), uniform(0, 1), way + uniform(-4, 4),
+                       uniform(-0.05, 0.05), uniform(-0.05, 0.05), uniform(0.8, 2),
+                       uniform(0.1, 0.5), uniform(1, 4), static_cast<int>(uniform(75, 95)));
+    p.seed = seed;
     return p;
 }
 

@@ -26,6 +26,7 @@ struct ChartPhoto {
     double noise = 2;          // sigma, grey levels
     int quality = 88;          // JPEG
     bool withChart = true;     // false: the table alone
+    bool underSheet = true;    // false: the chart without its lens sheet
     unsigned seed = 1;
     PitchChartSettings chart; // as printed
 };
@@ -34,6 +35,11 @@ struct ChartPhoto {
 // truePitch, with the camera's distortions.
 ChartPhoto distortedPhoto(double truePitch, double phase, double turn, double keystoneX,
                           double keystoneY, double blur, double light, double noise, int quality);
+
+// A photograph with mild distortions drawn from `seed`: a true pitch anywhere
+// within the default chart's bands, any phase, a turn of a few degrees from
+// either way up, keystone, blur, light, noise and JPEG quality.
+ChartPhoto randomPhoto(unsigned seed);
 
 Status writeChartPhoto(const ChartPhoto& photo, const std::filesystem::path& jpegFile);
 

@@ -7,6 +7,7 @@
 #include "tests/pitch_reading/chart_photo.h"
 #include "tests/support/temp_dir.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace tovrel::test {
@@ -41,26 +42,48 @@ TEST_P(PitchFromPhoto, WithinAQuarterStep) {
     EXPECT_NEAR(r.pitch / photo.truePitch, 1, 0.00012) << pitchText(r.pitch);
     EXPECT_GT(r.uncertainty, 0);
     EXPECT_LT(r.uncertainty, 0.00012 * photo.truePitch);
+    // The stated uncertainty is honest: the true pitch within two of it.
+    EXPECT_LT(std::abs(r.pitch - photo.truePitch), 2 * r.uncertainty)
+        << pitchText(r.pitch) << " ± " << r.uncertainty;
     EXPECT_NEAR(r.nearestPitch, photo.truePitch, photo.chart.step / 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Photos, PitchFromPhoto, ::testing::ValuesIn(kPhotos),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A table without the chart, and the chart too far away to see its stripes.
-TEST(PitchFromPhoto, RefusedWithWhatToDo) {
-    for (const bool withChart : {false, true}) {
-        ChartPhoto photo;
-        photo.chart = defaultPitchChart(0.254);
-        photo.withChart = withChart;
-        photo.fill = 0.25;
-        TempDir dir;
-        ASSERT_TRUE(writeChartPhoto(photo, dir / "photo.jpg"));
-        const Result<PitchReading> read = readPitchPhoto(dir / "photo.jpg", photo.chart);
-        ASSERT_FALSE(read);
-        EXPECT_NE(read.message().find("占满画面"), std::string::npos) << read.message();
-    }
+// Photographs that give no pitch, each refused with what to do.
+struct RefusedRow {
+    const char* name;
+    double fill;
+    bool withChart;
+    bool underSheet;
+    const char* message;
+};
+
+const RefusedRow kRefused[] = {
+    {"NoChart", 0.86, false, true, "照片里找不到测试图四角的方形标记"},
+    {"ChartTooSmall", 0.3, true, true, "它在照片里太小"},
+    {"NoLensSheet", 0.86, true, false, "条测试条看得出莫尔条纹"},
+};
+
+class PhotoRefused : public ::testing::TestWithParam<RefusedRow> {};
+
+TEST_P(PhotoRefused, WithWhatToDo) {
+    const RefusedRow& row = GetParam();
+    ChartPhoto photo = distortedPhoto(0.254033, 0.3, 91.5, 0.03, 0.01, 1.0, 0.3, 2, 88);
+    photo.fill = row.fill;
+    photo.withChart = row.withChart;
+    photo.underSheet = row.underSheet;
+    TempDir dir;
+    ASSERT_TRUE(writeChartPhoto(photo, dir / "photo.jpg"));
+    const Result<PitchReading> read = readPitchPhoto(dir / "photo.jpg", photo.chart);
+    ASSERT_FALSE(read);
+    EXPECT_NE(read.message().find(row.message), std::string::npos) << read.message();
+    EXPECT_NE(read.message().find("重拍"), std::string::npos) << read.message();
 }
+
+INSTANTIATE_TEST_SUITE_P(Photos, PhotoRefused, ::testing::ValuesIn(kRefused),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tovrel::test
