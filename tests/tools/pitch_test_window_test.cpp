@@ -198,7 +198,7 @@ TEST_F(PitchTestWindow, ReadsThePitchFromAPhotographIntoThePitchList) {
     EXPECT_TRUE(
         shown->LabelResult->text().startsWith(QString::fromStdString("栅距 " + pitch + " ± ")))
         << shown->LabelResult->text().toStdString();
-    EXPECT_TRUE(shown->LabelResult->text().contains("最接近第 22 条：0.2541 mm"));
+    EXPECT_TRUE(shown->LabelResult->text().contains("最接近第 22 条：0.254127 mm"));
 
     QTest::mouseClick(shown->CommandAdd, Qt::LeftButton);
     EXPECT_FALSE(shown->CommandAdd->isEnabled());
