@@ -1,6 +1,7 @@
 #include "pitch_reading/pitch_reading.h"
 
 #include "chart/chart_targets.h"
+#include "chart/pitch_chart_file.h"
 #include "chart/pitch_chart_rows.h"
 #include "pitch_reading/band_moire.h"
 #include "pitch_reading/pitch_fit.h"
@@ -87,10 +88,8 @@ bool gapsShow(const GreyImage& photo, const Homography& h, const ChartPlan& plan
 
 Result<PitchReading> readPitch(const GreyImage& photo, const PitchChartSettings& settings,
                                const std::filesystem::path& fontFile) {
-    if (Status checked = checkPitchChart(settings); !checked) {
-        return checked;
-    }
-    Result<ChartRows> rows = ChartRows::make(settings, fontFile);
+    // The chart as it was printed: one that could not be is refused alike.
+    Result<ChartRows> rows = planPitchChart(settings, fontFile);
     if (!rows) {
         return rows.status();
     }
@@ -154,11 +153,11 @@ Result<PitchReading> readPitch(const GreyImage& photo, const PitchChartSettings&
                             kRetake);
     }
     const double typical = lengths[lengths.size() / 2];
-    if (fit->rms * typical > kWorstResidual) {
+    if (fit->rms * typical > kWorstResidual || !std::isfinite(fit->pitch)) {
         return Status::fail("各测试条的莫尔条纹对不上（残差太大），读出的栅距不可靠。" + kRetake);
     }
     if (fit->pitch < pitches.front() - settings.step ||
-        fit->pitch > pitches.back() + settings.step || !std::isfinite(fit->pitch)) {
+        fit->pitch > pitches.back() + settings.step) {
         return Status::fail("栅距约为 " + pitchText(fit->pitch) +
                             " 毫米，在测试图的范围之外：请以它为标称栅距重新打印测试图再拍。");
     }
