@@ -26,6 +26,7 @@ constexpr double kFewestCycles = 1.5;     // along a band, for it to count
 constexpr double kWeakestStripes = 0.05;  // relative modulation, at least
 constexpr double kStrongestStripes = 1.5; // and at most: beyond, the light swamps them
 constexpr double kWidestSpread = 0.05;    // of the phase about its line, cycles
+constexpr double kFaintestShare = 0.4;    // of the bands' median modulation, at least
 constexpr int kFewestStripedBands = 6;
 constexpr double kWorstResidual = 0.25; // cycles along a band
 constexpr double kGapBrighter = 1.04;   // a gap's brightness over its bands'
@@ -140,10 +141,29 @@ Result<PitchReading> readPitch(const GreyImage& photo, const PitchChartSettings&
         const BandMoire m = measureBand(photo, *h, track, n, mm * fastest);
         const bool used = m.cycles >= kFewestCycles && m.amplitude >= kWeakestStripes &&
                           m.amplitude <= kStrongestStripes && m.spread <= kWidestSpread;
-        striped += used;
         frequencies.push_back({pitches[j], m.cycles / mm, used ? 1.0 : 0.0});
         lengths.push_back(mm);
         reading.bands.push_back({pitches[j], m.cycles, m.amplitude, used, ends});
+    }
+    // Every band's stripes show the grating's full contrast through the
+    // lenses; "stripes" much fainter than the others' are the camera's noise.
+    std::vector<double> amplitudes;
+    for (const BandReading& b : reading.bands) {
+        if (b.used) {
+            amplitudes.push_back(b.amplitude);
+        }
+    }
+    if (!amplitudes.empty()) {
+        std::nth_element(amplitudes.begin(), amplitudes.begin() + amplitudes.size() / 2,
+                         amplitudes.end());
+        const double faintest = kFaintestShare * amplitudes[amplitudes.size() / 2];
+        for (std::size_t j = 0; j < reading.bands.size(); ++j) {
+            if (reading.bands[j].amplitude < faintest) {
+                reading.bands[j].used = false;
+                frequencies[j].weight = 0;
+            }
+            striped += reading.bands[j].used;
+        }
     }
     const std::optional<VertexFit> fit = fitVertex(frequencies);
     if (!fit || fit->used < kFewestStripedBands) {
