@@ -53,6 +53,9 @@ struct BatchOptions {
     std::optional<std::string> resolution;
     std::optional<std::string> bandHeight;
     Paper paper = Paper::A4; // the paper the chart fits
+    // --read-pitch: the lens pitch read from a photograph of that chart under
+    // the lens sheet, instead of writing the chart.
+    std::optional<std::string> readPitch;
 };
 
 // The flip preview's file: the extension picks the format (.png one view,
