@@ -23,7 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
-constexpr int W = 24, H = 16;
+// The size of the case being run.
+int W = 24, H = 16;
 const char* const kAdobe = "/usr/share/color/icc/colord/AdobeRGB1998.icc";
 const char* const kPress = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
 
@@ -130,6 +131,9 @@ struct Case {
     std::function<void(const fs::path&, const Bytes&)> write;
     std::function<Bytes()> profile;
     ColourSettings settings; // the output profile, intent and compensation
+    // Large enough, the rows pass through many bands converted alongside the
+    // decoding, more than are ever in flight at once.
+    int width = 24, height = 16;
 };
 
 Bytes adobe() {
@@ -147,6 +151,7 @@ Bytes storePixels(const fs::path& store, int32_t pixelBytes) {
 
 TEST_P(ColourStore, EqualsLittleCmsTransformOfThePlainPicture) {
     const Case& c = GetParam();
+    W = c.width, H = c.height;
     TempDir dir;
     const Bytes icc = c.profile();
     c.write(dir / "tagged", icc);
@@ -197,22 +202,23 @@ ColourSettings toOutput(const char* profile, RenderIntent intent, bool bpc) {
     return s;
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ColourStore,
-                         ::testing::Values(Case{"JpegAdobe", writeJpeg, adobe, {}},
-                                           Case{"JpegP3", writeJpeg, p3Like, {}},
-                                           Case{"PngAdobe", writePng, adobe, {}},
-                                           Case{"PngP3", writePng, p3Like, {}},
-                                           Case{"TiffAdobe", writeTiffWith, adobe, {}},
-                                           Case{"TiffP3", writeTiffWith, p3Like, {}},
-                                           Case{"BmpV5Adobe", writeBmpV5, adobe, {}},
-                                           Case{"BmpV5P3", writeBmpV5, p3Like, {}},
-                                           Case{"JpegAdobeToPressPerceptual", writeJpeg, adobe,
-                                                toOutput(kPress, RenderIntent::Perceptual, false)},
-                                           Case{"PngP3ToAdobeAbsolute", writePng, p3Like,
-                                                toOutput(kAdobe, RenderIntent::Absolute, true)},
-                                           Case{"TiffAdobeToPressSaturation", writeTiffWith, adobe,
-                                                toOutput(kPress, RenderIntent::Saturation, true)}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ColourStore,
+    ::testing::Values(
+        Case{"JpegAdobe", writeJpeg, adobe, {}}, Case{"JpegP3", writeJpeg, p3Like, {}},
+        Case{"PngAdobe", writePng, adobe, {}}, Case{"PngP3", writePng, p3Like, {}},
+        Case{"TiffAdobe", writeTiffWith, adobe, {}}, Case{"TiffP3", writeTiffWith, p3Like, {}},
+        Case{"BmpV5Adobe", writeBmpV5, adobe, {}}, Case{"BmpV5P3", writeBmpV5, p3Like, {}},
+        Case{"JpegAdobeToPressPerceptual", writeJpeg, adobe,
+             toOutput(kPress, RenderIntent::Perceptual, false)},
+        Case{"PngP3ToAdobeAbsolute", writePng, p3Like,
+             toOutput(kAdobe, RenderIntent::Absolute, true)},
+        Case{"TiffAdobeToPressSaturation", writeTiffWith, adobe,
+             toOutput(kPress, RenderIntent::Saturation, true)},
+        Case{"PngAdobeManyBands", writePng, adobe, {}, 600, 1201},
+        Case{"JpegP3ToPressManyBands", writeJpeg, p3Like,
+             toOutput(kPress, RenderIntent::Relative, true), 700, 1100}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tovrel::test
