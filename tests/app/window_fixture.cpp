@@ -1,8 +1,15 @@
 #include "tests/app/window_fixture.h"
 
+#include "colour/colour_dialog.h"
+
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
+#include <QPushButton>
 #include <QSettings>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest/QTest>
 
 namespace tovrel::test {
 
@@ -30,6 +37,20 @@ void WindowTest::activate() {
     QApplication::setActiveWindow(window.get());
     window->activateWindow();
     QCoreApplication::processEvents();
+}
+
+void WindowTest::chooseOutputProfile(const std::string& profile) {
+    QMenu* menu = window->CommandMore->menu();
+    QTimer::singleShot(0, menu, [menu] {
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->actions().at(1)).center());
+    });
+    QTest::mouseClick(window->CommandMore, Qt::LeftButton);
+    auto* dialog = window->findChild<ColourDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->fileHook = [profile] { return QString::fromStdString(profile); };
+    QTest::mouseClick(dialog->CommandOutputFile, Qt::LeftButton);
+    QTest::mouseClick(dialog->CommandOK, Qt::LeftButton);
 }
 
 QStringList itemsOf(const QComboBox* box) {

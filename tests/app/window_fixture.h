@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QComboBox;
@@ -23,6 +24,9 @@ class WindowTest : public ::testing::Test {
     void open();
     // Makes the window the active one so that it takes keyboard focus.
     void activate();
+    // Gives the window an output profile through its colour dialog, opened
+    // from "更多…".
+    void chooseOutputProfile(const std::string& profile);
 
     TempDir dataDir;
     std::vector<QString> messages;

@@ -9,14 +9,9 @@
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/window_and_batch.h"
 
-#include "colour/colour_dialog.h"
-
 #include <QComboBox>
 #include <QLabel>
-#include <QMenu>
 #include <QPushButton>
-#include <QTimer>
-#include <QToolButton>
 #include <QtTest/QTest>
 
 namespace tovrel::test {
@@ -82,17 +77,7 @@ TEST_F(BatchAndWindow, ColourDialogGivesTheBatchToolsCmykFile) {
     writeDataFile(dataDir.path(), {0.254f});
     open();
     choosePictures(window->job, work.path(), kTwo);
-    QMenu* menu = window->CommandMore->menu();
-    QTimer::singleShot(0, menu, [menu] {
-        QTest::mouseClick(menu, Qt::LeftButton, {},
-                          menu->actionGeometry(menu->actions().at(1)).center());
-    });
-    QTest::mouseClick(window->CommandMore, Qt::LeftButton);
-    auto* dialog = window->findChild<ColourDialog*>();
-    ASSERT_NE(dialog, nullptr);
-    dialog->fileHook = [&press] { return QString::fromStdString(press); };
-    QTest::mouseClick(dialog->CommandOutputFile, Qt::LeftButton);
-    QTest::mouseClick(dialog->CommandOK, Qt::LeftButton);
+    chooseOutputProfile(press);
     ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
     EXPECT_EQ(window->job.PixelBytes, 4);
 

@@ -135,39 +135,57 @@ TEST_F(PitchTestWindow, EnterMakesTheChartAndEscCloses) {
     EXPECT_EQ(window->findChild<PitchTestDialog*>(), nullptr);
 }
 
+// Rows: the window's output profile (none: sRGB) and the chart's photometric.
 TEST_F(PitchTestWindow, WritesTheBatchToolsChartAndSaysWhatToDo) {
-    PitchTestDialog* dialog = openDialog("0.3");
-    ASSERT_NE(dialog, nullptr);
-    const fs::path file = work / "window.tif";
-    retype(dialog->TextPitch, "0.508");
-    retype(dialog->TextStep, "0.002");
-    retype(dialog->TextRes, "300");
-    retype(dialog->TextWidth, "15");
-    retype(dialog->TextBand, "6.5");
-    QTest::mouseClick(dialog->OpHorizontal, Qt::LeftButton);
-    retype(dialog->TextFile, QString::fromStdString(file.string()));
-    QSignalSpy progress(dialog->ProgressChart, &QProgressBar::valueChanged);
-    QTest::mouseClick(dialog->CommandMake, Qt::LeftButton);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].startsWith("测试图已保存到 " + QString::fromStdString(file.string())))
-        << messages[0].toStdString();
-    EXPECT_TRUE(messages[0].contains("100% 比例、以 300 像素/英寸打印"));
-    EXPECT_TRUE(messages[0].contains("填入栅距框"));
-    ASSERT_GE(progress.size(), 2);
-    EXPECT_EQ(progress[progress.size() - 2][0].toInt(), 1000);
-    EXPECT_EQ(dialog->ProgressChart->value(), 0);
-    EXPECT_EQ(readTiff(file, false).xResolution, 300);
+    const std::string press = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+    for (const auto& [profile, photometric] : {std::pair<std::string, int>{"", 2}, {press, 5}}) {
+        SCOPED_TRACE(profile);
+        messages.clear();
+        if (!profile.empty()) {
+            chooseOutputProfile(profile);
+        }
+        PitchTestDialog* dialog = openDialog("0.3");
+        ASSERT_NE(dialog, nullptr);
+        const fs::path file = work / ("window" + std::to_string(photometric) + ".tif");
+        retype(dialog->TextPitch, "0.508");
+        retype(dialog->TextStep, "0.002");
+        retype(dialog->TextRes, "300");
+        retype(dialog->TextWidth, "15");
+        retype(dialog->TextBand, "6.5");
+        QTest::mouseClick(dialog->OpHorizontal, Qt::LeftButton);
+        retype(dialog->TextFile, QString::fromStdString(file.string()));
+        QSignalSpy progress(dialog->ProgressChart, &QProgressBar::valueChanged);
+        QTest::mouseClick(dialog->CommandMake, Qt::LeftButton);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(
+            messages[0].startsWith("测试图已保存到 " + QString::fromStdString(file.string())))
+            << messages[0].toStdString();
+        EXPECT_TRUE(messages[0].contains("100% 比例、以 300 像素/英寸打印"));
+        EXPECT_TRUE(messages[0].contains("填入栅距框"));
+        ASSERT_GE(progress.size(), 2);
+        EXPECT_EQ(progress[progress.size() - 2][0].toInt(), 1000);
+        EXPECT_EQ(dialog->ProgressChart->value(), 0);
+        EXPECT_EQ(readTiff(file, false).xResolution, 300);
+        EXPECT_EQ(readTiff(file, false).photometric, photometric);
 
-    const fs::path batchFile = work / "batch.tif";
-    const BatchOutcome batch =
-        runBatch({"--pitch-test", "--pitch", "0.508", "--step", "0.002", "--resolution", "300",
-                  "--width", "15", "--band-height", "6.5", "--horizontal", "-o", batchFile.string(),
-                  "--data-file", dataDir.path().string()});
-    ASSERT_EQ(batch.exitCode, 0) << batch.err;
-    // Range 1 % of 0.508 (0.00508) in steps of 0.002: two steps either way.
-    EXPECT_EQ(batch.out, "0.5040 mm  50.40 LPI\n0.5060 mm  50.20 LPI\n0.5080 mm  50.00 LPI\n"
-                         "0.5100 mm  49.80 LPI\n0.5120 mm  49.61 LPI\n");
-    EXPECT_EQ(readFile(batchFile), readFile(file));
+        const fs::path batchFile = work / "batch.tif";
+        std::vector<std::string> args{
+            "--pitch-test", "--pitch",          "0.508",       "--step",
+            "0.002",        "--resolution",     "300",         "--width",
+            "15",           "--band-height",    "6.5",         "--horizontal",
+            "-o",           batchFile.string(), "--data-file", dataDir.path().string()};
+        if (!profile.empty()) {
+            args.insert(args.end(), {"--output-profile", profile});
+        }
+        const BatchOutcome batch = runBatch(args);
+        ASSERT_EQ(batch.exitCode, 0) << batch.err;
+        // Range 1 % of 0.508 (0.00508) in steps of 0.002: two steps either way.
+        EXPECT_EQ(batch.out, "0.5040 mm  50.40 LPI\n0.5060 mm  50.20 LPI\n0.5080 mm  50.00 LPI\n"
+                             "0.5100 mm  49.80 LPI\n0.5120 mm  49.61 LPI\n");
+        EXPECT_EQ(readFile(batchFile), readFile(file));
+        QTest::mouseClick(dialog->CommandClose, Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 // A photograph of the chart under a sheet of 0.25412 mm: the pitch shown over

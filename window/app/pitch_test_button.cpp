@@ -69,6 +69,8 @@ void mainS::CommandPitchTest_Click() {
     PitchChartSettings chart =
         defaultPitchChart(offeredPitch(*this), runSettingsOf(settingsTexts()).printerPpi);
     chart.horizontal = Op_h->isChecked();
+    // And in the colour of runs: black ink alone for a press profile.
+    chart.output = pictureCache_.colour().output;
     auto* dialog = new PitchTestDialog(
         chart, offeredFile(*this), dataFolder(), [this](const QString& text) { showMessage(text); },
         this);

@@ -42,7 +42,8 @@ QString afterwards(const PitchChartSettings& chart, const std::string& file) {
 PitchTestDialog::PitchTestDialog(const PitchChartSettings& chart, const QString& file,
                                  std::filesystem::path dataFolder,
                                  std::function<void(const QString&)> showMessage, QWidget* parent)
-    : QDialog(parent), dataFolder_(std::move(dataFolder)), showMessage_(std::move(showMessage)) {
+    : QDialog(parent), output_(chart.output), dataFolder_(std::move(dataFolder)),
+      showMessage_(std::move(showMessage)) {
     setObjectName("PitchTestDialog");
     setWindowTitle("栅距测试");
     setFont(heiFont(9));
@@ -156,10 +157,14 @@ void PitchTestDialog::CommandBrowse_Click() {
 
 Result<PitchChartSettings> PitchTestDialog::fieldsChart() const {
     const auto text = [](const QLineEdit* box) { return box->text().trimmed().toStdString(); };
-    return readPitchChart(
-        {text(TextPitch), text(TextRange), text(TextStep), text(TextRes), text(TextWidth),
-         text(TextBand), OpHorizontal->isChecked(),
-         paperNamed(ComboPaper->currentText().toStdString()).value_or(Paper::A4)});
+    Result<PitchChartSettings> chart =
+        readPitchChart({text(TextPitch), text(TextRange), text(TextStep), text(TextRes),
+                        text(TextWidth), text(TextBand), OpHorizontal->isChecked(),
+                        paperNamed(ComboPaper->currentText().toStdString()).value_or(Paper::A4)});
+    if (chart) {
+        chart.value().output = output_;
+    }
+    return chart;
 }
 
 void PitchTestDialog::CommandPhoto_Click() {

@@ -21,7 +21,8 @@ namespace tovrel {
 class PitchTestDialog : public QDialog {
     Q_OBJECT
   public:
-    // chart: the values offered (its pitch may be 0: not known yet). file:
+    // chart: the values offered (its pitch may be 0: not known yet), and the
+    // output colour the chart is written in. file:
     // the file offered. dataFolder: the folder of kvxj.dll. Messages go to
     // showMessage.
     PitchTestDialog(const PitchChartSettings& chart, const QString& file,
@@ -63,6 +64,7 @@ class PitchTestDialog : public QDialog {
     void buildControls(const PitchChartSettings& chart, const QString& file);
     Result<PitchChartSettings> fieldsChart() const;
 
+    OutputColour output_; // not a field: the window's colour settings
     std::filesystem::path dataFolder_;
     std::function<void(const QString&)> showMessage_;
     std::function<bool(double)> addPitch_;
