@@ -52,6 +52,9 @@ struct BatchOptions {
     std::optional<std::string> resolution;
     std::optional<std::string> bandHeight;
     Paper paper = Paper::A4; // the paper the chart fits
+    // --bleed, and a press sheet of copies (--sheet, --copies, --gutter,
+    // --marks, --layout-out, --cut-out).
+    SheetSettings press;
 };
 
 // The flip preview's file: the extension picks the format (.png one view,

@@ -147,6 +147,7 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& de
     run.job.Sharp = confirmed.Sharp;
     run.settings = runSettingsOf(texts);
     run.settings.bigTiff = options.bigTiff;
+    run.settings.press = options.press;
     if (options.simulate) {
         return run; // a flip preview writes no TIFF
     }

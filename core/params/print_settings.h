@@ -5,6 +5,7 @@
 // same texts and get the same run.
 
 #include "params/resolution.h"
+#include "params/sheet_settings.h"
 
 #include <cstdint>
 #include <optional>
@@ -25,6 +26,7 @@ struct RunSettings {
     bool horizontal = false; // Op_h selected
     int32_t printerPpi = 0;  // the printer's resolution to render at; 0: the lenses' own
     bool bigTiff = false;    // BigTIFF whatever the size (the batch tool's --bigtiff)
+    SheetSettings press;     // bleed, and the sheet of copies
 };
 
 // A card of many frames (animation, depth): the frame that lies in the
