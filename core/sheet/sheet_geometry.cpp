@@ -69,11 +69,7 @@ PixelRect SheetLayout::block() const {
 }
 
 double SheetLayout::cardAnchor(int64_t start) const {
-    // The grid's origin in positions across the lenses (from the left, or
-    // from the bottom for horizontal lenses).
-    const double across = horizontal ? height : width;
-    const double origin = horizontal ? across - lensOrigin : lensOrigin;
-    return origin - static_cast<double>(start);
+    return gridStart - static_cast<double>(start);
 }
 
 Result<SheetLayout> sheetLayoutOf(const JobState& job, const RunSettings& settings) {
@@ -151,15 +147,16 @@ Result<SheetLayout> sheetLayoutOf(const JobState& job, const RunSettings& settin
 
     // The grid: at the sheet's centre on the printer's pixels, else at the
     // first card's first position.
-    double origin = 0;
     if (layout.printerGrid) {
-        origin = (layout.horizontal ? layout.height : layout.width) / 2.0;
+        layout.gridStart = (layout.horizontal ? layout.height : layout.width) / 2.0;
     } else if (layout.horizontal) {
-        origin = static_cast<double>(layout.rowY.back() + layout.cardHeight);
+        layout.gridStart =
+            static_cast<double>(layout.height - layout.rowY.back() - layout.cardHeight);
     } else {
-        origin = static_cast<double>(layout.columnX.front());
+        layout.gridStart = static_cast<double>(layout.columnX.front());
     }
-    layout.lensOrigin = std::fmod(origin, L);
+    const double fromTop = layout.horizontal ? layout.height - layout.gridStart : layout.gridStart;
+    layout.lensOrigin = std::fmod(fromTop, L);
     return layout;
 }
 

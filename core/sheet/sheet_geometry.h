@@ -52,6 +52,11 @@ struct SheetLayout {
     // A lens boundary along the axis across the lenses, 0 <= o < L: from the
     // left for vertical lenses, from the top for horizontal ones.
     double lensOrigin = 0;
+    // The same boundary unreduced, in positions across the lenses (from the
+    // left, or from the bottom for horizontal lenses): the sheet's centre or
+    // the first card's edge. Phases are taken from it, so a boundary that
+    // falls on a pixel's centre falls there exactly.
+    double gridStart = 0;
     int32_t cardWidth = 0; // one card with its bleed
     int32_t cardHeight = 0;
     int32_t bleedPixels = 0;

@@ -85,7 +85,8 @@ int64_t cropLinePixels(double ppi) {
 
 bool barInked(const SheetLayout& layout, int64_t p) {
     const double L = layout.lensPixels;
-    double phase = std::fmod(static_cast<double>(p) + 0.5 - layout.lensOrigin, L);
+    const double origin = layout.horizontal ? layout.height - layout.gridStart : layout.gridStart;
+    double phase = std::fmod(static_cast<double>(p) + 0.5 - origin, L);
     if (phase < 0) {
         phase += L;
     }
