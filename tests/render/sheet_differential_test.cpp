@@ -16,7 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include <cmath>
 #include <sstream>
+#include <tiffio.h>
 
 namespace tovrel::test {
 namespace {
@@ -119,6 +123,153 @@ TEST(SheetDifferential, MatchesThePlainSheetRuleByteForByte) {
                     {"marks", marks},
                     {"gutter grown", grownGutter}},
                    10);
+}
+
+// Every scanline of a TIFF through libtiff, one at a time.
+void eachRow(const std::filesystem::path& file,
+             const std::function<void(uint32_t y, const uint8_t* row)>& take, uint32_t& width) {
+    TIFF* tif = TIFFOpen(file.c_str(), "r");
+    ASSERT_NE(tif, nullptr);
+    uint32_t height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    std::vector<uint8_t> row(std::size_t(TIFFScanlineSize64(tif)));
+    for (uint32_t y = 0; y < height; ++y) {
+        ASSERT_EQ(TIFFReadScanline(tif, row.data(), y, 0), 1);
+        take(y, row.data());
+    }
+    TIFFClose(tif);
+}
+
+enum class Seen { Paper, Red, Blue, Ink, Other };
+Seen seen(const uint8_t* p) {
+    const Rgb c{p[0], p[1], p[2]};
+    return c == kWhite           ? Seen::Paper
+           : c == Rgb{255, 0, 0} ? Seen::Red
+           : c == Rgb{0, 0, 255} ? Seen::Blue
+           : c == kBlack         ? Seen::Ink
+                                 : Seen::Other;
+}
+
+// Two solid pictures on SRA3 at 720 ppi, business cards with bleed and
+// marks, judged from the pixels alone: the one grid anchored at the sheet's
+// centre, lenses of 7.2 pixels, bleed of 85 pixels.
+TEST(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
+    const TempDir dir(scratchRoot());
+    JobState job;
+    TestPicture red{60, 40}, blue{60, 40};
+    red.solid = Rgb{255, 0, 0};
+    blue.solid = Rgb{0, 0, 255};
+    choosePictures(job, dir.path(), {red, blue});
+    job.Pitch = 0.254f;
+    job.Sharp = 1;
+    job.OutPath = (dir.path() / "sheet.tif").string();
+    RunSettings settings{8.5, 5.5};
+    settings.printerPpi = 720;
+    settings.press.sheet = true;
+    ASSERT_TRUE(readPaper("sra3", settings.press));
+    settings.press.bleedMm = 3;
+    settings.press.marks = true;
+    RunRecord record;
+    ASSERT_EQ(runInterlace(job, settings, recordingHooks(record)).outcome, RunOutcome::Done);
+
+    const double L = 7.2;
+    const int64_t bleed = 85;
+    // Pass 1: the bands of cards, rows holding card pixels.
+    uint32_t W = 0;
+    std::vector<std::pair<uint32_t, uint32_t>> bands; // [top, bottom)
+    eachRow(
+        job.OutPath,
+        [&](uint32_t y, const uint8_t* row) {
+            bool card = false;
+            for (uint32_t x = 0; x < W && !card; x += 16) {
+                card = seen(row + 3 * x) == Seen::Red || seen(row + 3 * x) == Seen::Blue;
+            }
+            if (card && (bands.empty() || bands.back().second != y)) {
+                bands.push_back({y, y + 1});
+            } else if (card) {
+                bands.back().second = y + 1;
+            }
+        },
+        W);
+    ASSERT_GE(bands.size(), 2u);
+    const uint32_t barRow = bands.front().first - uint32_t(std::lround(11 / 25.4 * 720));
+    std::map<uint32_t, std::vector<uint8_t>> rows;
+    for (const auto& [top, bottom] : bands) {
+        rows[(top + bottom) / 2];
+        rows[top + bleed];
+        rows[bottom - bleed];
+    }
+    rows[bands.front().first - bleed];
+    rows[bands.back().second + bleed];
+    rows[barRow];
+    eachRow(
+        job.OutPath,
+        [&](uint32_t y, const uint8_t* row) {
+            if (rows.contains(y)) {
+                rows[y].assign(row, row + 3 * W);
+            }
+        },
+        W);
+    auto at = [&](uint32_t y, int64_t x) { return seen(rows[y].data() + 3 * x); };
+
+    // Along the middle row of every band: cards (runs of card pixels), each
+    // column the picture of its phase in the sheet's grid, paper between.
+    std::vector<std::pair<int64_t, int64_t>> cards; // bleed [x0, x1) of the first band
+    for (const auto& [top, bottom] : bands) {
+        const uint32_t y = (top + bottom) / 2;
+        int checked = 0, runs = 0;
+        for (int64_t x = 0; x < W; ++x) {
+            const Seen s = at(y, x);
+            ASSERT_TRUE(s == Seen::Paper || s == Seen::Red || s == Seen::Blue) << x << ", " << y;
+            if (s == Seen::Paper) {
+                continue;
+            }
+            if (x == 0 || at(y, x - 1) == Seen::Paper) {
+                ++runs;
+                if (top == bands.front().first) {
+                    cards.push_back({x, x});
+                }
+            }
+            if (top == bands.front().first) {
+                cards.back().second = x + 1;
+            }
+            double phase = std::fmod(x + 0.5 - W / 2.0, L);
+            phase += phase < 0 ? L : 0;
+            if (phase < 0.5 || std::abs(phase - L / 2) < 0.5 || phase > L - 0.5) {
+                continue; // a boundary pixel
+            }
+            ASSERT_EQ(s, phase < L / 2 ? Seen::Red : Seen::Blue) << "column " << x << ", row " << y;
+            ++checked;
+        }
+        EXPECT_GE(runs, 2);
+        EXPECT_GT(checked, int(W) / 2);
+    }
+    // Crop marks on every trim line of the outer cards, beyond the bleed.
+    for (const auto& [x0, x1] : cards) {
+        for (const int64_t trim : {x0 + bleed, x1 - bleed}) {
+            EXPECT_EQ(at(bands.front().first - bleed, trim), Seen::Ink) << trim;
+            EXPECT_EQ(at(bands.back().second + bleed, trim), Seen::Ink) << trim;
+            EXPECT_EQ(at(bands.front().first - bleed, trim + 5), Seen::Paper) << trim;
+        }
+    }
+    for (const auto& [top, bottom] : bands) {
+        for (const uint32_t trim : {top + bleed, bottom - bleed}) {
+            EXPECT_EQ(at(trim, cards.front().first - bleed), Seen::Ink) << trim;
+            EXPECT_EQ(at(trim, cards.back().second + bleed), Seen::Ink) << trim;
+        }
+    }
+    // The alignment bar above the cards: its period is the lens width, over
+    // at least half the sheet.
+    std::vector<int64_t> rising;
+    for (int64_t x = 1; x < W; ++x) {
+        if (at(barRow, x) == Seen::Ink && at(barRow, x - 1) == Seen::Paper) {
+            rising.push_back(x);
+        }
+    }
+    ASSERT_GE(rising.size(), 100u);
+    EXPECT_NEAR(double(rising.back() - rising.front()) / double(rising.size() - 1), L, 0.01);
+    EXPECT_GE(rising.back() - rising.front() + L, W / 2.0 - L);
 }
 
 } // namespace
