@@ -49,6 +49,7 @@ struct SettingsTexts {
     bool horizontal = false;                 // Op_h
     bool printerRes = false;                 // PrinterRes
     std::string printerPpi;                  // ComboRes
+    SheetSettings press;                     // the sheet dialog's bleed and sheet
 };
 
 // A printer resolution typed into its box: a whole number of 72 to 4800 is

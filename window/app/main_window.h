@@ -7,6 +7,7 @@
 #include "job/job_state.h"
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
+#include "sheet/sheet_geometry.h"
 #include "tiff/tiff_container.h"
 
 #include <QPointer>
@@ -93,6 +94,7 @@ class mainS : public QWidget {
     // design's own ("多帧…" for cards of many frames).
     QToolButton* CommandMore = nullptr;
     QAction* ActionFrames = nullptr;
+    QAction* ActionSheet = nullptr; // "拼版…"
     // The status line under everything: what the last run wrote, and a
     // button that opens the folder it lies in.
     QLabel* LabelDone = nullptr;
@@ -145,6 +147,7 @@ class mainS : public QWidget {
     void CommandPitchTest_Click();
     // Opens the frames dialog with the window's print settings.
     void ActionFrames_Click();
+    void ActionSheet_Click();
     // An anchor box edited by the user.
     void TextX_Change();
     void TextY_Change();
@@ -251,6 +254,9 @@ class mainS : public QWidget {
 
     std::filesystem::path dataFolder_;
     PictureCache pictureCache_;
+    // Bleed and press sheet, as the sheet dialog last left them.
+    SheetSettings press_;
+    Result<SheetLayout> sheetLayout(const SheetSettings& press) const;
     bool loaded_ = false;
     // The width and height boxes answering each other.
     SizeExchange sizeExchange_;
