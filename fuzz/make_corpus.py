@@ -250,6 +250,29 @@ def crafted_picture_seeds():
     }
 
 
+# --- pitch_reading: small photographs and V-shaped band frequencies ---------
+
+
+def pitch_reading_seeds():
+    # A grey picture with one target-like square: a dark ring round a dark
+    # centre, in modules of three pixels.
+    side = 64
+    grey = bytearray([200] * side * side)
+    for y in range(27):
+        for x in range(27):
+            ring = max(abs(x // 3 - 4), abs(y // 3 - 4))
+            if ring == 3 or ring <= 1:
+                grey[(y + 10) * side + x + 10] = 20
+    photo = bytes([0, side - 16, side - 16]) + bytes(grey)
+    # The V of the default chart (41 bands) under lenses of 0.2541 mm,
+    # every band in the fit.
+    bands = b""
+    for i in range(-20, 21):
+        pitch = 0.254 + i * 0.000127
+        bands += u16(round(1000 * abs(1 / pitch - 1 / 0.2541))) + b"\x01"
+    return {"target.grey": photo, "v.bands": bytes([1]) + bands}
+
+
 def add(target, seeds):
     for name, data in seeds.items():
         with open(os.path.join(HERE, "corpus", target, name), "wb") as f:
@@ -271,3 +294,4 @@ if __name__ == "__main__":
     write("pitch_store", pitch_store_seeds())
     write("engine_run", engine_run_seeds())
     add("picture_decode", crafted_picture_seeds())
+    write("pitch_reading", pitch_reading_seeds())

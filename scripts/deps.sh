@@ -24,7 +24,7 @@ need_packages() {
 # What building the program needs (Ninja schedules the compilers better than
 # make), and the CJK font its window and its pitch chart use.
 BUILD_PACKAGES=(cmake make ninja-build g++ qt6-base-dev libgl-dev libfreetype-dev fonts-wqy-zenhei libpng-dev
-                libjpeg-dev libtiff-dev libgif-dev)
+                libjpeg-dev libtiff-dev libgif-dev libfftw3-dev libeigen3-dev pkg-config)
 # What the tests need beyond that.
 TEST_PACKAGES=(libgtest-dev libtiff-dev libtiff-tools libjpeg-turbo-progs netpbm)
 # What building and running the fuzz targets needs beyond building the program.

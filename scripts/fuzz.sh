@@ -24,13 +24,14 @@ declare -A MAX_LEN=(
     [pitch_store]=1024
     [engine_run]=4096
     [picture_decode]=16384
+    [pitch_reading]=20480
 )
 # The largest single allocation (MB) and the most memory (MB) a target may
 # take: the decoders' own limits (256 MB for a band of TIFF tiles) fit.
 MALLOC_LIMIT_MB=512
 RSS_LIMIT_MB=2048
 # The order they run in.
-ALL_TARGETS=(bmp_frame numbers pitch_store engine_run picture_decode)
+ALL_TARGETS=(bmp_frame numbers pitch_store engine_run picture_decode pitch_reading)
 
 seconds="${1:-60}"
 shift || true

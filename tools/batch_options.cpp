@@ -76,6 +76,12 @@ tovrel-batch --pitch-test --pitch MM [options] -o FILE
                         turned (default A4)
   --horizontal          horizontal lines, for horizontal flips; bands then stand side by side
   --data-file PATH      as above: the chart's header comes from it
+
+tovrel-batch --read-pitch PHOTO --pitch MM [chart options]
+  reads the lens pitch from a photograph (JPEG, PNG, ...) of the printed chart lying
+  under the lens sheet, taken from above with the chart filling the frame; give the
+  options the chart was made with. Prints the pitch with its uncertainty and the
+  nearest band; the last line is the pitch alone, in mm to 6 decimals
 )";
 
 Status bad(const std::string& option, const std::string& why) {
@@ -93,9 +99,9 @@ const std::set<std::string> kValueOptions = {
     "--pitch",          "--sharpness",   "--width",        "--height",      "--anchor",
     "--white-gap",      "--output",      "--data-file",    "--printer-ppi", "--simulate",
     "--simulate-width", "--pitch-error", "--simulate-out", "--range",       "--step",
-    "--resolution",     "--band-height", "--paper",        "--frames-from", "--key-frame",
-    "--parallax",       "--bleed",       "--sheet",        "--copies",      "--gutter",
-    "--layout-out",     "--cut-out"};
+    "--resolution",     "--band-height", "--paper",        "--frames-from", "--read-pitch",
+    "--key-frame",      "--parallax",    "--bleed",        "--sheet",       "--copies",
+    "--gutter",         "--layout-out",  "--cut-out"};
 
 // Options whose value is a number: one beyond the double range is refused by
 // name before anything is computed from it.
@@ -283,6 +289,8 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
         o.resolution = value;
     } else if (name == "--band-height") {
         o.bandHeight = value;
+    } else if (name == "--read-pitch") {
+        o.readPitch = value;
     } else {
         o.dataFile = value;
     }
@@ -313,16 +321,24 @@ Status checkSimulation(const BatchOptions& o) {
 // A chart takes no pictures and needs its pitch and its file; its values
 // are checked with the chart's own rules when it is made.
 Status checkChartOptions(const BatchOptions& o, const std::set<std::string>& seen) {
+    const std::string mode = o.readPitch ? "--read-pitch" : "--pitch-test";
     for (const std::string& name : seen) {
         if (kRunOnly.contains(name)) {
-            return bad(name, "不能和 --pitch-test 一起用。");
+            return bad(name, "不能和 " + mode + " 一起用。");
         }
     }
     if (!o.pictures.empty()) {
-        return bad("--pitch-test", "测试图不用图片：“" + o.pictures.front() + "”。");
+        return bad(mode, "测试图不用图片：“" + o.pictures.front() + "”。");
     }
     if (o.pitch.empty()) {
         return bad("--pitch", "必须给出栅距（毫米）。");
+    }
+    if (o.readPitch) {
+        if (o.pitchTest || o.output) {
+            return bad(mode, "读取栅距不写文件，不能和 " +
+                                 std::string(o.pitchTest ? "--pitch-test" : "-o") + " 一起用。");
+        }
+        return Status::ok();
     }
     if (!o.output) {
         return bad("--output", "必须用 -o 给出测试图的文件名。");
@@ -482,7 +498,7 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             return applied;
         }
     }
-    if (o.pitchTest) {
+    if (o.pitchTest || o.readPitch) {
         if (Status chart = checkChartOptions(o, seen); !chart) {
             return chart;
         }
@@ -490,7 +506,7 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
     }
     for (const std::string& name : seen) {
         if (kChartOnly.contains(name)) {
-            return bad(name, "只能和 --pitch-test 一起用。");
+            return bad(name, "只能和 --pitch-test 一起用（或 --read-pitch）。");
         }
         if (o.simulate && kNotSimulated.contains(name)) {
             return bad(name, "使用 --simulate 时不写 TIFF 文件，不能用这个选项。");

@@ -55,6 +55,9 @@ struct BatchOptions {
     // --bleed, and a press sheet of copies (--sheet, --copies, --gutter,
     // --marks, --layout-out, --cut-out).
     SheetSettings press;
+    // --read-pitch: the lens pitch read from a photograph of that chart under
+    // the lens sheet, instead of writing the chart.
+    std::optional<std::string> readPitch;
 };
 
 // The flip preview's file: the extension picks the format (.png one view,

@@ -4,6 +4,7 @@
 #include "chart/pitch_chart_file.h"
 #include "common/number_format.h"
 #include "params/data_location.h"
+#include "pitch_reading/pitch_reading.h"
 #include "render/interlace_engine.h"
 #include "render/run_checks.h"
 #include "render/run_header.h"
@@ -195,6 +196,25 @@ int pitchTest(const tovrel::BatchOptions& options, const fs::path& dataFolder) {
     return 0;
 }
 
+// The pitch read from a photograph of the chart; the last line is the
+// pitch alone, for scripts.
+int readPitch(const tovrel::BatchOptions& options, const fs::path& dataFolder) {
+    using namespace tovrel;
+    Result<BatchChart> chart = prepareBatchChart(options, dataFolder);
+    if (!chart) {
+        complain(chart.message());
+        return kExitRefused;
+    }
+    const Result<PitchReading> read = readPitchPhoto(*options.readPitch, chart.value().settings);
+    if (!read) {
+        complain(read.message());
+        return kExitRefused;
+    }
+    std::cout << readingSummary(read.value(), chart.value().settings) << '\n'
+              << pitchText(read.value().pitch) << '\n';
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -226,6 +246,9 @@ int main(int argc, char** argv) {
             complain(data.problem);
         }
         dataFolder = data.folder;
+    }
+    if (options.value().readPitch) {
+        return readPitch(options.value(), dataFolder);
     }
     if (options.value().pitchTest) {
         return pitchTest(options.value(), dataFolder);

@@ -80,6 +80,7 @@ Result<ChartRows> ChartRows::make(const PitchChartSettings& settings,
     for (const double pitch : chartPitches(settings)) {
         rows.gratings_.emplace_back(chartPeriod(settings, pitch), centre);
     }
+    rows.targets_ = chartTargets(l, settings.resolution, settings.horizontal);
     return rows;
 }
 
@@ -131,8 +132,11 @@ int64_t ChartRows::rowKey(int64_t y) const {
     const int64_t r = y - l.bandStart(j, false);
     const int64_t labelTop = (l.band - labels_[std::size_t(j)].height()) / 2;
     const bool onLabel = r >= labelTop && r < labelTop + labels_[std::size_t(j)].height();
-    // Every row of a band outside its label is the same.
-    return onLabel ? y : l.height + j;
+    const bool onTarget = std::any_of(targets_.begin(), targets_.end(), [y](const ChartTarget& t) {
+        return y >= t.y && y < t.y + t.size();
+    });
+    // Every row of a band outside its label and the targets is the same.
+    return onLabel || onTarget ? y : l.height + j;
 }
 
 bool ChartRows::titleRow(int64_t y) {
@@ -196,6 +200,7 @@ void ChartRows::row(int64_t y, std::span<uint8_t> rgb) {
         } else {
             verticalRow(y);
         }
+        drawTargetsRow(targets_, y, grey_);
     }
     for (std::size_t x = 0; x < grey_.size(); ++x) {
         rgb[3 * x] = rgb[3 * x + 1] = rgb[3 * x + 2] = grey_[x];

@@ -7,10 +7,12 @@
 // starts) at the chart's centre line.
 
 #include "chart/chart_font.h"
+#include "chart/chart_targets.h"
 #include "chart/grating.h"
 #include "chart/pitch_chart.h"
 #include "common/status.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -68,6 +70,7 @@ class ChartRows {
     std::unique_ptr<ChartFont> titleFont_; // the title's smaller type, when it needs one
     TextLine title_;
     std::vector<TextLine> labels_;
+    std::array<ChartTarget, 4> targets_;
     std::vector<Grating> gratings_;
     std::vector<uint8_t> grey_;    // the row being made
     std::vector<uint8_t> pattern_; // vertical lines: the grating row of one band

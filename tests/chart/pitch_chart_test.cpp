@@ -2,6 +2,7 @@
 // checks of its fields, and whole charts read back through libtiff with every
 // band's period measured.
 
+#include "chart/chart_targets.h"
 #include "chart/grating.h"
 #include "chart/paper.h"
 #include "chart/pitch_chart.h"
@@ -297,6 +298,18 @@ TEST_P(ChartPeriods, EveryBandHasItsPitchsPeriod) {
             samples.assign(row.begin() + l.margin, row.end());
         }
         EXPECT_NEAR(dominantPeriod(samples, expected) / expected, 1, 0.001) << "band " << j;
+    }
+    // The corner targets, found where the reader looks for them: a black
+    // ring around a black centre, the bottom-left one hollow.
+    for (const ChartTarget& t : chartTargets(l, s.resolution, s.horizontal)) {
+        const auto middle = static_cast<uint32_t>(t.y + t.size() / 2);
+        const std::vector<uint8_t> row = tiff.grey(middle, width);
+        const auto x = static_cast<std::size_t>(t.x + t.size() / 2);
+        const auto m = static_cast<std::size_t>(t.module);
+        EXPECT_EQ(row[x], t.hollow ? 255 : 0);
+        EXPECT_EQ(row[x + 2 * m], 255);
+        EXPECT_EQ(row[x - 3 * m], 0);
+        EXPECT_EQ(row[x + 4 * m], 255);
     }
     // A line starts at the centre line: black after it, white before it.
     if (!s.horizontal) {

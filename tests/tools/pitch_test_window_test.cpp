@@ -3,15 +3,20 @@
 // batch tool's.
 
 #include "app/folder_list.h"
+#include "app/pitch_photo_dialog.h"
 #include "app/pitch_test_dialog.h"
+#include "common/number_format.h"
+#include "common/rounding.h"
 #include "tests/app/data_file.h"
 #include "tests/app/typing.h"
 #include "tests/app/window_fixture.h"
+#include "tests/pitch_reading/chart_photo.h"
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/batch_process.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -163,6 +168,50 @@ TEST_F(PitchTestWindow, WritesTheBatchToolsChartAndSaysWhatToDo) {
     EXPECT_EQ(batch.out, "0.5040 mm  50.40 LPI\n0.5060 mm  50.20 LPI\n0.5080 mm  50.00 LPI\n"
                          "0.5100 mm  49.80 LPI\n0.5120 mm  49.61 LPI\n");
     EXPECT_EQ(readFile(batchFile), readFile(file));
+}
+
+// A photograph of the chart under a sheet of 0.25412 mm: the pitch shown over
+// the photograph, the batch tool's last line the same, and a click puts it
+// into the pitch list and the pitch box. A photograph of the table alone
+// gets the message.
+TEST_F(PitchTestWindow, ReadsThePitchFromAPhotographIntoThePitchList) {
+    ChartPhoto photo;
+    photo.chart = defaultPitchChart(0.254);
+    photo.truePitch = 0.25412;
+    const fs::path file = work / "photo.jpg";
+    ASSERT_TRUE(writeChartPhoto(photo, file));
+    PitchTestDialog* dialog = openDialog("0.254");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->CommandPhoto->text(), "从照片读取栅距");
+    dialog->readPhoto(QString::fromStdString(file.string()));
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    auto* shown = dialog->findChild<PitchPhotoDialog*>();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(shown));
+    EXPECT_FALSE(shown->LabelPhoto->pixmap().isNull());
+
+    const BatchOutcome batch = runBatch({"--read-pitch", file.string(), "--pitch", "0.254"});
+    ASSERT_EQ(batch.exitCode, 0) << batch.err;
+    const std::string out = batch.out.substr(0, batch.out.size() - 1);
+    const std::string pitch = out.substr(out.rfind('\n') + 1);
+    EXPECT_NEAR(std::stod(pitch) / photo.truePitch, 1, 0.00012) << pitch;
+    EXPECT_TRUE(
+        shown->LabelResult->text().startsWith(QString::fromStdString("栅距 " + pitch + " ± ")))
+        << shown->LabelResult->text().toStdString();
+    EXPECT_TRUE(shown->LabelResult->text().contains("最接近第 22 条：0.254127 mm"));
+
+    QTest::mouseClick(shown->CommandAdd, Qt::LeftButton);
+    EXPECT_FALSE(shown->CommandAdd->isEnabled());
+    const QString added = QString::fromStdString(formatSingle(toSingle(std::stod(pitch))));
+    EXPECT_EQ(window->Combo3->currentText(), added);
+    ASSERT_EQ(window->Combo3->count(), 2);
+    EXPECT_EQ(window->Combo3->itemText(1), added);
+
+    photo.withChart = false;
+    ASSERT_TRUE(writeChartPhoto(photo, file));
+    dialog->readPhoto(QString::fromStdString(file.string()));
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].contains("让测试图占满画面")) << messages[0].toStdString();
 }
 
 } // namespace

@@ -4,8 +4,11 @@
 
 #include "app/folder_list.h"
 #include "app/pitch_test_dialog.h"
+#include "app/set_text.h"
 #include "common/leading_number.h"
 #include "common/number_format.h"
+#include "common/rounding.h"
+#include "params/pitch_store.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -36,6 +39,29 @@ QString offeredFile(const mainS& w) {
     return QDir(folder).filePath("栅距测试.tif");
 }
 
+// A pitch read from a photograph of the chart: into the pitch list when it is
+// new, and into the pitch box. False when the data file refuses.
+bool addReadPitch(mainS& w, double pitch) {
+    PitchStore store(w.dataFolder());
+    if (!store.present()) {
+        w.showMessage(QString::fromStdString(notFoundMessage()));
+        return false;
+    }
+    const float value = toSingle(pitch);
+    const Result<std::vector<float>> entries = store.load();
+    Status added = entries ? Status::ok() : entries.status();
+    if (added && !pitchListed(entries.value(), value)) {
+        added = store.append(value);
+    }
+    if (!added) {
+        w.showMessage(QString::fromStdString(added.message()));
+        return false;
+    }
+    w.loadXJ();
+    setTextIfChanged(w.Combo3, QString::fromStdString(formatSingle(value)));
+    return true;
+}
+
 } // namespace
 
 void mainS::CommandPitchTest_Click() {
@@ -46,6 +72,7 @@ void mainS::CommandPitchTest_Click() {
     auto* dialog = new PitchTestDialog(
         chart, offeredFile(*this), dataFolder(), [this](const QString& text) { showMessage(text); },
         this);
+    dialog->setPitchAdder([this](double pitch) { return addReadPitch(*this, pitch); });
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->show();

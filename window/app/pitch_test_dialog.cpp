@@ -1,13 +1,16 @@
 #include "app/pitch_test_dialog.h"
 
+#include "app/pitch_photo_dialog.h"
 #include "app/window_fonts.h"
 #include "chart/pitch_chart_file.h"
 #include "common/leading_number.h"
 #include "common/number_format.h"
+#include "pitch_reading/pitch_reading.h"
 #include "render/run_input_block.h"
 
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -54,6 +57,8 @@ PitchTestDialog::PitchTestDialog(const PitchChartSettings& chart, const QString&
     connect(CommandBrowse, &QPushButton::clicked, this, &PitchTestDialog::CommandBrowse_Click,
             direct);
     connect(CommandClose, &QPushButton::clicked, this, &QDialog::reject, direct);
+    connect(CommandPhoto, &QPushButton::clicked, this, &PitchTestDialog::CommandPhoto_Click,
+            direct);
 }
 
 void PitchTestDialog::buildControls(const PitchChartSettings& chart, const QString& file) {
@@ -83,6 +88,8 @@ void PitchTestDialog::buildControls(const PitchChartSettings& chart, const QStri
     CommandMake->setDefault(true);
     CommandClose = new QPushButton("关闭", this);
     CommandClose->setObjectName("CommandClose");
+    CommandPhoto = new QPushButton("从照片读取栅距", this);
+    CommandPhoto->setObjectName("CommandPhoto");
     ProgressChart = new QProgressBar(this);
     ProgressChart->setObjectName("ProgressChart");
     ProgressChart->setRange(0, 1000);
@@ -114,6 +121,7 @@ void PitchTestDialog::buildControls(const PitchChartSettings& chart, const QStri
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(new QLabel("纸张", this));
     buttons->addWidget(ComboPaper);
+    buttons->addWidget(CommandPhoto);
     buttons->addStretch(1);
     buttons->addWidget(CommandMake);
     buttons->addWidget(CommandClose);
@@ -146,18 +154,47 @@ void PitchTestDialog::CommandBrowse_Click() {
     }
 }
 
-void PitchTestDialog::CommandMake_Click() {
+Result<PitchChartSettings> PitchTestDialog::fieldsChart() const {
     const auto text = [](const QLineEdit* box) { return box->text().trimmed().toStdString(); };
-    const PitchChartTexts texts{
-        text(TextPitch),
-        text(TextRange),
-        text(TextStep),
-        text(TextRes),
-        text(TextWidth),
-        text(TextBand),
-        OpHorizontal->isChecked(),
-        paperNamed(ComboPaper->currentText().toStdString()).value_or(Paper::A4)};
-    const Result<PitchChartSettings> chart = readPitchChart(texts);
+    return readPitchChart(
+        {text(TextPitch), text(TextRange), text(TextStep), text(TextRes), text(TextWidth),
+         text(TextBand), OpHorizontal->isChecked(),
+         paperNamed(ComboPaper->currentText().toStdString()).value_or(Paper::A4)});
+}
+
+void PitchTestDialog::CommandPhoto_Click() {
+    const QString chosen = QFileDialog::getOpenFileName(
+        this, "打开测试图的照片", QFileInfo(TextFile->text()).absolutePath(),
+        "照片 (*.jpg *.jpeg *.png *.tif *.tiff *.bmp)");
+    if (!chosen.isEmpty()) {
+        readPhoto(chosen);
+    }
+}
+
+void PitchTestDialog::readPhoto(const QString& file) {
+    const Result<PitchChartSettings> chart = fieldsChart();
+    if (!chart) {
+        showMessage_(QString::fromStdString(chart.message()));
+        return;
+    }
+    const Result<PitchReading> read = [&] {
+        const RunInputBlock block(this);
+        return readPitchPhoto(file.toStdString(), chart.value());
+    }();
+    if (!read) {
+        showMessage_(QString::fromStdString(read.message()));
+        return;
+    }
+    auto* shown = new PitchPhotoDialog(
+        chart.value(), file, read.value(), addPitch_ ? addPitch_ : [](double) { return false; },
+        this);
+    shown->setAttribute(Qt::WA_DeleteOnClose);
+    shown->setWindowModality(Qt::WindowModal);
+    shown->show();
+}
+
+void PitchTestDialog::CommandMake_Click() {
+    const Result<PitchChartSettings> chart = fieldsChart();
     if (!chart) {
         showMessage_(QString::fromStdString(chart.message()));
         return;

@@ -41,7 +41,11 @@ class PitchTestDialog : public QDialog {
     QPushButton* CommandBrowse = nullptr;
     QPushButton* CommandMake = nullptr;
     QPushButton* CommandClose = nullptr;
+    QPushButton* CommandPhoto = nullptr;
     QProgressBar* ProgressChart = nullptr;
+
+    // What puts a pitch read from a photograph into the pitch list.
+    void setPitchAdder(std::function<bool(double)> addPitch) { addPitch_ = std::move(addPitch); }
 
     // Checks the fields and writes the chart; the message says what to do
     // next or what is wrong.
@@ -49,12 +53,19 @@ class PitchTestDialog : public QDialog {
     void CommandBrowse_Click();
     // A new pitch brings its range and step along until the user types them.
     void TextPitch_Change();
+    // Asks for a photograph of the printed chart under the lens sheet.
+    void CommandPhoto_Click();
+    // Reads the pitch from it with the fields' chart and shows the result
+    // over the photograph, or says what to do.
+    void readPhoto(const QString& file);
 
   private:
     void buildControls(const PitchChartSettings& chart, const QString& file);
+    Result<PitchChartSettings> fieldsChart() const;
 
     std::filesystem::path dataFolder_;
     std::function<void(const QString&)> showMessage_;
+    std::function<bool(double)> addPitch_;
     bool rangeTyped_ = false;
     bool stepTyped_ = false;
 };
