@@ -9,11 +9,9 @@
 
 #include "bench/bench_support.h"
 #include "intake/common_frame.h"
-#include "params/pitch_store.h"
 #include "render/interlace_engine.h"
 #include "render/run_checks.h"
 #include "sheet/sheet_run.h"
-#include "tiff/tiff_header.h"
 
 #include <cstdio>
 #include <cstring>
@@ -55,10 +53,9 @@ int main(int argc, char** argv) {
             folder = argv[i];
         }
     }
-    const Result<TiffTemplate> tmpl =
-        PitchStore(fs::path(TOVREL_DATA_FILE).parent_path()).readTemplate();
-    if (!tmpl) {
-        std::fprintf(stderr, "%s\n", tmpl.message().c_str());
+    RunHooks hooks;
+    hooks.makeTif = benchHeaderWriter(TOVREL_DATA_FILE);
+    if (!hooks.makeTif) {
         return 1;
     }
     const fs::path work = folder / ("tovrel-sheet-bench-" + std::to_string(getpid()));
@@ -78,13 +75,7 @@ int main(int argc, char** argv) {
     settings.press.sheet = true;
     settings.press.bleedMm = 3;
     settings.press.marks = true;
-    (void)readPaper("SRA3", settings.press);
-    RunHooks hooks;
-    hooks.makeTif = [&tmpl](JobState& job, const fs::path& file, TiffForm form) {
-        return writeTiffHeader(file, tmpl.value(), job.tifW, job.tifH, job.fbl, {},
-                               form == TiffForm::Big)
-            .isOk();
-    };
+    readPaper("SRA3", settings.press);
     JobState sized = sheetJob(work);
     if (Status plan = planRun(sized, settings); !plan) {
         std::fprintf(stderr, "%s\n", plan.message().c_str());

@@ -26,7 +26,7 @@ struct RunSettings {
     bool horizontal = false; // Op_h selected
     int32_t printerPpi = 0;  // the printer's resolution to render at; 0: the lenses' own
     bool bigTiff = false;    // BigTIFF whatever the size (the batch tool's --bigtiff)
-    SheetSettings press;     // bleed, and the sheet of copies
+    SheetSettings press{};   // bleed, and the sheet of copies
 };
 
 // A card of many frames (animation, depth): the frame that lies in the
@@ -49,7 +49,7 @@ struct SettingsTexts {
     bool horizontal = false;                 // Op_h
     bool printerRes = false;                 // PrinterRes
     std::string printerPpi;                  // ComboRes
-    SheetSettings press;                     // the sheet dialog's bleed and sheet
+    SheetSettings press{};                   // the sheet dialog's bleed and sheet
 };
 
 // A printer resolution typed into its box: a whole number of 72 to 4800 is
