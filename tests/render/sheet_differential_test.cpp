@@ -77,6 +77,7 @@ TEST(SheetDifferential, MatchesThePlainSheetRuleByteForByte) {
         job.OutPath = (dir.path() / "engine.tif").string();
         if (gen.below(3) == 0) {
             press.layoutOut = (dir.path() / "layout.json").string();
+            press.cutOut = (dir.path() / "cut.svg").string();
         }
         const std::string what = "run " + std::to_string(run) + ": " + describe(job, settings);
 
@@ -108,7 +109,20 @@ TEST(SheetDifferential, MatchesThePlainSheetRuleByteForByte) {
                                 std::to_string(read.height) + "]"),
                       std::string::npos)
                 << what;
+            const std::vector<unsigned char> svg = readFile(press.cutOut);
+            const std::string cut(svg.begin(), svg.end());
+            EXPECT_NE(cut.find("viewBox=\"0 0 " + std::to_string(read.width) + " " +
+                               std::to_string(read.height) + "\""),
+                      std::string::npos)
+                << what;
+            std::size_t trims = 0;
+            for (auto at = cut.find("<rect "); at != std::string::npos;
+                 at = cut.find("<rect ", at + 1)) {
+                ++trims;
+            }
+            EXPECT_EQ(trims, std::size_t(press.rows * press.columns)) << what;
             std::filesystem::remove(press.layoutOut);
+            std::filesystem::remove(press.cutOut);
         }
         const double cardAcross =
             settings.horizontal ? sheet.layout.cardHeight : sheet.layout.cardWidth;
