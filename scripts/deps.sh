@@ -24,9 +24,9 @@ need_packages() {
 # What building the program needs (Ninja schedules the compilers better than
 # make), and the CJK font its window and its pitch chart use.
 BUILD_PACKAGES=(cmake make ninja-build g++ qt6-base-dev libgl-dev libfreetype-dev fonts-wqy-zenhei libpng-dev
-                libjpeg-dev libtiff-dev libgif-dev libfftw3-dev libeigen3-dev pkg-config)
+                libjpeg-dev libtiff-dev libgif-dev libfftw3-dev libeigen3-dev liblcms2-dev pkg-config)
 # What the tests need beyond that.
-TEST_PACKAGES=(libgtest-dev libtiff-dev libtiff-tools libjpeg-turbo-progs netpbm)
+TEST_PACKAGES=(libgtest-dev libtiff-dev libtiff-tools libjpeg-turbo-progs netpbm colord-data libgs-common)
 # What building and running the fuzz targets needs beyond building the program.
 FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # What making the Debian package and checking it need.

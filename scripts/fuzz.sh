@@ -25,13 +25,14 @@ declare -A MAX_LEN=(
     [engine_run]=4096
     [picture_decode]=16384
     [pitch_reading]=20480
+    [embedded_profile]=16384
 )
 # The largest single allocation (MB) and the most memory (MB) a target may
 # take: the decoders' own limits (256 MB for a band of TIFF tiles) fit.
 MALLOC_LIMIT_MB=512
 RSS_LIMIT_MB=2048
 # The order they run in.
-ALL_TARGETS=(bmp_frame numbers pitch_store engine_run picture_decode pitch_reading)
+ALL_TARGETS=(bmp_frame numbers pitch_store engine_run picture_decode pitch_reading embedded_profile)
 
 seconds="${1:-60}"
 shift || true

@@ -19,7 +19,8 @@ constexpr std::string_view kUsage =
 tovrel-batch [options] --frames-from FOLDER
   Pictures: 2 to 64 frames, BMP, PNG, JPEG or TIFF files (.bmp .png .jpg .jpeg .tif .tiff). Pictures
   other than plain 24-bit BMP files are decoded first into $XDG_CACHE_HOME/tovrel
-  (else ~/.cache/tovrel); colour profiles are not applied (sRGB is assumed).
+  (else ~/.cache/tovrel); a picture's embedded colour profile is honoured, one
+  without is taken as sRGB (or as --input-profile).
   --pitch MM            lens pitch in millimetres (required; above 0, at most 3)
   --sharpness N         sharpness multiple (required; a whole number from 1 to 20)
   --width CM            print width; default: the window's proposal
@@ -40,6 +41,12 @@ tovrel-batch [options] --frames-from FOLDER
                         its extension, "!" or "-", ".tif")
   --bigtiff             write a BigTIFF whatever the size (by default only files
                         beyond 2 GB, which a classic TIFF cannot hold, are)
+  --input-profile FILE.icc   the RGB profile of pictures that carry none (default sRGB)
+  --output-profile FILE.icc  make the output for this profile and embed it: an RGB
+                        profile gives RGB, a CMYK (press) profile a CMYK TIFF
+                        (default: sRGB, no profile embedded)
+  --intent NAME         perceptual, relative (default), saturation or absolute
+  --no-bpc              no black-point compensation (on by default)
   --bleed MM            bleed on every side of the card, 0 to 20 (default 0; 3 on a sheet):
                         the pictures cover the card and its bleed, trimmed at the print size
   --sheet A4|A3|SRA3|Letter|Tabloid|WxH  a press sheet (WxH in cm) of copies of the card,
@@ -96,12 +103,13 @@ Result<double> numberOf(const std::string& option, const std::string& text) {
 }
 
 const std::set<std::string> kValueOptions = {
-    "--pitch",          "--sharpness",   "--width",        "--height",      "--anchor",
-    "--white-gap",      "--output",      "--data-file",    "--printer-ppi", "--simulate",
-    "--simulate-width", "--pitch-error", "--simulate-out", "--range",       "--step",
-    "--resolution",     "--band-height", "--paper",        "--frames-from", "--read-pitch",
-    "--key-frame",      "--parallax",    "--bleed",        "--sheet",       "--copies",
-    "--gutter",         "--layout-out",  "--cut-out"};
+    "--pitch",          "--sharpness",   "--width",         "--height",         "--anchor",
+    "--white-gap",      "--output",      "--data-file",     "--printer-ppi",    "--simulate",
+    "--simulate-width", "--pitch-error", "--simulate-out",  "--range",          "--step",
+    "--resolution",     "--band-height", "--paper",         "--frames-from",    "--read-pitch",
+    "--key-frame",      "--parallax",    "--input-profile", "--output-profile", "--intent",
+    "--bleed",          "--sheet",       "--copies",        "--gutter",         "--layout-out",
+    "--cut-out"};
 
 // Options whose value is a number: one beyond the double range is refused by
 // name before anything is computed from it.
@@ -264,6 +272,18 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
     }
     if (name == "--frames-from") {
         o.framesFrom = value;
+        return Status::ok();
+    }
+    if (name == "--intent") {
+        const std::optional<RenderIntent> intent = intentNamed(value);
+        if (!intent) {
+            return bad(name, "“" + value + "”不是 perceptual、relative、saturation 或 absolute。");
+        }
+        o.colour.intent = *intent;
+        return Status::ok();
+    }
+    if (name == "--input-profile" || name == "--output-profile") {
+        (name == "--input-profile" ? o.colour.inputProfile : o.colour.outputProfile) = value;
         return Status::ok();
     }
     if (name == "--white-gap") {
@@ -464,7 +484,7 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             return o;
         }
         const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test" ||
-                          name == "--reverse" || name == "--marks";
+                          name == "--reverse" || name == "--no-bpc" || name == "--marks";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
@@ -479,6 +499,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
                 o.horizontal = true;
             } else if (name == "--reverse") {
                 o.reverse = true;
+            } else if (name == "--no-bpc") {
+                o.colour.blackPointCompensation = false;
             } else if (name == "--marks") {
                 o.press.marks = true;
             } else {

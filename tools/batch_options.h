@@ -34,6 +34,7 @@ struct BatchOptions {
     std::array<std::optional<BatchAnchor>, kMaxFrames> anchors; // by frame
     bool horizontal = false;
     bool bigTiff = false;                  // BigTIFF whatever the size
+    ColourSettings colour;                 // profiles, intent, black-point compensation
     int32_t whiteGap = 0;                  // 0: no white gaps
     std::optional<std::string> printerPpi; // render at this printer resolution
     std::optional<std::string> output;

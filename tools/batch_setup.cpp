@@ -147,6 +147,8 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& de
     run.job.Sharp = confirmed.Sharp;
     run.settings = runSettingsOf(texts);
     run.settings.bigTiff = options.bigTiff;
+    run.settings.colour = cache.colour().settings;
+    run.settings.output = cache.colour().output;
     run.settings.press = options.press;
     if (options.simulate) {
         return run; // a flip preview writes no TIFF
@@ -187,6 +189,12 @@ Result<BatchChart> prepareBatchChart(const BatchOptions& options,
     if (!settings) {
         return settings.status();
     }
+    // A chart for a press is black ink alone, made for the output profile.
+    const Result<ColourPlan> colour = colourPlanOf(options.colour);
+    if (!colour) {
+        return colour.status();
+    }
+    settings.value().output = colour.value().output;
     if (Result<ChartRows> planned = planPitchChart(settings.value()); !planned) {
         return planned.status();
     }

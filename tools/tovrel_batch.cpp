@@ -253,8 +253,15 @@ int main(int argc, char** argv) {
     if (options.value().pitchTest) {
         return pitchTest(options.value(), dataFolder);
     }
-    const tovrel::PictureCache cache(
+    tovrel::PictureCache cache(
         tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
+    // The profiles are read and checked before any picture is decoded.
+    tovrel::Result<tovrel::ColourPlan> colour = tovrel::colourPlanOf(options.value().colour);
+    if (!colour) {
+        complain(colour.message());
+        return kExitRefused;
+    }
+    cache.setColour(std::move(colour).value());
     // The tool leaves behind no store that nobody else uses once it ends.
     const auto done = [&cache](int code) {
         cache.removeAllBut({});

@@ -4,6 +4,7 @@
 // which pitch the sheet really has on that printer and paper.
 
 #include "chart/paper.h"
+#include "colour/pixel_format.h"
 #include "common/status.h"
 
 #include <cstdint>
@@ -23,6 +24,7 @@ struct PitchChartSettings {
     double bandMm = 6;       // height of every band along its lines
     bool horizontal = false; // lines run across (horizontal strips); bands then stand side by side
     Paper paper = Paper::A4; // the chart fits its printable area, upright or turned
+    OutputColour output;     // CMYK: the lines print in black ink alone
 };
 
 // The fields as the user typed them.

@@ -23,17 +23,19 @@ namespace {
 
 // The container a chart gets, as for a run: a classic TIFF while it fits,
 // else a BigTIFF.
-TiffForm chartForm(const ChartLayout& l) {
-    return tiffFormFor(static_cast<int32_t>(l.width), static_cast<int32_t>(l.height), false);
+TiffForm chartForm(const ChartLayout& l, const OutputColour& colour) {
+    return tiffFormFor(static_cast<int32_t>(l.width), static_cast<int32_t>(l.height), false,
+                       colour.bytes());
 }
 
 // Whether a header can describe a chart of this size.
-Status checkChartSize(const ChartLayout& l, float resolution) {
+Status checkChartSize(const ChartLayout& l, float resolution, const OutputColour& colour) {
     constexpr int64_t kMaxSide = std::numeric_limits<int32_t>::max();
-    const bool fits = l.width <= kMaxSide && l.height <= kMaxSide &&
-                      checkHeaderLimits(static_cast<int32_t>(l.width),
-                                        static_cast<int32_t>(l.height), resolution, false)
-                          .isOk();
+    const bool fits =
+        l.width <= kMaxSide && l.height <= kMaxSide &&
+        checkHeaderLimits(static_cast<int32_t>(l.width), static_cast<int32_t>(l.height), resolution,
+                          false, colour.bytes())
+            .isOk();
     if (!fits) {
         return Status::fail("测试图有 " + std::to_string(l.width) + " × " +
                             std::to_string(l.height) +
@@ -43,9 +45,10 @@ Status checkChartSize(const ChartLayout& l, float resolution) {
 }
 
 Status writeChartHeader(const PitchStore& store, const std::filesystem::path& file,
-                        const std::string& output, const ChartLayout& l, float resolution) {
+                        const std::string& output, const ChartLayout& l, float resolution,
+                        const OutputColour& colour) {
     return writeRunHeader(store, file, output, static_cast<int32_t>(l.width),
-                          static_cast<int32_t>(l.height), resolution, chartForm(l));
+                          static_cast<int32_t>(l.height), resolution, chartForm(l, colour), colour);
 }
 
 Status writeFailure(int err, const std::string& output) {
@@ -55,17 +58,17 @@ Status writeFailure(int err, const std::string& output) {
 // Every row, bottom row first as the sink takes them; a row equal to the one
 // made before it is not made again.
 Status writeRows(ChartRows& rows, const std::filesystem::path& file, const std::string& output,
-                 const ChartHooks& hooks) {
+                 const ChartHooks& hooks, const OutputColour& colour) {
     PosixFile out = PosixFile::open(file, O_WRONLY);
     if (!out.isOpen()) {
         return writeFailure(errno, output);
     }
     const ChartLayout& l = rows.layout();
     const auto height = static_cast<int32_t>(l.height);
-    const auto rowBytes = static_cast<int32_t>(3 * l.width);
-    const std::vector<uint8_t> white(std::size_t(rowBytes), 255);
-    RowSink sink(out.fd(), pixelAreaOffset(chartForm(l)), height, rowBytes, white.data(),
-                 hooks.progress, output);
+    const auto rowBytes = static_cast<int32_t>(colour.bytes() * l.width);
+    const std::vector<uint8_t> white = paperWhiteRow(colour, l.width);
+    RowSink sink(out.fd(), pixelAreaOffset(chartForm(l, colour), colour), height, rowBytes,
+                 white.data(), hooks.progress, output);
     int64_t lastKey = -1;
     for (int32_t r = 1; r <= height; ++r) {
         const int64_t y = height - r;
@@ -108,7 +111,9 @@ Result<ChartRows> planPitchChart(const PitchChartSettings& settings,
         return rows.status();
     }
     const ChartLayout& layout = rows.value().layout();
-    if (Status size = checkChartSize(layout, static_cast<float>(settings.resolution)); !size) {
+    if (Status size =
+            checkChartSize(layout, static_cast<float>(settings.resolution), settings.output);
+        !size) {
         return size;
     }
     if (Status paper = checkChartPaper(layout, settings); !paper) {
@@ -142,12 +147,14 @@ Status writePitchChart(const PitchChartSettings& settings, const std::filesystem
     if (hooks.fileCreated) {
         hooks.fileCreated(temp.value().path());
     }
-    if (Status header =
-            writeChartHeader(store, temp.value().path(), output, rows.value().layout(), resolution);
+    if (Status header = writeChartHeader(store, temp.value().path(), output, rows.value().layout(),
+                                         resolution, settings.output);
         !header) {
         return header;
     }
-    if (Status written = writeRows(rows.value(), temp.value().path(), output, hooks); !written) {
+    if (Status written =
+            writeRows(rows.value(), temp.value().path(), output, hooks, settings.output);
+        !written) {
         return written;
     }
     return temp.value().commit();

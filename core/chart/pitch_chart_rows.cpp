@@ -202,6 +202,15 @@ void ChartRows::row(int64_t y, std::span<uint8_t> rgb) {
         }
         drawTargetsRow(targets_, y, grey_);
     }
+    if (settings_.output.format == PixelFormat::Cmyk) {
+        // A grey is so much black ink and nothing else: fine lines print in
+        // one ink, free of misregistration between plates.
+        for (std::size_t x = 0; x < grey_.size(); ++x) {
+            rgb[4 * x] = rgb[4 * x + 1] = rgb[4 * x + 2] = 0;
+            rgb[4 * x + 3] = static_cast<uint8_t>(255 - grey_[x]);
+        }
+        return;
+    }
     for (std::size_t x = 0; x < grey_.size(); ++x) {
         rgb[3 * x] = rgb[3 * x + 1] = rgb[3 * x + 2] = grey_[x];
     }

@@ -52,6 +52,7 @@ class ChartRows {
     int64_t rowKey(int64_t y) const;
 
     // Row y (0 = top), 3 * width bytes of RGB.
+    // 3 bytes a pixel, or 4 (black ink only) for CMYK output.
     void row(int64_t y, std::span<uint8_t> rgb);
 
   private:

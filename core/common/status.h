@@ -12,19 +12,23 @@ namespace tovrel {
 class Status {
   public:
     static Status ok() { return Status(); }
-    static Status fail(std::string message) {
+    static Status fail(std::string message, int reason = 0) {
         Status s;
         s.failed_ = true;
         s.message_ = std::move(message);
+        s.reason_ = reason;
         return s;
     }
     bool isOk() const { return !failed_; }
     explicit operator bool() const { return !failed_; }
     const std::string& message() const { return message_; }
+    // What kind of failure it is, where a front end offers a way out (0: none).
+    int reason() const { return reason_; }
 
   private:
     bool failed_ = false;
     std::string message_;
+    int reason_ = 0;
 };
 
 template <typename T> class Result {

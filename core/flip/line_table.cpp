@@ -75,12 +75,33 @@ Status LineTable::fill(const JobState& job, const PrintMapping& mapping,
     return filled;
 }
 
+// The first `pixels` pixels of frame row y of picture n in blue, green, red:
+// a store made for an output profile is shown through it (a soft proof).
+Status LineTable::readRow(const SourceRows& sources, const ScreenColour& screen, int32_t n,
+                          int32_t y, std::vector<unsigned char>& row) {
+    if (screen.identity()) {
+        return sources.read(n, y, row.data(), row.size());
+    }
+    const std::size_t pixels = row.size() / 3;
+    stored_.resize(pixels * std::size_t(pixelBytes_));
+    if (Status read = sources.read(n, y, stored_.data(), stored_.size()); !read) {
+        return read;
+    }
+    screen.apply(stored_.data(), row.data(), pixels);
+    return Status::ok();
+}
+
 // Lines are frame columns; a source row read fills one row of the table.
 Status LineTable::fillVertical(const JobState& job, const std::vector<Line>& lines) {
     Result<SourceRows> sources = SourceRows::open(job);
     if (!sources) {
         return sources.status();
     }
+    const Result<ScreenColour> screen = ScreenColour::make(job.OutColour);
+    if (!screen) {
+        return screen.status();
+    }
+    pixelBytes_ = job.PixelBytes;
     int32_t widest = 0;
     for (const Line& line : lines) {
         widest = std::max(widest, line.frameIndex);
@@ -96,7 +117,7 @@ Status LineTable::fillVertical(const JobState& job, const std::vector<Line>& lin
         int32_t loaded = 0; // the picture whose row is in `row`
         for (const Line& line : lines) {
             if (line.picture != loaded) {
-                if (Status read = sources.value().read(line.picture, y, row.data(), row.size());
+                if (Status read = readRow(sources.value(), screen.value(), line.picture, y, row);
                     !read) {
                     return read;
                 }
@@ -114,12 +135,17 @@ Status LineTable::fillHorizontal(const JobState& job, const std::vector<Line>& l
     if (!sources) {
         return sources.status();
     }
+    const Result<ScreenColour> screen = ScreenColour::make(job.OutColour);
+    if (!screen) {
+        return screen.status();
+    }
+    pixelBytes_ = job.PixelBytes;
     const int32_t widest =
         crossFrames_.empty() ? 0 : *std::max_element(crossFrames_.begin(), crossFrames_.end());
     std::vector<unsigned char> row(3 * std::size_t(widest));
     for (const Line& line : lines) {
         if (Status read =
-                sources.value().read(line.picture, line.frameIndex, row.data(), row.size());
+                readRow(sources.value(), screen.value(), line.picture, line.frameIndex, row);
             !read) {
             return read;
         }

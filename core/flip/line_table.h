@@ -8,9 +8,11 @@
 // Memory: lines x view positions across x 3 bytes, bounded by the view's
 // size, never by the pictures' or the output's.
 
+#include "colour/colour_plan.h"
 #include "common/status.h"
 #include "flip/print_mapping.h"
 #include "job/job_state.h"
+#include "render/source_rows.h"
 
 #include <cstdint>
 #include <span>
@@ -54,6 +56,8 @@ class LineTable {
         int32_t id;
     };
     Status fillVertical(const JobState& job, const std::vector<Line>& lines);
+    Status readRow(const SourceRows& sources, const ScreenColour& screen, int32_t n, int32_t y,
+                   std::vector<unsigned char>& row);
     Status fillHorizontal(const JobState& job, const std::vector<Line>& lines);
     uint8_t* at(int32_t line, std::size_t cross);
 
@@ -65,6 +69,8 @@ class LineTable {
     // Vertical strips: one row of lines per view row. Horizontal: one view
     // row per line.
     std::vector<uint8_t> pixels_;
+    std::vector<unsigned char> stored_; // a row of store pixels on its way to the screen
+    int32_t pixelBytes_ = 3;
 };
 
 } // namespace tovrel

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <span>
 #include <vector>
 
 namespace tovrel {
@@ -96,6 +97,11 @@ Status BmpDecoder::open() {
     info_.height = topDown_ ? -height : height;
     const auto res = static_cast<int32_t>(le32(&h[38]));
     info_.resolution = res > 0 ? res : 0;
+    info_.profile = bmpProfile(
+        std::span(h).subspan(14, got - 14), [this](uint64_t at, std::vector<uint8_t>& out) {
+            return at <= uint64_t(fileBytes_) && std::fseek(f_, long(at), SEEK_SET) == 0 &&
+                   std::fread(out.data(), 1, out.size(), f_) == out.size();
+        });
     const bool rle = (compression_ == kRle8 && bits_ == 8) || (compression_ == kRle4 && bits_ == 4);
     const bool fields = (compression_ == kBitFields || compression_ == kAlphaBitFields) &&
                         (bits_ == 16 || bits_ == 32);

@@ -67,7 +67,7 @@ Result<RawHeader> readRaw(const std::filesystem::path& file) {
 
 } // namespace
 
-Result<BmpHeader> readBmpHeader(const std::filesystem::path& file) {
+Result<BmpHeader> readBmpHeader(const std::filesystem::path& file, int32_t pixelBytes) {
     Result<RawHeader> read = readRaw(file);
     if (!read) {
         return read.status();
@@ -87,7 +87,7 @@ Result<BmpHeader> readBmpHeader(const std::filesystem::path& file) {
                                        " 字节，只支持 40 字节及以上的 Windows 位图信息头");
     }
     const uint16_t bits = le16(h, 28);
-    if (bits != 24) {
+    if (bits != 8 * pixelBytes) {
         return refusePicture(file,
                              "每像素 " + std::to_string(bits) + " 位，只支持 24 位真彩色图像");
     }
@@ -108,8 +108,8 @@ Result<BmpHeader> readBmpHeader(const std::filesystem::path& file) {
         return refusePicture(file, "高度为 " + std::to_string(out.ImgH) +
                                        "，像素行自上而下存储，只支持自下而上存储的图像");
     }
-    // rowStride needs imgW * 3 + 3 to fit.
-    if (int64_t{out.ImgW} * 3 + 3 > kLongMax) {
+    // rowStride needs imgW * pixelBytes + 3 to fit.
+    if (int64_t{out.ImgW} * pixelBytes + 3 > kLongMax) {
         return refusePicture(file, "宽度 " + std::to_string(out.ImgW) +
                                        " 像素过大，一行的字节数超出 32 位整数的范围");
     }
@@ -117,7 +117,7 @@ Result<BmpHeader> readBmpHeader(const std::filesystem::path& file) {
         return refusePicture(file, "像素数据的偏移为 " + std::to_string(out.DataOff) +
                                        "，落在文件头之内");
     }
-    const int64_t stride = rowStride(out.ImgW);
+    const int64_t stride = rowStride(out.ImgW, pixelBytes);
     // Every file position the job keeps must fit 32 bits.
     const int64_t areaEnd = out.DataOff + stride * out.ImgH;
     if (areaEnd > kLongMax) {
@@ -125,7 +125,7 @@ Result<BmpHeader> readBmpHeader(const std::filesystem::path& file) {
                                        " 字节为止，超出 32 位文件位置的范围");
     }
     // The last stored row may lack its pad bytes.
-    const int64_t needed = out.DataOff + stride * (out.ImgH - 1) + int64_t{out.ImgW} * 3;
+    const int64_t needed = out.DataOff + stride * (out.ImgH - 1) + int64_t{out.ImgW} * pixelBytes;
     if (raw.length < needed) {
         return refusePicture(file, "文件长 " + std::to_string(raw.length) +
                                        " 字节，但像素数据需要 " + std::to_string(needed) +

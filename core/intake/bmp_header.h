@@ -26,7 +26,8 @@ struct BmpHeader {
 // pixel area whose size does not fit 32 bits, a data offset inside the
 // headers, and a file too short for its pixel rows (the last row may lack its
 // pad bytes). Longer information headers (108 or 124 bytes) are fine: the
-// pixels are found through the data offset alone.
-Result<BmpHeader> readBmpHeader(const std::filesystem::path& file);
+// pixels are found through the data offset alone. A row store made for CMYK
+// output is read with pixelBytes 4: 32 bits per pixel, rows of 4 bytes a pixel.
+Result<BmpHeader> readBmpHeader(const std::filesystem::path& file, int32_t pixelBytes = 3);
 
 } // namespace tovrel

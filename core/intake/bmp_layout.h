@@ -1,15 +1,16 @@
 #pragma once
 // Where a picture's pixels lie in its BMP file: rows bottom-up, each padded to
-// a multiple of 4 bytes, 3 bytes a pixel (blue, green, red).
+// a multiple of 4 bytes, 3 bytes a pixel (blue, green, red); a row store for
+// CMYK output holds 4 (cyan, magenta, yellow, black).
 
 #include <cstdint>
 
 namespace tovrel {
 
-// Bytes per stored row: imgW * 3 rounded up to a multiple of 4. The caller
-// makes sure imgW * 3 + 3 fits 32 bits.
-constexpr int32_t rowStride(int32_t imgW) {
-    const int32_t n = imgW * 3;
+// Bytes per stored row: imgW * pixelBytes rounded up to a multiple of 4. The
+// caller makes sure imgW * pixelBytes + 3 fits 32 bits.
+constexpr int32_t rowStride(int32_t imgW, int32_t pixelBytes = 3) {
+    const int32_t n = imgW * pixelBytes;
     return n % 4 == 0 ? n : n - n % 4 + 4;
 }
 

@@ -26,8 +26,10 @@ std::optional<int32_t> truncPlusOne(double x) {
     return *t + 1;
 }
 
-std::optional<int32_t> framePos(int32_t dataOff, int32_t row, int32_t stride, int32_t col) {
-    const int64_t pos = int64_t{dataOff} + (int64_t{row} - 1) * stride + (int64_t{col} - 1) * 3 + 1;
+std::optional<int32_t> framePos(int32_t dataOff, int32_t row, int32_t stride, int32_t col,
+                                int32_t pixelBytes) {
+    const int64_t pos =
+        int64_t{dataOff} + (int64_t{row} - 1) * stride + (int64_t{col} - 1) * pixelBytes + 1;
     if (pos < kLongMin || pos > kLongMax) {
         return std::nullopt;
     }
@@ -52,7 +54,8 @@ bool placeFrame(JobState& job, CommonFrame& frame, int i, double offY) {
     if (!col || !row) {
         return false;
     }
-    const std::optional<int32_t> pos = framePos(job.DataOff(i), *row, job.ImgStride(i), *col);
+    const std::optional<int32_t> pos =
+        framePos(job.DataOff(i), *row, job.ImgStride(i), *col, job.PixelBytes);
     if (!pos) {
         return false;
     }
@@ -82,7 +85,9 @@ void shiftAboutKeyFrame(JobState& job, int32_t keyFrame, double parallax) {
 Status readSlotHeader(JobState& job, int slot, const PictureCache* cache,
                       const DecodeProgress& progress) {
     std::string rows;
-    if (cache != nullptr && sniffFormat(job.InPath(slot)) != PictureFormat::PlainBmp) {
+    // A plain BMP file is read in place unless its colours are converted.
+    if (cache != nullptr &&
+        (sniffFormat(job.InPath(slot)) != PictureFormat::PlainBmp || cache->colour().converts())) {
         std::vector<std::filesystem::path> inUse;
         for (int i = 1; i <= kMaxFrames; ++i) {
             if (i != slot && !job.RowPath(i).empty()) {
@@ -95,7 +100,8 @@ Status readSlotHeader(JobState& job, int slot, const PictureCache* cache,
         }
         rows = store.value().string();
     }
-    const Result<BmpHeader> header = readBmpHeader(rows.empty() ? job.InPath(slot) : rows);
+    const int32_t px = rows.empty() ? 3 : cache->colour().output.bytes();
+    const Result<BmpHeader> header = readBmpHeader(rows.empty() ? job.InPath(slot) : rows, px);
     if (!header) {
         return header.status();
     }
@@ -105,7 +111,8 @@ Status readSlotHeader(JobState& job, int slot, const PictureCache* cache,
     job.ImgW(slot) = h.ImgW;
     job.ImgH(slot) = h.ImgH;
     job.ImgRes(slot) = h.ImgRes;
-    job.ImgStride(slot) = rowStride(h.ImgW);
+    job.ImgStride(slot) = rowStride(h.ImgW, px);
+    job.PixelBytes = px;
     return Status::ok();
 }
 
@@ -155,18 +162,19 @@ bool frameInsidePictures(const JobState& job) {
     }
     for (int i = 1; i <= job.ViewCount; ++i) {
         const int32_t w = job.ImgW(i);
-        if (w < 1 || job.ImgH(i) < 1 || int64_t{w} * 3 + 3 > kLongMax ||
-            job.ImgStride(i) != rowStride(w)) {
+        const int32_t px = job.PixelBytes;
+        if (w < 1 || job.ImgH(i) < 1 || int64_t{w} * px + 3 > kLongMax ||
+            job.ImgStride(i) != rowStride(w, px)) {
             return false;
         }
         const int32_t col = job.FrameCol(i);
         if (col < 1 || int64_t{col} + job.BaseW - 1 > w) {
             return false;
         }
-        // FramePos = DataOff + (row - 1) * stride + (col - 1) * 3 + 1, and the
+        // FramePos = DataOff + (row - 1) * stride + (col - 1) * px + 1, and the
         // column part is shorter than a row, so the row follows back from it.
         const int64_t rowStart =
-            int64_t{job.FramePos(i)} - 1 - job.DataOff(i) - (int64_t{col} - 1) * 3;
+            int64_t{job.FramePos(i)} - 1 - job.DataOff(i) - (int64_t{col} - 1) * px;
         if (rowStart < 0 || rowStart % job.ImgStride(i) != 0) {
             return false;
         }

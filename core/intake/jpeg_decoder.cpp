@@ -102,6 +102,7 @@ bool JpegDecoder::readHeader() {
     cinfo_.mem->max_memory_to_use = kMaxLibraryMemory;
     jpeg_stdio_src(&cinfo_, f_);
     jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(&cinfo_, JPEG_APP0 + 2, 0xFFFF); // ICC profile pieces
     jpeg_read_header(&cinfo_, TRUE);
     return true;
 }
@@ -136,6 +137,13 @@ void JpegDecoder::readMarkers() {
     if (cinfo_.saw_JFIF_marker && (cinfo_.density_unit == 1 || cinfo_.density_unit == 2)) {
         info_.resolution = pixelsPerMetre(cinfo_.X_density, cinfo_.density_unit + 1);
     }
+    std::vector<std::vector<uint8_t>> app2;
+    for (jpeg_saved_marker_ptr m = cinfo_.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_APP0 + 2) {
+            app2.emplace_back(m->data, m->data + m->data_length);
+        }
+    }
+    info_.profile = jpegProfile(app2);
     for (jpeg_saved_marker_ptr m = cinfo_.marker_list; m != nullptr; m = m->next) {
         if (m->marker == JPEG_APP0 + 1 && m->data_length > 6 &&
             std::memcmp(m->data, "Exif\0\0", 6) == 0) {

@@ -1,5 +1,7 @@
 #include "intake/picture_cache.h"
 
+#include "colour/colour_rows.h"
+
 #include "intake/picture_file.h"
 #include "intake/picture_message.h"
 
@@ -263,12 +265,19 @@ Status PictureCache::decodeInto(const PosixFile& dir, const fs::path& source,
                                 const struct stat& before, const PosixFile& picture,
                                 const StoreRecord& record, const std::string& name,
                                 const DecodeProgress& progress) const {
-    Result<std::unique_ptr<PictureDecoder>> decoder = openPicture(source, picture);
+    const int32_t px = colour_.output.bytes();
+    Result<std::unique_ptr<PictureDecoder>> decoder = openPicture(source, picture, px);
     if (!decoder) {
         return decoder.status();
     }
     const PictureInfo& info = decoder.value()->info();
-    const int64_t bytes = RowStoreWriter::storeBytes(info) + RowStoreWriter::scratchBytes(info);
+    const Result<PictureColour> colour =
+        PictureColour::make(colour_, info.profile, source, brokenAsSrgb_.count(source) != 0);
+    if (!colour) {
+        return colour.status();
+    }
+    const int64_t bytes =
+        RowStoreWriter::storeBytes(info, px) + RowStoreWriter::scratchBytes(info, px);
     if (Status room = makeRoom(dir, bytes); !room) {
         return room;
     }
@@ -285,11 +294,19 @@ Status PictureCache::decodeInto(const PosixFile& dir, const fs::path& source,
         return scratch.status();
     }
     RowStoreWriter writer(std::move(file.value()), std::move(scratch.value()), info, record,
-                          progress);
+                          progress, px);
     Status done = writer.begin();
     if (done) {
         pauseForTests(source);
-        done = decoder.value()->decode(writer);
+        if (colour.value().identity()) {
+            done = decoder.value()->decode(writer);
+        } else {
+            ColourRows converted(colour.value(), writer, info.width);
+            done = decoder.value()->decode(converted);
+            if (done) {
+                done = converted.finish();
+            }
+        }
     }
     if (done) {
         done = writer.finish();
@@ -314,7 +331,7 @@ Result<fs::path> PictureCache::storeFor(const fs::path& source, const std::vecto
         return picture.status();
     }
     const StoreRecord record = storeRecord(picture.value().status, source);
-    const std::string name = storeNameOf(record);
+    const std::string name = storeNameOf(record, colourKey(source));
     for (auto it = held_.begin(); it != held_.end();) {
         const bool used = it->first == name ||
                           std::any_of(inUse.begin(), inUse.end(),
@@ -338,6 +355,25 @@ Result<fs::path> PictureCache::storeFor(const fs::path& source, const std::vecto
         return refusePicture(source, "内存不足，无法解码这张图片");
     }
     return folder_ / name;
+}
+
+// Everything that changes a store's pixels besides the picture itself.
+uint64_t PictureCache::colourKey(const std::filesystem::path& source) const {
+    if (!colour_.converts() && brokenAsSrgb_.count(source) == 0) {
+        return 0;
+    }
+    uint64_t h = kFnvStart;
+    const auto add = [&h](const void* data, std::size_t size) { h = fnv1a(h, data, size); };
+    for (const std::vector<uint8_t>* bytes : {&colour_.input, &colour_.output.profile}) {
+        const uint64_t size = bytes->size();
+        add(&size, sizeof size);
+        add(bytes->data(), bytes->size());
+    }
+    const uint8_t flags[3] = {uint8_t(colour_.settings.intent),
+                              uint8_t(colour_.settings.blackPointCompensation),
+                              uint8_t(brokenAsSrgb_.count(source))};
+    add(flags, sizeof flags);
+    return h == 0 ? 1 : h;
 }
 
 void PictureCache::removeAllBut(const std::vector<fs::path>& keep) const {

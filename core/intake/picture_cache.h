@@ -10,6 +10,7 @@
 // removed (to keep under the cap, or when a process ends) only under an
 // exclusive lock taken without waiting, so never while someone uses it.
 
+#include "colour/colour_plan.h"
 #include "common/status.h"
 #include "intake/cache_folder.h"
 #include "intake/row_store.h"
@@ -17,6 +18,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,14 @@ class PictureCache {
         : folder_(std::move(folder)), cap_(capBytes) {}
 
     const std::filesystem::path& folder() const { return folder_; }
+
+    // The colour settings pictures are decoded under: each picture's colours
+    // go through its own profile (or the assigned one, or sRGB) into the
+    // output's space as it is decoded. A picture of `brokenAsSrgb` whose
+    // embedded profile is broken is taken as sRGB, as its user chose.
+    void setColour(ColourPlan plan) { colour_ = std::move(plan); }
+    const ColourPlan& colour() const { return colour_; }
+    void takeAsSrgb(const std::filesystem::path& picture) { brokenAsSrgb_.insert(picture); }
 
     // The store of `source`: the existing one when it was made from the file
     // as it is now, else decoded now. The stores this cache holds and that
@@ -55,8 +65,12 @@ class PictureCache {
                      const std::string& name, const StoreRecord& record) const;
     Status makeRoom(const PosixFile& dir, int64_t bytes) const;
 
+    uint64_t colourKey(const std::filesystem::path& source) const;
+
     std::filesystem::path folder_;
     uint64_t cap_;
+    ColourPlan colour_;
+    std::set<std::filesystem::path> brokenAsSrgb_;
     // The stores this process holds: its own bookkeeping, not the cache's
     // content, so it changes under const calls.
     mutable std::map<std::string, PosixFile> held_;

@@ -18,7 +18,7 @@ namespace tovrel {
 namespace {
 
 constexpr int64_t kLongMax = std::numeric_limits<int32_t>::max();
-constexpr size_t kSniffBytes = 64;
+constexpr size_t kSniffBytes = 128; // reaches a V5 header's colour space type
 
 uint32_t le32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -37,9 +37,12 @@ PictureFormat formatOf(const std::array<uint8_t, kSniffBytes>& h, size_t got) {
         return PictureFormat::Tiff;
     }
     if (got >= 2 && h[0] == 'B' && h[1] == 'M') {
-        // 24 bits, no compression, rows bottom-up: the kind a run reads in place.
+        // 24 bits, no compression, rows bottom-up, no embedded profile: the
+        // kind a run reads in place.
+        constexpr uint32_t kEmbedded = 0x4D424544; // a V5 header's 'MBED'
+        const bool embedded = got >= 74 && le32(&h[14]) >= 124 && le32(&h[70]) == kEmbedded;
         const bool plain = got >= 34 && (h[28] | h[29] << 8) == 24 && le32(&h[30]) == 0 &&
-                           static_cast<int32_t>(le32(&h[22])) > 0;
+                           static_cast<int32_t>(le32(&h[22])) > 0 && !embedded;
         return plain ? PictureFormat::PlainBmp : PictureFormat::Bmp;
     }
     return PictureFormat::Unknown;
@@ -80,7 +83,7 @@ int32_t pixelsPerMetre(double value, int unit) {
 }
 
 Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file,
-                                                    const PosixFile& picture) {
+                                                    const PosixFile& picture, int32_t pixelBytes) {
     std::array<uint8_t, kSniffBytes> h{};
     const size_t got = readStart(picture, h);
     const PictureFormat format = formatOf(h, got);
@@ -113,17 +116,18 @@ Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path&
     if (!decoder) {
         return decoder.status();
     }
-    // The upright picture as a 24-bit BMP: every file position must fit 32 bits.
+    // The upright picture as a store of pixelBytes a pixel: every file
+    // position must fit 32 bits.
     const PictureInfo& info = decoder.value()->info();
     const int64_t w = swapsSides(info.orientation) ? info.height : info.width;
     const int64_t hgt = swapsSides(info.orientation) ? info.width : info.height;
-    if (w <= 0 || hgt <= 0 || w * 3 + 3 > kLongMax ||
-        54 + int64_t{rowStride(static_cast<int32_t>(w))} * hgt > kLongMax) {
+    if (w <= 0 || hgt <= 0 || w * pixelBytes + 3 > kLongMax ||
+        54 + int64_t{rowStride(static_cast<int32_t>(w), pixelBytes)} * hgt > kLongMax) {
         return refusePicture(file, "图片有 " + std::to_string(info.width) + " x " +
                                        std::to_string(info.height) +
                                        " 像素，解码后超过 2 GB，太大了");
     }
-    if (std::max(int64_t{info.width}, int64_t{info.height}) * 3 > kMaxRowBytes) {
+    if (std::max(int64_t{info.width}, int64_t{info.height}) * pixelBytes > kMaxRowBytes) {
         return refusePicture(file, "图片有 " + std::to_string(info.width) + " x " +
                                        std::to_string(info.height) + " 像素，一行解码后超过 " +
                                        std::to_string(kMaxRowBytes >> 20) + " MB，太宽了");

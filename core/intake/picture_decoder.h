@@ -3,6 +3,7 @@
 // green and red bytes. Each format's library sits behind PictureDecoder;
 // its errors and warnings become a Status whose message names the file.
 
+#include "colour/embedded_profile.h"
 #include "common/status.h"
 #include "params/posix_file.h"
 
@@ -15,8 +16,9 @@ namespace tovrel {
 struct PictureInfo {
     int32_t width = 0; // as stored, before the orientation is applied
     int32_t height = 0;
-    int32_t resolution = 0; // horizontal pixels per metre; 0 when the file gives none
-    int orientation = 1;    // the EXIF / TIFF orientation, 1 to 8; 1 is upright
+    int32_t resolution = 0;  // horizontal pixels per metre; 0 when the file gives none
+    int orientation = 1;     // the EXIF / TIFF orientation, 1 to 8; 1 is upright
+    EmbeddedProfile profile; // the colour profile the file carries
 };
 
 // Whether the orientation turns the picture on its side (5 to 8).
@@ -57,10 +59,11 @@ PictureFormat sniffFormat(const std::filesystem::path& file);
 constexpr int64_t kMaxRowBytes = 64LL << 20;
 
 // A decoder over `picture`, the open file `file`, with its header read and its
-// size checked: the upright picture's rows, laid out as a 24-bit BMP, must
-// fit 32-bit file positions, and a row kMaxRowBytes. Refuses unknown formats
-// and PlainBmp files, which need none.
-Result<std::unique_ptr<PictureDecoder>> openPicture(const std::filesystem::path& file,
-                                                    const PosixFile& picture);
+// size checked: the upright picture's rows, laid out as a BMP of pixelBytes
+// a pixel, must fit 32-bit file positions, and a row kMaxRowBytes. Refuses
+// unknown formats; PlainBmp files are decoded only when their colours are
+// converted.
+Result<std::unique_ptr<PictureDecoder>>
+openPicture(const std::filesystem::path& file, const PosixFile& picture, int32_t pixelBytes = 3);
 
 } // namespace tovrel

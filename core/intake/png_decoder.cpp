@@ -119,6 +119,18 @@ Status PngDecoder::open() {
     if (png_get_pHYs(png_, pinfo_, &x, &y, &unit) != 0 && unit == PNG_RESOLUTION_METER) {
         info_.resolution = x > 0x7FFFFFFF ? 0 : static_cast<int32_t>(x);
     }
+    // libpng inflates iCCP and checks its header; a chunk it cannot use is
+    // dropped with a warning.
+    png_charp name = nullptr;
+    int compression = 0;
+    png_bytep icc = nullptr;
+    png_uint_32 iccBytes = 0;
+    int intent = 0;
+    if (png_get_iCCP(png_, pinfo_, &name, &compression, &icc, &iccBytes) != 0 && icc != nullptr) {
+        info_.profile = embeddedIcc({icc, icc + iccBytes});
+    } else if (png_get_sRGB(png_, pinfo_, &intent) != 0) {
+        info_.profile.kind = EmbeddedProfile::Kind::Srgb;
+    }
     return Status::ok();
 }
 

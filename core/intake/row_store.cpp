@@ -28,26 +28,27 @@ bool flipsRows(int orientation) {
 } // namespace
 
 RowStoreWriter::RowStoreWriter(PosixFile store, PosixFile scratch, const PictureInfo& info,
-                               const StoreRecord& record, DecodeProgress progress)
+                               const StoreRecord& record, DecodeProgress progress,
+                               int32_t pixelBytes)
     : store_(std::move(store)), scratch_(std::move(scratch)), info_(info), record_(record),
-      width_(swapsSides(info.orientation) ? info.height : info.width),
-      height_(swapsSides(info.orientation) ? info.width : info.height), stride_(rowStride(width_)),
-      progress_(std::move(progress)) {
+      px_(pixelBytes), width_(swapsSides(info.orientation) ? info.height : info.width),
+      height_(swapsSides(info.orientation) ? info.width : info.height),
+      stride_(rowStride(width_, px_)), progress_(std::move(progress)) {
     total_ = int64_t{info.height} + (swapsSides(info.orientation) ? height_ : 0);
     bandRows_ = static_cast<int32_t>(std::clamp<int64_t>(kBandBytes / stride_, 1, height_));
     band_.assign(static_cast<size_t>(bandRows_) * stride_, 0);
     filled_.assign(static_cast<size_t>(bandRows_), 0);
 }
 
-int64_t RowStoreWriter::storeBytes(const PictureInfo& info) {
+int64_t RowStoreWriter::storeBytes(const PictureInfo& info, int32_t pixelBytes) {
     const bool side = swapsSides(info.orientation);
     const int32_t w = side ? info.height : info.width;
-    return kHeaderBytes + int64_t{rowStride(w)} * (side ? info.width : info.height) +
+    return kHeaderBytes + int64_t{rowStride(w, pixelBytes)} * (side ? info.width : info.height) +
            kStoreRecordBytes;
 }
 
-int64_t RowStoreWriter::scratchBytes(const PictureInfo& info) {
-    return swapsSides(info.orientation) ? int64_t{info.width} * 3 * info.height : 0;
+int64_t RowStoreWriter::scratchBytes(const PictureInfo& info, int32_t pixelBytes) {
+    return swapsSides(info.orientation) ? int64_t{info.width} * pixelBytes * info.height : 0;
 }
 
 Status RowStoreWriter::failed(int err) const {
@@ -69,7 +70,7 @@ void RowStoreWriter::advance() {
 
 Status RowStoreWriter::begin() {
     std::array<uint8_t, kHeaderBytes> h{};
-    const int64_t bytes = storeBytes(info_);
+    const int64_t bytes = storeBytes(info_, px_);
     h[0] = 'B';
     h[1] = 'M';
     put32(&h[2], static_cast<uint32_t>(bytes));
@@ -78,7 +79,7 @@ Status RowStoreWriter::begin() {
     put32(&h[18], static_cast<uint32_t>(width_));
     put32(&h[22], static_cast<uint32_t>(height_));
     h[26] = 1;
-    h[28] = 24;
+    h[28] = static_cast<uint8_t>(8 * px_);
     put32(&h[34], static_cast<uint32_t>(bytes - kHeaderBytes - kStoreRecordBytes));
     put32(&h[38], static_cast<uint32_t>(info_.resolution));
     put32(&h[42], static_cast<uint32_t>(info_.resolution));
@@ -123,7 +124,8 @@ Status RowStoreWriter::writeUpright(int32_t v, const uint8_t* bgr) {
         bandFirst_ = downwards ? std::max(0, s - bandRows_ + 1) : std::min(s, height_ - bandRows_);
     }
     lastStoreRow_ = s;
-    std::copy_n(bgr, size_t(width_) * 3, &band_[size_t(s - bandFirst_) * size_t(stride_)]);
+    std::copy_n(bgr, size_t(width_) * size_t(px_),
+                &band_[size_t(s - bandFirst_) * size_t(stride_)]);
     filled_[size_t(s - bandFirst_)] = 1;
     return Status::ok();
 }
@@ -132,15 +134,16 @@ Status RowStoreWriter::row(int32_t y, const uint8_t* bgr) {
     advance();
     const int o = info_.orientation;
     if (swapsSides(o)) {
-        const size_t bytes = size_t(info_.width) * 3;
+        const size_t bytes = size_t(info_.width) * size_t(px_);
         const int err =
             scratch_.writeAt(bgr, bytes, static_cast<off_t>(int64_t{y} * int64_t(bytes)));
         return err == 0 ? Status::ok() : failed(err);
     }
     if (mirrorsRows(o)) {
-        mirrored_.resize(size_t(width_) * 3);
+        mirrored_.resize(size_t(width_) * size_t(px_));
         for (int32_t x = 0; x < width_; ++x) {
-            std::copy_n(bgr + int64_t{x} * 3, 3, &mirrored_[size_t(width_ - 1 - x) * 3]);
+            std::copy_n(bgr + int64_t{x} * px_, px_,
+                        &mirrored_[size_t(width_ - 1 - x) * size_t(px_)]);
         }
         bgr = mirrored_.data();
     }
@@ -159,13 +162,13 @@ Status RowStoreWriter::pixels(int32_t y, int32_t x0, int32_t dx, const uint8_t* 
         return s;
     }
     std::vector<uint8_t>& line = mirrored_;
-    line.resize(size_t(width_) * 3);
+    line.resize(size_t(width_) * size_t(px_));
     const int64_t at = rowOffset(y);
     if (int err = store_.readAt(line.data(), line.size(), at); err != 0) {
         return failed(err);
     }
     for (int32_t i = 0; i < count; ++i) {
-        std::copy_n(bgr + int64_t{i} * 3, 3, &line[size_t(x0 + int64_t{i} * dx) * 3]);
+        std::copy_n(bgr + int64_t{i} * px_, px_, &line[size_t(x0 + int64_t{i} * dx) * size_t(px_)]);
     }
     const int err = store_.writeAt(line.data(), line.size(), at);
     return err == 0 ? Status::ok() : failed(err);
@@ -177,16 +180,17 @@ Status RowStoreWriter::turnSideways() {
     const int o = info_.orientation;
     const int32_t W = info_.width, H = info_.height; // as stored
     std::vector<uint8_t> segment;
-    std::vector<uint8_t> upright(size_t(width_) * 3);
+    const auto px = size_t(px_);
+    std::vector<uint8_t> upright(size_t(width_) * px);
     const int32_t columns =
-        static_cast<int32_t>(std::clamp<int64_t>(kBandBytes / (int64_t{H} * 3), 1, W));
-    std::vector<uint8_t> block(size_t(columns) * size_t(H) * 3);
+        static_cast<int32_t>(std::clamp<int64_t>(kBandBytes / (int64_t{H} * px_), 1, W));
+    std::vector<uint8_t> block(size_t(columns) * size_t(H) * px);
     for (int32_t x0 = 0; x0 < W; x0 += columns) {
         const int32_t n = std::min(columns, W - x0);
         // block holds stored rows 0..H-1, columns x0..x0+n-1.
         for (int32_t y = 0; y < H; ++y) {
-            const off_t at = static_cast<off_t>((int64_t{y} * W + x0) * 3);
-            if (int err = scratch_.readAt(&block[size_t(y) * size_t(n) * 3], size_t(n) * 3, at);
+            const off_t at = static_cast<off_t>((int64_t{y} * W + x0) * px_);
+            if (int err = scratch_.readAt(&block[size_t(y) * size_t(n) * px], size_t(n) * px, at);
                 err != 0) {
                 return failed(err);
             }
@@ -198,8 +202,8 @@ Status RowStoreWriter::turnSideways() {
             const bool reversed = o == 6 || o == 7;
             for (int32_t y = 0; y < H; ++y) {
                 const int32_t u = reversed ? H - 1 - y : y;
-                std::copy_n(&block[(size_t(y) * size_t(n) + size_t(c)) * 3], 3,
-                            &upright[size_t(u) * 3]);
+                std::copy_n(&block[(size_t(y) * size_t(n) + size_t(c)) * px], px,
+                            &upright[size_t(u) * px]);
             }
             if (Status s = writeUpright(v, upright.data()); !s) {
                 return s;
@@ -219,7 +223,7 @@ Status RowStoreWriter::finish() {
     if (Status s = flushBand(); !s) {
         return s;
     }
-    const int64_t at = storeBytes(info_) - kStoreRecordBytes;
+    const int64_t at = storeBytes(info_, px_) - kStoreRecordBytes;
     if (int err = store_.writeAt(record_.data(), record_.size(), static_cast<off_t>(at));
         err != 0) {
         return failed(err);

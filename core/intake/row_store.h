@@ -1,8 +1,9 @@
 #pragma once
 // A decoded picture written once, row by row, as an uncompressed 24-bit BMP
 // file with its rows bottom-up and the picture turned upright: a run reads it
-// exactly as it reads a BMP file the user chose. The identity record of the
-// source follows the rows.
+// exactly as it reads a BMP file the user chose. A store for CMYK output has
+// 32 bits a pixel (cyan, magenta, yellow, black) instead. The identity
+// record of the source follows the rows.
 
 #include "intake/picture_decoder.h"
 #include "intake/store_identity.h"
@@ -20,14 +21,15 @@ class RowStoreWriter final : public DecodedRows {
   public:
     // `store` is open for reading and writing and empty; `scratch`, needed
     // only by pictures turned on their side, holds their rows as stored
-    // until they are turned.
+    // until they are turned. The rows handed in are store pixels of
+    // pixelBytes each (3 or 4).
     RowStoreWriter(PosixFile store, PosixFile scratch, const PictureInfo& info,
-                   const StoreRecord& record, DecodeProgress progress);
+                   const StoreRecord& record, DecodeProgress progress, int32_t pixelBytes = 3);
 
     // Bytes of the store file for a picture (its record too), and of the
     // scratch file.
-    static int64_t storeBytes(const PictureInfo& info);
-    static int64_t scratchBytes(const PictureInfo& info);
+    static int64_t storeBytes(const PictureInfo& info, int32_t pixelBytes = 3);
+    static int64_t scratchBytes(const PictureInfo& info, int32_t pixelBytes = 3);
 
     Status begin(); // header and full length
     Status row(int32_t y, const uint8_t* bgr) override;
@@ -48,6 +50,7 @@ class RowStoreWriter final : public DecodedRows {
     PosixFile store_, scratch_;
     PictureInfo info_;
     StoreRecord record_;
+    int32_t px_;                      // bytes a pixel
     int32_t width_, height_, stride_; // upright
     DecodeProgress progress_;
     int64_t done_ = 0, total_ = 0;

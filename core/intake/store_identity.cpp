@@ -9,11 +9,6 @@ namespace fs = std::filesystem;
 
 namespace tovrel {
 
-namespace {
-
-constexpr char kMagic[8] = {'T', 'O', 'V', 'R', 'E', 'L', 'I', 'D'};
-constexpr int64_t kHeaderBytes = 54;
-
 uint64_t fnv1a(uint64_t h, const void* data, size_t size) {
     const auto* p = static_cast<const uint8_t*>(data);
     for (size_t i = 0; i < size; ++i) {
@@ -22,7 +17,10 @@ uint64_t fnv1a(uint64_t h, const void* data, size_t size) {
     return h;
 }
 
-constexpr uint64_t kFnvStart = 0xCBF29CE484222325ULL;
+namespace {
+
+constexpr char kMagic[8] = {'T', 'O', 'V', 'R', 'E', 'L', 'I', 'D'};
+constexpr int64_t kHeaderBytes = 54;
 
 uint32_t le32(const uint8_t* p) {
     return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24;
@@ -50,10 +48,16 @@ StoreRecord storeRecord(const struct stat& st, const fs::path& path) {
     return r;
 }
 
-std::string storeNameOf(const StoreRecord& record) {
-    char name[32];
-    std::snprintf(name, sizeof name, "%016llx.bmp",
-                  static_cast<unsigned long long>(fnv1a(kFnvStart, record.data(), record.size())));
+std::string storeNameOf(const StoreRecord& record, uint64_t colourKey) {
+    char name[48];
+    const auto source =
+        static_cast<unsigned long long>(fnv1a(kFnvStart, record.data(), record.size()));
+    if (colourKey == 0) {
+        std::snprintf(name, sizeof name, "%016llx.bmp", source);
+    } else {
+        std::snprintf(name, sizeof name, "%016llx-%016llx.bmp", source,
+                      static_cast<unsigned long long>(colourKey));
+    }
     return name;
 }
 
@@ -65,11 +69,12 @@ bool storeCarries(const PosixFile& store, const StoreRecord& record) {
     }
     const int64_t width = static_cast<int32_t>(le32(&h[18]));
     const int64_t height = static_cast<int32_t>(le32(&h[22]));
-    if (h[0] != 'B' || h[1] != 'M' || width <= 0 || height <= 0 || width > (INT32_MAX - 3) / 3) {
+    const int32_t px = h[28] == 32 ? 4 : 3; // CMYK stores have 4 bytes a pixel
+    if (h[0] != 'B' || h[1] != 'M' || width <= 0 || height <= 0 || width > (INT32_MAX - 3) / px) {
         return false;
     }
     const int64_t at =
-        int64_t{le32(&h[10])} + int64_t{rowStride(static_cast<int32_t>(width))} * height;
+        int64_t{le32(&h[10])} + int64_t{rowStride(static_cast<int32_t>(width), px)} * height;
     StoreRecord found{};
     return st.st_size == at + kStoreRecordBytes &&
            store.readAt(found.data(), found.size(), static_cast<off_t>(at)) == 0 && found == record;

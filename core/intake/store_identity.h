@@ -24,7 +24,13 @@ using StoreRecord = std::array<uint8_t, kStoreRecordBytes>;
 StoreRecord storeRecord(const struct stat& st, const std::filesystem::path& path);
 
 // The store's file name for a record: 16 hex digits and ".bmp".
-std::string storeNameOf(const StoreRecord& record);
+// colourKey (not 0) tells stores of the same picture decoded under
+// different colour settings apart: "-" and 16 more hex digits.
+std::string storeNameOf(const StoreRecord& record, uint64_t colourKey = 0);
+
+// FNV-1a over bytes, from h (kFnvStart to begin).
+inline constexpr uint64_t kFnvStart = 0xCBF29CE484222325ULL;
+uint64_t fnv1a(uint64_t h, const void* data, size_t size);
 
 // Whether the store file carries `record` right after the rows its header
 // gives, and ends there.

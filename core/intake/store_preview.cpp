@@ -13,9 +13,10 @@ Result<std::vector<uint8_t>> shrinkRows(const std::filesystem::path& file, const
     if (!f.isOpen() || toW < 1 || toH < 1) {
         return Status::fail("无法读取解码缓存。");
     }
-    std::vector<uint8_t> out(size_t(toW) * size_t(toH) * 3);
-    std::vector<uint8_t> line(size_t(rows.width) * 3);
-    std::vector<uint64_t> sums(size_t(toW) * 3);
+    const auto px = size_t(rows.pixelBytes);
+    std::vector<uint8_t> out(size_t(toW) * size_t(toH) * px);
+    std::vector<uint8_t> line(size_t(rows.width) * px);
+    std::vector<uint64_t> sums(size_t(toW) * px);
     std::vector<uint64_t> counts(static_cast<size_t>(toW));
     std::vector<int32_t> column(size_t(rows.width));
     for (int32_t x = 0; x < rows.width; ++x) {
@@ -29,8 +30,8 @@ Result<std::vector<uint8_t>> shrinkRows(const std::filesystem::path& file, const
         }
         for (int32_t x = 0; x < rows.width; ++x) {
             const size_t c = size_t(column[size_t(x)]);
-            for (size_t k = 0; k < 3; ++k) {
-                sums[c * 3 + k] += line[size_t(x) * 3 + k];
+            for (size_t k = 0; k < px; ++k) {
+                sums[c * px + k] += line[size_t(x) * px + k];
             }
             ++counts[c];
         }
@@ -42,10 +43,10 @@ Result<std::vector<uint8_t>> shrinkRows(const std::filesystem::path& file, const
         for (const int32_t end = std::min(std::max(next, target + 1), toH); target < end;
              ++target) {
             for (size_t c = 0; c < size_t(toW); ++c) {
-                for (size_t k = 0; k < 3; ++k) {
+                for (size_t k = 0; k < px; ++k) {
                     const uint64_t n = std::max<uint64_t>(counts[c], 1);
-                    out[(size_t(target) * size_t(toW) + c) * 3 + k] =
-                        static_cast<uint8_t>((sums[c * 3 + k] + n / 2) / n);
+                    out[(size_t(target) * size_t(toW) + c) * px + k] =
+                        static_cast<uint8_t>((sums[c * px + k] + n / 2) / n);
                 }
             }
         }

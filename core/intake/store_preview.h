@@ -13,9 +13,10 @@ namespace tovrel {
 
 struct RowLayout {
     int32_t width, height, dataOff, stride; // as a 24-bit bottom-up BMP
+    int32_t pixelBytes = 3;                 // 4 in a store made for CMYK output
 };
 
-// `toW` x `toH` pixels of blue, green, red bytes, rows from the top.
+// `toW` x `toH` pixels of blue, green, red bytes (or C, M, Y, K), rows from the top.
 Result<std::vector<uint8_t>> shrinkRows(const std::filesystem::path& file, const RowLayout& rows,
                                         int32_t toW, int32_t toH);
 

@@ -138,6 +138,11 @@ Status TiffDecoder::open(const PosixFile& picture) {
         TIFFGetFieldDefaulted(tif_, TIFFTAG_RESOLUTIONUNIT, &unit);
         info_.resolution = pixelsPerMetre(xres, unit);
     }
+    uint32_t iccBytes = 0;
+    const uint8_t* icc = nullptr;
+    if (TIFFGetField(tif_, TIFFTAG_ICCPROFILE, &iccBytes, &icc) && icc != nullptr) {
+        info_.profile = embeddedIcc({icc, icc + iccBytes});
+    }
     return readLayout();
 }
 

@@ -3,6 +3,8 @@
 // pictures, what their headers say, the common frame, the print parameters as
 // last confirmed and the output geometry of the current run.
 
+#include "colour/pixel_format.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -34,7 +36,9 @@ struct JobState {
     float fbl = 0;                // resolution: pixels per cm for display, pixels per inch in a run
     SlotArray<int32_t> ImgRes;    // horizontal resolution, pixels per metre
     SlotArray<int32_t> ImgStride; // bytes per stored row
+    int32_t PixelBytes = 3;       // bytes a stored pixel: 4 in stores made for CMYK output
     int32_t RowBytes = 0;         // bytes per output row
+    OutputColour OutColour;       // the run's pixel format and embedded profile
     SlotArray<int32_t> FramePos;  // 1-based file position of the frame's bottom-left pixel
     SlotArray<int32_t> DataOff;   // offset of the pixel data
     SlotArray<int32_t> ReadPos;   // scratch: last source row read in a run

@@ -1,12 +1,14 @@
 #include "render/column_map.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tovrel {
 
-PixelPool::PixelPool(int32_t views, int32_t usedColumns)
-    : usedBytes_(3 * std::size_t(usedColumns)), bytes_(3 + usedBytes_ * std::size_t(views)) {
-    for (std::size_t i = kWhitePixel; i < kWhitePixel + 3; ++i) {
-        bytes_[i] = 255;
-    }
+PixelPool::PixelPool(int32_t views, int32_t usedColumns, const OutputColour& colour)
+    : px_(std::size_t(colour.bytes())), usedBytes_(px_ * std::size_t(usedColumns)),
+      bytes_(px_ + usedBytes_ * std::size_t(views)) {
+    std::copy_n(colour.white.begin(), px_, bytes_.begin() + kWhitePixel);
 }
 
 std::vector<int32_t> sourceColumns(int32_t tifW, float scale, int32_t baseW) {
@@ -54,7 +56,15 @@ std::vector<std::size_t> pictureColumnMap(std::span<const int32_t> columns, int3
     return map;
 }
 
-void renderRow(const unsigned char* pool, std::span<const std::size_t> map, unsigned char* out) {
+void renderRow(const unsigned char* pool, std::span<const std::size_t> map, unsigned char* out,
+               std::size_t pixelBytes) {
+    if (pixelBytes == 4) {
+        for (const std::size_t from : map) {
+            std::memcpy(out, pool + from, 4);
+            out += 4;
+        }
+        return;
+    }
     for (const std::size_t from : map) {
         out[0] = pool[from + 2];
         out[1] = pool[from + 1];

@@ -43,10 +43,10 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
         setScaleAndStrip(job);
         job.tifW = sheet->layout.width;
         job.tifH = sheet->layout.height;
-        job.RowBytes = job.tifW * 3;
+        job.RowBytes = job.tifW * job.OutColour.bytes();
     }
     job.TifOK = 0;
-    const TiffForm form = tiffFormFor(job.tifW, job.tifH, settings.bigTiff);
+    const TiffForm form = tiffFormFor(job.tifW, job.tifH, settings.bigTiff, job.OutColour.bytes());
     if (!hooks.makeTif(job, temp.value().path(), form)) {
         return {RunOutcome::HeaderNotWritten, Status::ok()};
     }
@@ -58,7 +58,7 @@ RunResult runInterlace(JobState& job, const RunSettings& settings, const RunHook
     Status pixels;
     try {
         pixels = writePixelArea(job, settings, hooks.progress, temp.value().path(),
-                                pixelAreaOffset(form), sheet ? &*sheet : nullptr);
+                                pixelAreaOffset(form, job.OutColour), sheet ? &*sheet : nullptr);
     } catch (const std::bad_alloc&) {
         // Rows of absurd widths: a few of them may not fit in memory.
         pixels = Status::fail("内存不足：输出图像的一行太宽。请减小打印宽度或清晰倍数。");

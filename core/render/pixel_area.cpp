@@ -42,7 +42,7 @@ struct RowLoop {
         if (!row) {
             return row.status();
         }
-        renderRow(pool.data(), map, row.value());
+        renderRow(pool.data(), map, row.value(), pool.pixelBytes());
         return Status::ok();
     }
 };
@@ -157,6 +157,7 @@ Status sheetRows(const RowLoop& loop, const SheetRun& sheet) {
     const SheetPattern pattern =
         sheetPattern(job, loop.settings, sheet.layout, loop.pool, loop.columns);
     const int64_t height = sheet.layout.height;
+    const std::vector<unsigned char> paper = paperWhiteRow(job.OutColour, sheet.layout.width);
     SheetRow made{-2, 0};
     for (int32_t r = 1; r <= job.tifH; ++r) {
         const int64_t y = height - r;
@@ -176,9 +177,10 @@ Status sheetRows(const RowLoop& loop, const SheetRun& sheet) {
                 return fresh.status();
             }
             if (row.map >= 0) {
-                renderRow(loop.pool.data(), pattern.maps[std::size_t(row.map)], fresh.value());
+                renderRow(loop.pool.data(), pattern.maps[std::size_t(row.map)], fresh.value(),
+                          loop.pool.pixelBytes());
             } else {
-                std::memset(fresh.value(), 255, std::size_t(job.RowBytes));
+                std::memcpy(fresh.value(), paper.data(), paper.size());
             }
             sheet.marks.apply(y, fresh.value());
             made = row;
@@ -235,10 +237,11 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     const std::vector<int32_t> columns = sourceColumns(cardWidth, job.Scale, job.BaseW);
     const int32_t usedColumns =
         columns.empty() ? 0 : *std::max_element(columns.begin(), columns.end());
-    PixelPool pool(job.ViewCount, usedColumns);
+    PixelPool pool(job.ViewCount, usedColumns, job.OutColour);
     // Rows the sink writes must outlive it: the white row is made here.
     const bool fixedRows = settings.horizontal && settings.whiteGaps && settings.whiteWidth > 0;
-    const std::vector<unsigned char> white(fixedRows ? job.OutRow.size() : 0, 255);
+    const std::vector<unsigned char> white =
+        fixedRows ? paperWhiteRow(job.OutColour, job.tifW) : std::vector<unsigned char>();
     RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress,
                  job.OutPath);
     const RowLoop loop{job, settings, sources.value(), pool, sink, columns, white.data()};

@@ -70,7 +70,8 @@ Status planRun(JobState& job, const RunSettings& settings) {
     if (Status frame = checkCommonFrame(job); !frame) {
         return frame;
     }
-    return checkHeaderLimits(job.tifW, job.tifH, job.fbl, settings.bigTiff);
+    return checkHeaderLimits(job.tifW, job.tifH, job.fbl, settings.bigTiff,
+                             settings.output.bytes());
 }
 
 Status checkCommonFrame(const JobState& job) {

@@ -27,7 +27,8 @@ Status computeGeometry(JobState& job, const RunSettings& settings) {
     const double bleed = 2.0 * bleedPixels(settings.press.bleedMm, fbl);
     const auto tifW = floorToLong(width);
     const auto tifH = floorToLong(height);
-    if (!tifW || !tifH || *tifW + bleed > std::numeric_limits<int32_t>::max() / 3 ||
+    const int32_t pixelBytes = settings.output.bytes();
+    if (!tifW || !tifH || *tifW + bleed > std::numeric_limits<int32_t>::max() / pixelBytes ||
         *tifH + bleed > std::numeric_limits<int32_t>::max()) {
         return Status::fail("打印尺寸太大：输出图像的像素数超出了允许的范围。"
                             "请减小宽度或高度。");
@@ -35,7 +36,8 @@ Status computeGeometry(JobState& job, const RunSettings& settings) {
     job.tifW = *tifW + static_cast<int32_t>(bleed);
     job.tifH = *tifH + static_cast<int32_t>(bleed);
     job.fbl = fbl;
-    job.RowBytes = job.tifW * 3;
+    job.RowBytes = job.tifW * pixelBytes;
+    job.OutColour = settings.output;
     return Status::ok();
 }
 

@@ -12,7 +12,8 @@
 namespace tovrel {
 
 // Sets tifW, tifH (floor of size x 10 x pictures x Sharp / Pitch, in double,
-// factors left to right), fbl (pixels per inch, as float) and RowBytes. At a
+// factors left to right), fbl (pixels per inch, as float), RowBytes (3 or 4
+// bytes a pixel) and OutColour, the settings' output colour. At a
 // printer's resolution R: tifW and tifH are size / 2.54 x R rounded half to
 // even, and fbl is R.
 // With a bleed, tifW and tifH grow by bleedPixels on every side.

@@ -6,9 +6,9 @@ namespace tovrel {
 
 Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file,
                       const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl,
-                      TiffForm form) {
+                      TiffForm form, const OutputColour& colour) {
     const bool big = form == TiffForm::Big;
-    if (Status limits = checkHeaderLimits(tifW, tifH, fbl, big); !limits) {
+    if (Status limits = checkHeaderLimits(tifW, tifH, fbl, big, colour.bytes()); !limits) {
         return limits;
     }
     if (!store.present()) {
@@ -18,7 +18,7 @@ Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file
     if (!tmpl) {
         return tmpl.status();
     }
-    return writeTiffHeader(file, tmpl.value(), tifW, tifH, fbl, output, big);
+    return writeTiffHeader(file, tmpl.value(), tifW, tifH, fbl, output, big, colour);
 }
 
 Status recordRunPitch(PitchStore& store, float pitch) {
@@ -32,7 +32,8 @@ Status recordRunPitch(PitchStore& store, float pitch) {
 bool writeHeaderAndRecordPitch(PitchStore& store, const JobState& job,
                                const std::filesystem::path& file, TiffForm form,
                                const std::function<void(const std::string&)>& complain) {
-    if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form);
+    if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form,
+                                       job.OutColour);
         !header) {
         complain(header.message());
         return false;

@@ -19,9 +19,10 @@ namespace tovrel {
 // data file (with the not-found message), then writes the header of the
 // given form into file. Nothing is created or changed when it refuses.
 // Messages name the run's output path, not the temporary file it writes into.
+// colour gives the pixel format and the embedded profile.
 Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file,
                       const std::filesystem::path& output, int32_t tifW, int32_t tifH, float fbl,
-                      TiffForm form);
+                      TiffForm form, const OutputColour& colour = {});
 
 // Adds the run's pitch to the pitch list when it is not there yet. The output
 // does not depend on the list, so a run goes on after a failure here; the
@@ -29,7 +30,7 @@ Status writeRunHeader(const PitchStore& store, const std::filesystem::path& file
 Status recordRunPitch(PitchStore& store, float pitch);
 
 // Both steps for a run's makeTif hook outside the main window: the header of
-// the job's tifW, tifH and fbl, then its pitch. Each failure's message goes
+// the job's tifW, tifH, fbl and OutColour, then its pitch. Each failure's message goes
 // to complain; false when no header was written.
 bool writeHeaderAndRecordPitch(PitchStore& store, const JobState& job,
                                const std::filesystem::path& file, TiffForm form,

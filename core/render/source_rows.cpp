@@ -27,8 +27,9 @@ Status shortened(const JobState& job, int32_t n) {
 
 // The open file must still be the picture that was chosen: the rows are
 // found through the data offset, width and height read then, and another
-// picture at the same path would be read with them past its own rows.
-Status checkUnchanged(const JobState& job, int32_t n, const PosixFile& file) {
+// picture at the same path would be read with them past its own rows. A row
+// store holds the run's pixels (4 bytes for CMYK).
+Status checkUnchanged(const JobState& job, int32_t n, const PosixFile& file, int32_t pixelBytes) {
     std::array<unsigned char, kHeaderBytes> h{};
     const int err = file.readAt(h.data(), h.size(), 0);
     if (err == ENODATA) {
@@ -39,7 +40,7 @@ Status checkUnchanged(const JobState& job, int32_t n, const PosixFile& file) {
                             job.InPath(n));
     }
     const bool same = h[0] == 'B' && h[1] == 'M' && le32(h, 14) >= 40 &&
-                      (h[28] | h[29] << 8) == 24 && le32(h, 30) == 0 &&
+                      (h[28] | h[29] << 8) == 8 * pixelBytes && le32(h, 30) == 0 &&
                       static_cast<int32_t>(le32(h, 10)) == job.DataOff(n) &&
                       static_cast<int32_t>(le32(h, 18)) == job.ImgW(n) &&
                       static_cast<int32_t>(le32(h, 22)) == job.ImgH(n);
@@ -62,6 +63,22 @@ Status checkStore(const JobState& job, int32_t n, const PosixFile& store) {
     }
     if (!*belongs) {
         return Status::fail(slotText(n) + "在选择后被修改过：请重新选择这张图片。\n" +
+                            job.InPath(n));
+    }
+    return Status::ok();
+}
+
+// A picture read in place holds untagged sRGB pixels, which only an untagged
+// RGB run takes as they are; a store made for another pixel size than the
+// run's was decoded under other colour settings.
+Status checkPixelFormat(const JobState& job, int32_t n, const PosixFile& file, bool stored) {
+    std::array<unsigned char, 30> h{};
+    const bool read = file.readAt(h.data(), h.size(), 0) == 0;
+    const int bits = read ? h[28] | h[29] << 8 : 0;
+    if (job.PixelBytes != job.OutColour.bytes() ||
+        (stored ? read && bits != 8 * job.PixelBytes : !job.OutColour.plain())) {
+        return Status::fail(slotText(n) +
+                            "是按别的色彩设置准备的：请重新选择这张图片，再开始生成。\n" +
                             job.InPath(n));
     }
     return Status::ok();
@@ -90,7 +107,10 @@ Result<SourceRows> SourceRows::open(const JobState& job) {
                 return own;
             }
         }
-        if (Status unchanged = checkUnchanged(job, n, file); !unchanged) {
+        if (Status fits = checkPixelFormat(job, n, file, stored); !fits) {
+            return fits;
+        }
+        if (Status unchanged = checkUnchanged(job, n, file, job.PixelBytes); !unchanged) {
             return unchanged;
         }
         rows.files_[std::size_t(n - 1)] = std::move(file);

@@ -93,9 +93,11 @@ bool barInked(const SheetLayout& layout, int64_t p) {
     return phase < L / 2;
 }
 
-Result<SheetMarks> SheetMarks::build(const SheetLayout& layout, const std::string& slug) {
+Result<SheetMarks> SheetMarks::build(const SheetLayout& layout, const std::string& slug,
+                                     int32_t pixelBytes) {
     SheetMarks marks;
     marks.layout_ = layout;
+    marks.px_ = pixelBytes;
     marks.changes_.assign(std::size_t(layout.height) + 1, false);
     marks.changes_[0] = true;
     if (!layout.marks) {
@@ -174,7 +176,7 @@ void SheetMarks::apply(int64_t y, unsigned char* row) const {
     for (const PixelRect& r : crops_) {
         if (y >= r.y0 && y < r.y1) {
             for (int64_t x = r.x0; x < r.x1; ++x) {
-                putInk(row + 3 * x, 255);
+                putInk(row + px_ * x, 255, px_, false);
             }
         }
     }
@@ -184,14 +186,14 @@ void SheetMarks::apply(int64_t y, unsigned char* row) const {
         }
         for (int64_t x = r.x0; x < r.x1; ++x) {
             if (layout_.horizontal || barInked(layout_, x)) {
-                putInk(row + 3 * x, 255);
+                putInk(row + px_ * x, 255, px_, true);
             }
         }
     }
     if (y >= slugBox_.y0 && y < slugBox_.y1) {
         for (int64_t x = slugBox_.x0; x < slugBox_.x1; ++x) {
             if (const uint8_t ink = slugInk(x, y)) {
-                putInk(row + 3 * x, ink);
+                putInk(row + px_ * x, ink, px_, false);
             }
         }
     }

@@ -14,11 +14,18 @@
 
 namespace tovrel {
 
-// Every pixel a mark writes goes through here: full ink (amount 255) is the
-// registration colour, black in RGB; less is a blend towards it.
-inline void putInk(unsigned char* pixel, uint8_t amount) {
-    for (int i = 0; i < 3; ++i) {
-        pixel[i] = static_cast<unsigned char>(pixel[i] * (255 - amount) / 255);
+// Every pixel a mark writes goes through here. RGB: full ink (amount 255) is
+// black, less a blend towards it. CMYK: the registration colour, every ink
+// (or K alone for the alignment bars), 0 being no ink.
+inline void putInk(unsigned char* pixel, uint8_t amount, int32_t pixelBytes, bool keyOnly) {
+    if (pixelBytes == 3) {
+        for (int i = 0; i < 3; ++i) {
+            pixel[i] = static_cast<unsigned char>(pixel[i] * (255 - amount) / 255);
+        }
+        return;
+    }
+    for (int i = keyOnly ? 3 : 0; i < 4; ++i) {
+        pixel[i] = static_cast<unsigned char>(pixel[i] + (255 - pixel[i]) * amount / 255);
     }
 }
 
@@ -31,12 +38,14 @@ bool barInked(const SheetLayout& layout, int64_t p);
 
 class SheetMarks {
   public:
-    // No marks when the layout has none. slug: the text of the slug line.
-    static Result<SheetMarks> build(const SheetLayout& layout, const std::string& slug);
+    // No marks when the layout has none. slug: the text of the slug line;
+    // pixelBytes: 3 for RGB rows, 4 for CMYK.
+    static Result<SheetMarks> build(const SheetLayout& layout, const std::string& slug,
+                                    int32_t pixelBytes = 3);
 
     // Row y (from the top) carries the same marks as row y - 1.
     bool sameAsAbove(int64_t y) const { return !changes_[std::size_t(y)]; }
-    // Inks the marks of row y into an RGB row of the sheet's width.
+    // Inks the marks of row y into a row of the sheet's width.
     void apply(int64_t y, unsigned char* row) const;
 
     const std::vector<PixelRect>& cropMarks() const { return crops_; }
@@ -49,6 +58,7 @@ class SheetMarks {
     void markChanges(const PixelRect& r);
 
     SheetLayout layout_;
+    int32_t px_ = 3; // bytes per pixel
     std::vector<PixelRect> crops_;
     std::vector<PixelRect> bars_;
     PixelRect slugBox_;

@@ -41,13 +41,15 @@ Result<SheetRun> planSheet(const JobState& job, const RunSettings& settings) {
         return layout.status();
     }
     const SheetLayout& sheet = layout.value();
-    if (Status limits = checkHeaderLimits(sheet.width, sheet.height, job.fbl, settings.bigTiff);
+    const int32_t pixelBytes = settings.output.bytes();
+    if (Status limits =
+            checkHeaderLimits(sheet.width, sheet.height, job.fbl, settings.bigTiff, pixelBytes);
         !limits) {
         return limits;
     }
     const std::string date =
         settings.press.slugDate.empty() ? todayText() : settings.press.slugDate;
-    Result<SheetMarks> marks = SheetMarks::build(sheet, slugText(job, settings, date));
+    Result<SheetMarks> marks = SheetMarks::build(sheet, slugText(job, settings, date), pixelBytes);
     if (!marks) {
         return marks.status();
     }

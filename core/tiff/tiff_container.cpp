@@ -40,8 +40,8 @@ void putLE32(TiffTemplate& b, std::size_t at, uint32_t v) {
 }
 
 // For sizes checkHeaderLimits accepts: their pixel area fits 64 bits.
-int64_t pixelBytesOf(int32_t tifW, int32_t tifH) {
-    return 3 * int64_t{tifW} * tifH;
+int64_t pixelBytesOf(int32_t tifW, int32_t tifH, int32_t pixelBytes = 3) {
+    return pixelBytes * int64_t{tifW} * tifH;
 }
 
 // The template with the run's size and resolution. Its own StripByteCounts,
@@ -77,7 +77,8 @@ TiffContainer classicContainer(const TiffTemplate& tmpl, int32_t tifW, int32_t t
     return {TiffForm::Classic, {header.begin(), header.end()}, pixelBytesOf(tifW, tifH), {0}};
 }
 
-TiffContainer bigContainer(const TiffTemplate& tmpl, int32_t tifW, int32_t tifH, float fbl) {
+TiffContainer composedContainer(const TiffTemplate& tmpl, int32_t tifW, int32_t tifH, float fbl,
+                                TiffForm form, const OutputColour& colour) {
     // The image resources as the classic header has them, resolution patched.
     const TiffTemplate patched = classicHeader(tmpl, tifW, tifH, fbl);
     const TemplateField resources = *templateField(patched, kTagPhotoshop);
@@ -86,7 +87,10 @@ TiffContainer bigContainer(const TiffTemplate& tmpl, int32_t tifW, int32_t tifH,
     BigTiffImage image;
     image.width = static_cast<uint32_t>(tifW);
     image.height = static_cast<uint32_t>(tifH);
-    const int64_t rowBytes = 3 * int64_t{tifW};
+    image.samples = static_cast<uint16_t>(colour.bytes());
+    image.profile = colour.profile;
+    image.big = form == TiffForm::Big;
+    const int64_t rowBytes = colour.bytes() * int64_t{tifW};
     image.rowsPerStrip =
         static_cast<uint32_t>(std::clamp<int64_t>(kMaxStripBytes / rowBytes, 1, tifH));
     image.resolution = resolutionRational(fbl);
@@ -99,10 +103,10 @@ TiffContainer bigContainer(const TiffTemplate& tmpl, int32_t tifW, int32_t tifH,
         image.software.assign(at, at + software->count);
     }
 
-    const int64_t pixelBytes = pixelBytesOf(tifW, tifH);
+    const int64_t pixelBytes = pixelBytesOf(tifW, tifH, colour.bytes());
     const uint64_t pixelsEnd = kBigTiffHeaderSize + static_cast<uint64_t>(pixelBytes);
     const uint64_t ifdAt = (pixelsEnd + 7) / 8 * 8;
-    TiffContainer c{TiffForm::Big, bigTiffHeader(ifdAt), pixelBytes,
+    TiffContainer c{form, bigTiffHeader(ifdAt, image.big), pixelBytes,
                     std::vector<uint8_t>(ifdAt - pixelsEnd, 0)};
     const std::vector<uint8_t> directory = bigTiffDirectory(image, kBigTiffHeaderSize, ifdAt);
     c.tail.insert(c.tail.end(), directory.begin(), directory.end());
@@ -115,17 +119,18 @@ std::string sizeText(int32_t tifW, int32_t tifH) {
 
 } // namespace
 
-TiffForm tiffFormFor(int32_t tifW, int32_t tifH, bool forceBigTiff) {
-    const bool fits = int64_t{tifW} * tifH <= kMaxClassicPixelBytes / 3;
+TiffForm tiffFormFor(int32_t tifW, int32_t tifH, bool forceBigTiff, int32_t pixelBytes) {
+    const bool fits = int64_t{tifW} * tifH <= kMaxClassicPixelBytes / pixelBytes;
     return forceBigTiff || !fits ? TiffForm::Big : TiffForm::Classic;
 }
 
-int64_t pixelAreaOffset(TiffForm form) {
-    return form == TiffForm::Big ? static_cast<int64_t>(kBigTiffHeaderSize)
-                                 : static_cast<int64_t>(kTemplateSize);
+int64_t pixelAreaOffset(TiffForm form, const OutputColour& colour) {
+    return form == TiffForm::Big || !colour.plain() ? static_cast<int64_t>(kBigTiffHeaderSize)
+                                                    : static_cast<int64_t>(kTemplateSize);
 }
 
-Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl, bool forceBigTiff) {
+Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl, bool forceBigTiff,
+                         int32_t pixelBytes) {
     if (tifW < 1 || tifH < 1) {
         return Status::fail("输出图像的尺寸 " + sizeText(tifW, tifH) +
                             " 无效：宽度和高度都必须至少为 1 像素。请检查打印宽度和高度。");
@@ -135,35 +140,38 @@ Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl, bool forceBigTif
                             " 像素/英寸超出范围：它必须不小于 0 并且小于 32768。"
                             "请选用更大的栅距或更小的清晰倍数。");
     }
-    if (tiffFormFor(tifW, tifH, forceBigTiff) == TiffForm::Classic) {
+    if (tiffFormFor(tifW, tifH, forceBigTiff, pixelBytes) == TiffForm::Classic) {
         return Status::ok();
     }
-    const int64_t rowBytes = 3 * int64_t{tifW};
+    const int64_t rowBytes = pixelBytes * int64_t{tifW};
     if (rowBytes > kMaxStripBytes) {
         return Status::fail("输出图像 " + sizeText(tifW, tifH) + " 的一行有 " +
                             std::to_string(rowBytes) +
                             " 字节，超过了大文件每个条带 8 MiB 的上限。"
                             "请减小打印宽度或清晰倍数，或选用更大的栅距。");
     }
-    if (pixelBytesOf(tifW, tifH) > kMaxBigPixelBytes) {
+    if (pixelBytesOf(tifW, tifH, pixelBytes) > kMaxBigPixelBytes) {
         return Status::fail(
             "输出图像 " + sizeText(tifW, tifH) + " 需要 " +
-            formatByteSize(pixelBytesOf(tifW, tifH)) +
+            formatByteSize(pixelBytesOf(tifW, tifH, pixelBytes)) +
             "，超过了输出文件 4 TB 的上限。请减小打印尺寸或清晰倍数，或选用更大的栅距。");
     }
     return Status::ok();
 }
 
 Result<TiffContainer> composeTiffContainer(int32_t tifW, int32_t tifH, float fbl,
-                                           const TiffTemplate& tmpl, bool forceBigTiff) {
-    if (Status limits = checkHeaderLimits(tifW, tifH, fbl, forceBigTiff); !limits) {
+                                           const TiffTemplate& tmpl, bool forceBigTiff,
+                                           const OutputColour& colour) {
+    const int32_t pixelBytes = colour.bytes();
+    if (Status limits = checkHeaderLimits(tifW, tifH, fbl, forceBigTiff, pixelBytes); !limits) {
         return limits;
     }
     if (Status usable = checkTemplate(tmpl); !usable) {
         return usable;
     }
-    if (tiffFormFor(tifW, tifH, forceBigTiff) == TiffForm::Big) {
-        return bigContainer(tmpl, tifW, tifH, fbl);
+    const TiffForm form = tiffFormFor(tifW, tifH, forceBigTiff, pixelBytes);
+    if (form == TiffForm::Big || !colour.plain()) {
+        return composedContainer(tmpl, tifW, tifH, fbl, form, colour);
     }
     return classicContainer(tmpl, tifW, tifH, fbl);
 }

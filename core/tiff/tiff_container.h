@@ -15,7 +15,13 @@
 //
 // Either way the pixel area is 3 * tifW * tifH bytes of RGB rows, top row
 // first, with nothing between rows: a writer fills it the same way in both.
+//
+// Output with a colour profile (RGB tagged with it, or CMYK: 4 bytes a
+// pixel, separated, InkSet 1) is always composed, in the BigTIFF's layout:
+// classic (version 42) while the file fits 2,147,483,647 bytes, else BigTIFF,
+// the pixel area at 16 in both, the profile in tag 34675.
 
+#include "colour/pixel_format.h"
 #include "common/status.h"
 #include "params/pitch_store.h"
 
@@ -30,19 +36,20 @@ enum class TiffForm { Classic, Big };
 inline constexpr int64_t kMaxStripBytes = int64_t{8} << 20;
 
 // BigTIFF when forced or when the classic file would pass 2,147,483,647 bytes.
-TiffForm tiffFormFor(int32_t tifW, int32_t tifH, bool forceBigTiff);
+TiffForm tiffFormFor(int32_t tifW, int32_t tifH, bool forceBigTiff, int32_t pixelBytes = 3);
 
-// Where the pixel area of a file of that form starts.
-int64_t pixelAreaOffset(TiffForm form);
+// Where the pixel area of a file of that form and colour starts.
+int64_t pixelAreaOffset(TiffForm form, const OutputColour& colour = {});
 
 // Refuses sizes and resolutions the file's form cannot describe, with a
 // message saying what limits the print and what to change.
-Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl, bool forceBigTiff);
+Status checkHeaderLimits(int32_t tifW, int32_t tifH, float fbl, bool forceBigTiff,
+                         int32_t pixelBytes = 3);
 
 struct TiffContainer {
     TiffForm form = TiffForm::Classic;
     std::vector<uint8_t> head; // the file from offset 0; the pixel area follows
-    int64_t pixelBytes = 0;    // 3 * tifW * tifH
+    int64_t pixelBytes = 0;    // 3 (or 4) * tifW * tifH
     std::vector<uint8_t> tail; // behind the pixel area, to the end of the file
 
     int64_t pixelOffset() const { return static_cast<int64_t>(head.size()); }
@@ -55,6 +62,7 @@ struct TiffContainer {
 // tiffFormFor gives. Refuses what checkHeaderLimits refuses and a template
 // that checkTemplate refuses; touches no file.
 Result<TiffContainer> composeTiffContainer(int32_t tifW, int32_t tifH, float fbl,
-                                           const TiffTemplate& tmpl, bool forceBigTiff);
+                                           const TiffTemplate& tmpl, bool forceBigTiff,
+                                           const OutputColour& colour = {});
 
 } // namespace tovrel

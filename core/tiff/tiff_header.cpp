@@ -101,9 +101,9 @@ Status writeTiffContainer(const std::filesystem::path& out, const TiffContainer&
 
 Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmpl, int32_t tifW,
                        int32_t tifH, float fbl, const std::filesystem::path& shownAs,
-                       bool forceBigTiff) {
+                       bool forceBigTiff, const OutputColour& colour) {
     const Result<TiffContainer> container =
-        composeTiffContainer(tifW, tifH, fbl, tmpl, forceBigTiff);
+        composeTiffContainer(tifW, tifH, fbl, tmpl, forceBigTiff, colour);
     if (!container) {
         return container.status();
     }

@@ -26,7 +26,7 @@ Status writeTiffContainer(const std::filesystem::path& out, const TiffContainer&
 // it cannot describe before touching out.
 Status writeTiffHeader(const std::filesystem::path& out, const TiffTemplate& tmpl, int32_t tifW,
                        int32_t tifH, float fbl, const std::filesystem::path& shownAs = {},
-                       bool forceBigTiff = false);
+                       bool forceBigTiff = false, const OutputColour& colour = {});
 
 // Adds the run's pitch to the data file when the list does not hold it yet.
 Status recordPitch(PitchStore& store, float pitch);

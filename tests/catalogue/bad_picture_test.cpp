@@ -19,6 +19,7 @@
 #include <optional>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <vector>
 
 namespace tovrel {
@@ -375,6 +376,33 @@ Bytes jpegWithJfif(unsigned char major, unsigned char minor) {
     return b;
 }
 
+// That JPEG with APP2 "ICC_PROFILE" pieces (sequence number, count, bytes)
+// after its start marker.
+Bytes jpegWithProfile(const std::vector<std::tuple<int, int, Bytes>>& pieces) {
+    Bytes b = jpegWithJfif(1, 1);
+    Bytes markers;
+    for (const auto& [sequence, count, bytes] : pieces) {
+        const std::size_t length = 2 + 14 + bytes.size();
+        markers.insert(markers.end(), {0xFF, 0xE2, uint8_t(length >> 8), uint8_t(length)});
+        const std::string signature("ICC_PROFILE\0", 12);
+        markers.insert(markers.end(), signature.begin(), signature.end());
+        markers.insert(markers.end(), {uint8_t(sequence), uint8_t(count)});
+        markers.insert(markers.end(), bytes.begin(), bytes.end());
+    }
+    b.insert(b.begin() + 2, markers.begin(), markers.end());
+    return b;
+}
+
+Bytes profileFile(const char* name) {
+    return test::readFile(std::string("/usr/share/color/icc/ghostscript/") + name);
+}
+
+// A profile split in two.
+Bytes half(const Bytes& profile, bool first) {
+    const auto middle = profile.begin() + long(profile.size() / 2);
+    return first ? Bytes(profile.begin(), middle) : Bytes(middle, profile.end());
+}
+
 // Pictures of the other formats crafted to knock a decoder over, chosen
 // through the cache: refused with their reason, or decoded exactly like
 // their plain twin.
@@ -408,6 +436,23 @@ const std::vector<Crafted>& craftedPictures() {
         {"1-bit TIFF in tiles 16 wide", greyTiff(1, 16), greyTiff(1, 0), ""},
         {"JPEG of JFIF revision 2.01", jpegWithJfif(2, 1), jpegWithJfif(1, 1), "2.01"},
         {"named pipe", {}, {}, "这不是普通文件（是管道、套接字或设备），不能作为图片读取", true},
+        {"JPEG whose profile lacks its second piece",
+         jpegWithProfile({{1, 2, half(profileFile("srgb.icc"), true)}}),
+         {},
+         "它内嵌的色彩配置文件已损坏"},
+        {"JPEG whose profile has a piece twice",
+         jpegWithProfile({{1, 2, half(profileFile("srgb.icc"), true)},
+                          {1, 2, half(profileFile("srgb.icc"), true)}}),
+         {},
+         "它内嵌的色彩配置文件已损坏"},
+        {"JPEG whose profile is cut short",
+         jpegWithProfile({{1, 1, half(profileFile("srgb.icc"), true)}}),
+         {},
+         "它内嵌的色彩配置文件已损坏"},
+        {"JPEG carrying a grey profile",
+         jpegWithProfile({{2, 2, half(profileFile("default_gray.icc"), false)},
+                          {1, 2, half(profileFile("default_gray.icc"), true)}}),
+         jpegWithJfif(1, 1), "不是 RGB 的"},
     };
     return cases;
 }

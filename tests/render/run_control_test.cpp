@@ -317,7 +317,7 @@ TEST_F(StartButton, RunRecordsItsPitchAndReloadsTheList) {
 TEST_F(StartButton, SheetDialogDrawsTheSheetAndTheRunWritesIt) {
     openWith(2);
     enter();
-    window->CommandMore->menu()->actions().at(1)->trigger();
+    window->ActionSheet->trigger();
     auto* dialog = window->findChild<SheetDialog*>();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), "拼版");

@@ -69,6 +69,12 @@ TiffContents readFields(const std::filesystem::path& file, bool every,
     TIFFGetField(tif, TIFFTAG_XRESOLUTION, &c.xResolution);
     TIFFGetField(tif, TIFFTAG_YRESOLUTION, &c.yResolution);
     TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &c.resolutionUnit);
+    TIFFGetField(tif, TIFFTAG_INKSET, &c.inkSet);
+    uint32_t iccBytes = 0;
+    const uint8_t* icc = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &iccBytes, &icc) && icc != nullptr) {
+        c.iccProfile.assign(icc, icc + iccBytes);
+    }
     c.bigTiff = TIFFIsBigTIFF(tif) != 0;
     c.strips = TIFFNumberOfStrips(tif);
     uint64_t* offsets = nullptr;

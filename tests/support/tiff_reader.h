@@ -32,6 +32,8 @@ struct TiffContents {
     uint16_t resolutionUnit = 0;
     std::vector<uint8_t> photoshop;         // the image-resource block of tag 34377
     std::string software;                   // tag 305, when present
+    uint16_t inkSet = 0;                    // tag 332, when present
+    std::vector<uint8_t> iccProfile;        // tag 34675, when present
     std::vector<std::vector<uint8_t>> rows; // every scanline, when readRows
 };
 

@@ -12,6 +12,7 @@
 #include "tools/batch_options.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <set>
 
@@ -237,6 +238,49 @@ TEST_F(BatchTool, BigTiffHoldsThePixelsOfTheClassicFile) {
     EXPECT_TRUE(readsAsTiff(defaultOutput(), 240, 180, 304.8f));
 }
 
+// The CMYK file of a press profile, classic and BigTIFF, against LittleCMS's
+// own transform of the RGB run's pixels; libtiff reads it as separated.
+TEST_F(BatchTool, CmykOutputIsTheRgbRunThroughThePressProfile) {
+    const std::string press = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+    ASSERT_EQ(runBatch(standard({"--white-gap", "1"})).exitCode, 0);
+    const TiffContents rgb = readTiff(defaultOutput(), true);
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE cmyk = cmsOpenProfileFromFile(press.c_str(), "r");
+    cmsHTRANSFORM reference =
+        cmsCreateTransform(srgb, TYPE_RGB_8, cmyk, TYPE_CMYK_8, INTENT_RELATIVE_COLORIMETRIC,
+                           cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big);
+        Args more{"--output-profile", press, "--white-gap", "1"};
+        if (big) {
+            more.push_back("--bigtiff");
+        }
+        const BatchOutcome done = runBatch(standard(more));
+        ASSERT_EQ(done.exitCode, 0) << done.err;
+        const TiffContents t = readTiff(defaultOutput(), true);
+        EXPECT_TRUE(t.complaints.empty());
+        EXPECT_EQ(t.bigTiff, big);
+        EXPECT_EQ(t.photometric, 5);
+        EXPECT_EQ(t.samplesPerPixel, 4);
+        EXPECT_EQ(t.inkSet, 1);
+        EXPECT_EQ(t.iccProfile, readFile(press));
+        ASSERT_EQ(t.rows.size(), rgb.rows.size());
+        int worst = 0;
+        for (std::size_t r = 0; r < t.rows.size(); ++r) {
+            std::vector<uint8_t> expected(240 * 4);
+            cmsDoTransform(reference, rgb.rows[r].data(), expected.data(), 240);
+            ASSERT_EQ(t.rows[r].size(), expected.size());
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                worst = std::max(worst, std::abs(int(t.rows[r][i]) - int(expected[i])));
+            }
+        }
+        EXPECT_LE(worst, 1);
+    }
+    cmsDeleteTransform(reference);
+    cmsCloseProfile(cmyk);
+    cmsCloseProfile(srgb);
+}
+
 TEST_F(BatchTool, PitchThatCannotBeRecordedStillGivesTheOutput) {
     // A data file longer than the output, and files that may not grow beyond
     // it: the output fits, the pitch entry does not.
@@ -415,6 +459,29 @@ INSTANTIATE_TEST_SUITE_P(
                         return t.simulated("0.5", t.folder() / "v.gif", {"--printer-ppi", "100"});
                     },
                     1, "打印机分辨率至少要 102 像素/英寸"},
+        ToolRefusal{"OutputProfileNotAProfile",
+                    [](const BatchTool& t) {
+                        return t.standard(
+                            {"--output-profile", (t.folder() / "not-a-picture.bmp").string()});
+                    },
+                    1, "无法打开输出色彩配置文件：它不是可用的 ICC 色彩配置文件"},
+        ToolRefusal{"OutputProfileOfGrey",
+                    [](const BatchTool& t) {
+                        return t.standard({"--output-profile",
+                                           "/usr/share/color/icc/ghostscript/default_gray.icc"});
+                    },
+                    1, "输出色彩配置文件既不是 RGB 的也不是 CMYK 的，不能用于输出。"},
+        ToolRefusal{"CmykProfileForRgbPictures",
+                    [](const BatchTool& t) {
+                        return t.standard({"--input-profile",
+                                           "/usr/share/color/icc/ghostscript/default_cmyk.icc"});
+                    },
+                    1, "指定给图片的色彩配置文件不是 RGB 的，不能用于 RGB 图片。"},
+        ToolRefusal{"UnknownIntent",
+                    [](const BatchTool& t) {
+                        return t.standard({"--intent", "vivid"});
+                    },
+                    2, "“vivid”不是 perceptual、relative、saturation 或 absolute。"},
         ToolRefusal{"MissingPicture",
                     [](const BatchTool& t) {
                         Args args = t.standard();

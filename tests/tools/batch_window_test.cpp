@@ -9,8 +9,15 @@
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/window_and_batch.h"
 
+#include "colour/colour_dialog.h"
+
 #include <QComboBox>
+#include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest/QTest>
 
 namespace tovrel::test {
 namespace {
@@ -66,6 +73,45 @@ TEST_P(BatchAndWindow, WriteTheSameFile) {
 }
 
 const std::vector<TestPicture> kTwo{{16, 12}, {18, 13}};
+
+// The colour dialog, opened from "更多…", given a press profile: the
+// pictures are decoded anew and the run is the batch tool's CMYK file, the
+// status line naming the profile.
+TEST_F(BatchAndWindow, ColourDialogGivesTheBatchToolsCmykFile) {
+    const std::string press = "/usr/share/color/icc/ghostscript/default_cmyk.icc";
+    writeDataFile(dataDir.path(), {0.254f});
+    open();
+    choosePictures(window->job, work.path(), kTwo);
+    QMenu* menu = window->CommandMore->menu();
+    QTimer::singleShot(0, menu, [menu] {
+        QTest::mouseClick(menu, Qt::LeftButton, {},
+                          menu->actionGeometry(menu->actions().at(1)).center());
+    });
+    QTest::mouseClick(window->CommandMore, Qt::LeftButton);
+    auto* dialog = window->findChild<ColourDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->fileHook = [&press] { return QString::fromStdString(press); };
+    QTest::mouseClick(dialog->CommandOutputFile, Qt::LeftButton);
+    QTest::mouseClick(dialog->CommandOK, Qt::LeftButton);
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    EXPECT_EQ(window->job.PixelBytes, 4);
+
+    WindowSettings settings;
+    settings.output = QString::fromStdString((work / "window.tif").string());
+    enterSettings(*window, settings);
+    confirmAndRun(*window);
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    EXPECT_TRUE(window->LabelDone->text().contains("色彩：default_cmyk.icc"))
+        << window->LabelDone->text().toStdString();
+    const TempDir batchData;
+    const BatchOutcome batch = runBatchAlongside(
+        {"--pitch", "0.5", "--sharpness", "3", "--width", "2", "--height", "1.5",
+         "--output-profile", press},
+        work / "batch.tif", {work / "pic1.bmp", work / "pic2.bmp"}, batchData.path());
+    ASSERT_EQ(batch.exitCode, 0) << batch.err;
+    EXPECT_EQ(readFile(work / "batch.tif"), readFile(work / "window.tif"));
+    EXPECT_EQ(readTiff(work / "window.tif", false).photometric, 5);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BatchAndWindow,

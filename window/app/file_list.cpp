@@ -1,7 +1,7 @@
 #include "app/file_list.h"
 
-#include "job/file_pick.h"
 #include "app/folder_access.h"
+#include "job/file_pick.h"
 
 #include <QDir>
 #include <QFileInfo>

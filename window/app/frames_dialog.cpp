@@ -282,6 +282,8 @@ std::optional<FramesDialog::Card> FramesDialog::card() {
     job.Pitch = confirmed.Pitch;
     job.Sharp = confirmed.Sharp;
     card.settings = runSettingsOf(texts);
+    card.settings.colour = window_.cache->colour().settings;
+    card.settings.output = window_.cache->colour().output;
     return card;
 }
 

@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     const tovrel::DataLocation data = tovrel::locateDataFolder(
         QCoreApplication::applicationDirPath().toStdString(), tovrel::processDataEnvironment());
     // Decoded pictures go to the user's cache folder.
-    tovrel::mainS window(data.folder, tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"),
-                                                              std::getenv("HOME")));
+    tovrel::mainS window(
+        data.folder, tovrel::cacheFolderFrom(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME")));
     if (!data.problem.empty()) {
         window.showMessage(QString::fromStdString(data.problem));
     }

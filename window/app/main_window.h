@@ -91,9 +91,11 @@ class mainS : public QWidget {
     QPushButton* CommandFlip = nullptr;
     QPushButton* CommandPitchTest = nullptr;
     // "更多…": a small button whose menu holds the dialogs beyond the
-    // design's own ("多帧…" for cards of many frames).
+    // design's own ("多帧…" for cards of many frames, "色彩…" for colour
+    // profiles).
     QToolButton* CommandMore = nullptr;
     QAction* ActionFrames = nullptr;
+    QAction* ActionColour = nullptr;
     QAction* ActionSheet = nullptr; // "拼版…"
     // The status line under everything: what the last run wrote, and a
     // button that opens the folder it lies in.
@@ -147,6 +149,8 @@ class mainS : public QWidget {
     void CommandPitchTest_Click();
     // Opens the frames dialog with the window's print settings.
     void ActionFrames_Click();
+    // Opens the colour dialog: profiles, intent and black-point compensation.
+    void ActionColour_Click();
     void ActionSheet_Click();
     // An anchor box edited by the user.
     void TextX_Change();
@@ -168,6 +172,8 @@ class mainS : public QWidget {
 
     // The print settings as the controls hold them.
     SettingsTexts settingsTexts() const;
+    // The settings of a run from them, with the colour dialog's choice.
+    RunSettings runSettings() const;
 
     // Reads the header of every chosen picture, shows previews and sizes,
     // works out the common frame and proposes a print size.

@@ -212,6 +212,8 @@ void mainS::buildControls() {
     more->setObjectName("MenuMore");
     ActionFrames = more->addAction("多帧…");
     ActionFrames->setObjectName("ActionFrames");
+    ActionColour = more->addAction("色彩…");
+    ActionColour->setObjectName("ActionColour");
     ActionSheet = more->addAction("拼版…");
     ActionSheet->setObjectName("ActionSheet");
     CommandMore->setMenu(more);

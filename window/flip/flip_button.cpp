@@ -81,7 +81,7 @@ void mainS::flipInputsChanged() {
 
 void mainS::updateFlip() {
     if (flipPreview_) {
-        flipPreview_->setInputs(flipJob(), runSettingsOf(settingsTexts()));
+        flipPreview_->setInputs(flipJob(), runSettings());
     }
 }
 

@@ -99,12 +99,16 @@ bool loadPreview(QLabel* image, const QString& file, int32_t imgW, int32_t imgH)
 
 // The preview of a decoded picture, from its row store: averaged down to at
 // most the preview's size, then stretched to it.
-bool loadStorePreview(QLabel* image, const JobState& job, int i) {
+bool loadStorePreview(QLabel* image, const JobState& job, int i, const OutputColour& output) {
     const QSize size = image->size() * image->devicePixelRatioF();
     const int32_t toW = std::min(size.width(), job.ImgW(i));
     const int32_t toH = std::min(size.height(), job.ImgH(i));
-    const RowLayout rows{job.ImgW(i), job.ImgH(i), job.DataOff(i), job.ImgStride(i)};
+    const RowLayout rows{job.ImgW(i), job.ImgH(i), job.DataOff(i), job.ImgStride(i),
+                         job.PixelBytes};
     Result<std::vector<uint8_t>> pixels = shrinkRows(job.RowPath(i), rows, toW, toH);
+    if (pixels) {
+        pixels = onScreen(output, std::move(pixels).value());
+    }
     if (!pixels) {
         image->clear();
         return false;
@@ -145,7 +149,14 @@ void mainS::GetF_info() {
         RunInputBlock::keepAlive();
     };
     for (int i = 1; i <= job.ViewCount; ++i) {
-        const Status header = readSlotHeader(job, i, &pictureCache_, progress);
+        Status header = readSlotHeader(job, i, &pictureCache_, progress);
+        // A broken embedded profile: the user may take the picture as sRGB.
+        if (!header && header.reason() == kBrokenEmbeddedProfile &&
+            askQuestion(QString::fromStdString(header.message()) +
+                        "\n要把这张图片按 sRGB 处理吗？")) {
+            pictureCache_.takeAsSrgb(job.InPath(i));
+            header = readSlotHeader(job, i, &pictureCache_, progress);
+        }
         HScroll1->setValue(0);
         if (!header) {
             // From here on the slots hold no pictures: the job and the
@@ -166,7 +177,7 @@ void mainS::GetF_info() {
         const bool shown = job.RowPath(i).empty()
                                ? loadPreview(image, QString::fromStdString(job.InPath(i)),
                                              job.ImgW(i), job.ImgH(i))
-                               : loadStorePreview(image, job, i);
+                               : loadStorePreview(image, job, i, pictureCache_.colour().output);
         if (!shown) {
             showMessage(QString("无法显示图片“%1”的预览：图片数据无法解码。图片已选用，预览留空。")
                             .arg(shownPath(job.InPath(i))));

@@ -8,6 +8,13 @@
 
 namespace tovrel {
 
+RunSettings mainS::runSettings() const {
+    RunSettings settings = runSettingsOf(settingsTexts());
+    settings.colour = pictureCache_.colour().settings;
+    settings.output = pictureCache_.colour().output;
+    return settings;
+}
+
 SettingsTexts mainS::settingsTexts() const {
     SettingsTexts texts;
     texts.pitch = Combo3->currentText().toStdString();

@@ -10,7 +10,8 @@ namespace tovrel {
 bool mainS::MakeTif(const std::filesystem::path& file, TiffForm form) {
     job.TifOK = 0;
     PitchStore store(dataFolder());
-    if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form);
+    if (Status header = writeRunHeader(store, file, job.OutPath, job.tifW, job.tifH, job.fbl, form,
+                                       job.OutColour);
         !header) {
         showMessage(QString::fromStdString(header.message()));
         return false;

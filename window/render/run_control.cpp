@@ -26,13 +26,17 @@ namespace {
 const QString kConfirm = "确定";
 const QString kStart = "开始";
 
-void showSummary(mainS& w, double seconds) {
+// The summary of a run; `profile` is the output profile's file, if any.
+void showSummary(mainS& w, double seconds, const std::string& profile) {
     const std::filesystem::path output(w.job.OutPath);
     std::error_code unknown;
     const uintmax_t bytes = std::filesystem::file_size(output, unknown);
     const RunSummary run{w.job.OutPath, w.job.tifW,          w.job.tifH,
                          w.job.fbl,     unknown ? 0 : bytes, seconds};
-    const auto [path, details] = summaryLines(run);
+    auto [path, details] = summaryLines(run);
+    if (!profile.empty()) {
+        details += "  色彩：" + std::filesystem::path(profile).filename().string();
+    }
     w.showRunStatus(QString::fromStdString(path + "\n" + details),
                     QString::fromStdString(output.parent_path().string()));
 }
@@ -92,7 +96,7 @@ void mainS::runInterlacing() {
         resetStartButton();
         return;
     }
-    const RunSettings settings = runSettingsOf(settingsTexts());
+    const RunSettings settings = runSettings();
     RunHooks hooks;
     hooks.makeTif = [this](JobState&, const std::filesystem::path& file, TiffForm form) {
         return MakeTif(file, form);
@@ -121,7 +125,7 @@ void mainS::runInterlacing() {
         if (result.outcome == RunOutcome::Failed) {
             showMessage(QString::fromStdString(result.status.message()));
         } else {
-            showSummary(*this, took.count());
+            showSummary(*this, took.count(), settings.colour.outputProfile);
         }
         break;
     case RunOutcome::Refused:
