@@ -1,5 +1,8 @@
 #include "bench/bench_support.h"
 
+#include "params/pitch_store.h"
+#include "tiff/tiff_header.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -147,6 +150,23 @@ void writeBmp24(const fs::path& file, int width, int height,
         fillRow(y, row);
         out.write(row.data(), static_cast<std::streamsize>(row.size()));
     }
+}
+
+std::function<bool(JobState&, const std::filesystem::path&, TiffForm)>
+benchHeaderWriter(const std::filesystem::path& dataFile) {
+    const Result<TiffTemplate> tmpl = PitchStore(dataFile.parent_path()).readTemplate();
+    if (!tmpl) {
+        std::fprintf(stderr, "%s\n", tmpl.message().c_str());
+        return {};
+    }
+    return [tmpl = tmpl.value()](JobState& job, const std::filesystem::path& file, TiffForm form) {
+        const Status written =
+            writeTiffHeader(file, tmpl, job.tifW, job.tifH, job.fbl, {}, form == TiffForm::Big);
+        if (!written) {
+            std::fprintf(stderr, "%s\n", written.message().c_str());
+        }
+        return written.isOk();
+    };
 }
 
 } // namespace tovrel::bench

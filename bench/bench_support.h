@@ -3,12 +3,21 @@
 // (time and peak resident memory beyond the child's baseline) and dd's time
 // for writing a number of bytes into a folder; big 24-bit BMP pictures to feed them.
 
+#include "job/job_state.h"
+#include "tiff/tiff_container.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <vector>
 
 namespace tovrel::bench {
+
+// A run's header writer with the template of the data file at dataFile, as
+// the batch tool writes it (without the pitch list); empty, having printed
+// why, when the template cannot be read.
+std::function<bool(JobState&, const std::filesystem::path&, TiffForm)>
+benchHeaderWriter(const std::filesystem::path& dataFile);
 
 struct Measured {
     bool ok = false;

@@ -47,6 +47,16 @@ tovrel-batch [options] --frames-from FOLDER
                         (default: sRGB, no profile embedded)
   --intent NAME         perceptual, relative (default), saturation or absolute
   --no-bpc              no black-point compensation (on by default)
+  --bleed MM            bleed on every side of the card, 0 to 20 (default 0; 3 on a sheet):
+                        the pictures cover the card and its bleed, trimmed at the print size
+  --sheet A4|A3|SRA3|Letter|Tabloid|WxH  a press sheet (WxH in cm) of copies of the card,
+                        centred, on one lens grid across the whole sheet
+  --copies auto|RxC     copies on the sheet: as many as fit (default) or R rows x C columns
+  --gutter MM           space between the cards' bleed edges, 0 to 20 (default 4); across the
+                        lenses it grows to the next whole lens
+  --marks               crop marks, lens alignment bars and a slug line in the margins
+  --layout-out FILE.json  the sheet's layout: card trim and bleed boxes in pixels, lens grid
+  --cut-out FILE.svg    the trim lines at the sheet's size, for cutters
   --data-file PATH      default: kvxj.dll next to the program, else your own
                         $XDG_DATA_HOME/tovrel/kvxj.dll (~/.local/share/tovrel/kvxj.dll),
                         first made as a copy of the installed /usr/share/tovrel/kvxj.dll
@@ -93,27 +103,36 @@ Result<double> numberOf(const std::string& option, const std::string& text) {
 }
 
 const std::set<std::string> kValueOptions = {
-    "--pitch",          "--sharpness",     "--width",          "--height",      "--anchor",
-    "--white-gap",      "--output",        "--data-file",      "--printer-ppi", "--simulate",
-    "--simulate-width", "--pitch-error",   "--simulate-out",   "--range",       "--step",
-    "--resolution",     "--band-height",   "--paper",          "--frames-from", "--read-pitch",
-    "--key-frame",      "--parallax",      "--input-profile",  "--output-profile", "--intent"};
+    "--pitch",          "--sharpness",   "--width",         "--height",         "--anchor",
+    "--white-gap",      "--output",      "--data-file",     "--printer-ppi",    "--simulate",
+    "--simulate-width", "--pitch-error", "--simulate-out",  "--range",          "--step",
+    "--resolution",     "--band-height", "--paper",         "--frames-from",    "--read-pitch",
+    "--key-frame",      "--parallax",    "--input-profile", "--output-profile", "--intent",
+    "--bleed",          "--sheet",       "--copies",        "--gutter",         "--layout-out",
+    "--cut-out"};
 
 // Options whose value is a number: one beyond the double range is refused by
 // name before anything is computed from it.
 const std::set<std::string> kNumberOptions = {
-    "--pitch", "--sharpness",   "--width", "--height",     "--printer-ppi", "--simulate",
-    "--range", "--pitch-error", "--step",  "--resolution", "--band-height", "--parallax"};
+    "--pitch",       "--sharpness", "--width",       "--height", "--printer-ppi",
+    "--simulate",    "--range",     "--pitch-error", "--step",   "--resolution",
+    "--band-height", "--parallax",  "--bleed",       "--gutter"};
 
 // What only a run takes, and what only a pitch test chart takes.
 const std::set<std::string> kRunOnly = {
     "--sharpness",   "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
     "--bigtiff",     "--simulate", "--simulate-width", "--pitch-error", "--simulate-out",
-    "--frames-from", "--reverse",  "--key-frame",      "--parallax"};
+    "--frames-from", "--reverse",  "--key-frame",      "--parallax",    "--bleed",
+    "--sheet",       "--copies",   "--gutter",         "--marks",       "--layout-out",
+    "--cut-out"};
+// What only a sheet takes.
+const std::set<std::string> kSheetOnly = {"--copies", "--gutter", "--marks", "--layout-out",
+                                          "--cut-out"};
 const std::set<std::string> kChartOnly = {"--range", "--step", "--resolution", "--band-height",
                                           "--paper"};
 // What a flip preview, which writes no TIFF, has no use for.
-const std::set<std::string> kNotSimulated = {"--output", "--bigtiff"};
+const std::set<std::string> kNotSimulated = {"--output", "--bigtiff", "--sheet",      "--copies",
+                                             "--gutter", "--marks",   "--layout-out", "--cut-out"};
 
 // A whole number of 1 to most written in plain digits, else 0.
 int32_t wholeNumber(const std::string& text, int32_t most) {
@@ -230,6 +249,25 @@ Status applyValue(BatchOptions& o, const std::string& name, const std::string& v
             return bad(name, "视差必须在 -10000 到 10000 像素之间。");
         }
         o.frames.parallax = shift.value();
+        return Status::ok();
+    }
+    if (name == "--bleed" || name == "--gutter") {
+        Result<double> mm = numberOf(name, value);
+        if (!mm) {
+            return mm.status();
+        }
+        (name == "--bleed" ? o.press.bleedMm : o.press.gutterMm) = mm.value();
+        return Status::ok();
+    }
+    if (name == "--sheet") {
+        o.press.sheet = true;
+        return readPaper(value, o.press);
+    }
+    if (name == "--copies") {
+        return readCopies(value, o.press);
+    }
+    if (name == "--layout-out" || name == "--cut-out") {
+        (name == "--layout-out" ? o.press.layoutOut : o.press.cutOut) = value;
         return Status::ok();
     }
     if (name == "--frames-from") {
@@ -446,7 +484,7 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             return o;
         }
         const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test" ||
-                          name == "--reverse" || name == "--no-bpc";
+                          name == "--reverse" || name == "--no-bpc" || name == "--marks";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
@@ -463,6 +501,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
                 o.reverse = true;
             } else if (name == "--no-bpc") {
                 o.colour.blackPointCompensation = false;
+            } else if (name == "--marks") {
+                o.press.marks = true;
             } else {
                 (name == "--bigtiff" ? o.bigTiff : o.pitchTest) = true;
             }
@@ -496,6 +536,21 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
     }
     if (Status values = checkValues(o); !values) {
         return values;
+    }
+    for (const std::string& name : seen) {
+        if (kSheetOnly.contains(name) && !o.press.sheet) {
+            return bad(name, "只能和 --sheet 一起用。");
+        }
+    }
+    if (o.press.sheet && !seen.contains("--bleed")) {
+        o.press.bleedMm = kSheetBleedMm;
+    }
+    if (Status press = checkSheetRanges(o.press); !press) {
+        return bad(seen.contains("--bleed") &&
+                           !(o.press.bleedMm >= 0 && o.press.bleedMm <= kMaxBleedMm)
+                       ? "--bleed"
+                       : "--gutter",
+                   press.message());
     }
     return o;
 }

@@ -53,6 +53,9 @@ struct BatchOptions {
     std::optional<std::string> resolution;
     std::optional<std::string> bandHeight;
     Paper paper = Paper::A4; // the paper the chart fits
+    // --bleed, and a press sheet of copies (--sheet, --copies, --gutter,
+    // --marks, --layout-out, --cut-out).
+    SheetSettings press;
     // --read-pitch: the lens pitch read from a photograph of that chart under
     // the lens sheet, instead of writing the chart.
     std::optional<std::string> readPitch;

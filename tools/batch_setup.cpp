@@ -149,6 +149,7 @@ Result<BatchRun> prepareBatchRun(const BatchOptions& options, const fs::path& de
     run.settings.bigTiff = options.bigTiff;
     run.settings.colour = cache.colour().settings;
     run.settings.output = cache.colour().output;
+    run.settings.press = options.press;
     if (options.simulate) {
         return run; // a flip preview writes no TIFF
     }

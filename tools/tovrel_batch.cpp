@@ -6,17 +6,21 @@
 #include "params/data_location.h"
 #include "pitch_reading/pitch_reading.h"
 #include "render/interlace_engine.h"
+#include "render/run_checks.h"
 #include "render/run_header.h"
+#include "sheet/sheet_geometry.h"
 #include "tools/batch_options.h"
 #include "tools/batch_setup.h"
 #include "tools/batch_simulate.h"
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -114,6 +118,13 @@ int run(tovrel::BatchRun& batch) {
         complain(path.message());
         return kExitRefused;
     }
+    // The sheet's lay-out, told with the result: the gutters actually used.
+    std::optional<SheetLayout> sheet;
+    if (JobState card = batch.job; batch.settings.press.sheet && planRun(card, batch.settings)) {
+        if (Result<SheetLayout> laid = sheetLayoutOf(card, batch.settings)) {
+            sheet = laid.value();
+        }
+    }
     const RunResult result = runInterlace(batch.job, batch.settings, hooks);
     havePendingFile = 0;
     bar.finish();
@@ -138,6 +149,12 @@ int run(tovrel::BatchRun& batch) {
                       ? "BigTIFF"
                       : "TIFF")
               << '\n';
+    if (sheet) {
+        std::cout << "拼版：" << sheet->rows() << " 行 × " << sheet->columns() << " 列，间距 "
+                  << formatDouble(std::round(sheet->gutterAlongMm * 100) / 100) << " 毫米，跨透镜 "
+                  << formatDouble(std::round(sheet->gutterAcrossMm * 100) / 100)
+                  << " 毫米（取整个透镜）\n";
+    }
     return 0;
 }
 

@@ -68,7 +68,7 @@ bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
         a.Sharp != b.Sharp || a.BaseW != b.BaseW || a.BaseH != b.BaseH ||
         as.widthCm != bs.widthCm || as.heightCm != bs.heightCm || as.whiteGaps != bs.whiteGaps ||
         as.whiteWidth != bs.whiteWidth || as.horizontal != bs.horizontal ||
-        as.printerPpi != bs.printerPpi) {
+        as.printerPpi != bs.printerPpi || as.press.bleedMm != bs.press.bleedMm) {
         return false;
     }
     for (int32_t n = 1; n <= a.ViewCount && n <= kMaxFrames; ++n) {

@@ -39,6 +39,7 @@ RunSettings runSettingsOf(const SettingsTexts& texts) {
         settings.whiteWidth = roundToLong(leadingNumber(*texts.whiteGapItem)).value_or(0);
     }
     settings.horizontal = texts.horizontal;
+    settings.press = texts.press;
     if (texts.printerRes) {
         settings.printerPpi = printerPpiOf(texts.printerPpi).value_or(-1);
     }

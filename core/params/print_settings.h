@@ -7,6 +7,7 @@
 #include "colour/pixel_format.h"
 #include "params/colour_settings.h"
 #include "params/resolution.h"
+#include "params/sheet_settings.h"
 
 #include <cstdint>
 #include <optional>
@@ -29,6 +30,7 @@ struct RunSettings {
     bool bigTiff = false;    // BigTIFF whatever the size (the batch tool's --bigtiff)
     ColourSettings colour;   // profiles, intent, black-point compensation
     OutputColour output;     // what colour's output profile gives (outputColourOf)
+    SheetSettings press{};   // bleed, and the sheet of copies
 };
 
 // A card of many frames (animation, depth): the frame that lies in the
@@ -51,6 +53,7 @@ struct SettingsTexts {
     bool horizontal = false;                 // Op_h
     bool printerRes = false;                 // PrinterRes
     std::string printerPpi;                  // ComboRes
+    SheetSettings press{};                   // the sheet dialog's bleed and sheet
 };
 
 // A printer resolution typed into its box: a whole number of 72 to 4800 is

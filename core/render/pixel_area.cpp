@@ -5,6 +5,8 @@
 #include "render/column_map.h"
 #include "render/printer_grid.h"
 #include "render/source_rows.h"
+#include "sheet/sheet_pattern.h"
+#include "sheet/sheet_run.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -148,6 +150,48 @@ Status printerRows(const RowLoop& loop, std::span<const GridCell> cells) {
     return Status::ok();
 }
 
+// A press sheet: rows of the sheet pattern with their marks; a row that shows
+// what the row below it showed, marks alike, is made once.
+Status sheetRows(const RowLoop& loop, const SheetRun& sheet) {
+    const JobState& job = loop.job;
+    const SheetPattern pattern =
+        sheetPattern(job, loop.settings, sheet.layout, loop.pool, loop.columns);
+    const int64_t height = sheet.layout.height;
+    const std::vector<unsigned char> paper = paperWhiteRow(job.OutColour, sheet.layout.width);
+    SheetRow made{-2, 0};
+    for (int32_t r = 1; r <= job.tifH; ++r) {
+        const int64_t y = height - r;
+        const SheetRow& row = pattern.rows[std::size_t(y)];
+        if (row != made && row.map >= 0) {
+            const bool vertical = !sheet.layout.horizontal;
+            for (int32_t n = vertical ? 1 : row.map + 1;
+                 n <= (vertical ? job.ViewCount : row.map + 1); ++n) {
+                if (Status read = loop.read(n, row.frameRow); !read) {
+                    return read;
+                }
+            }
+        }
+        if (row != made || !sheet.marks.sameAsAbove(y + 1)) {
+            Result<unsigned char*> fresh = loop.sink.fresh();
+            if (!fresh) {
+                return fresh.status();
+            }
+            if (row.map >= 0) {
+                renderRow(loop.pool.data(), pattern.maps[std::size_t(row.map)], fresh.value(),
+                          loop.pool.pixelBytes());
+            } else {
+                std::memcpy(fresh.value(), paper.data(), paper.size());
+            }
+            sheet.marks.apply(y, fresh.value());
+            made = row;
+        }
+        if (Status put = loop.sink.putCurrent(r); !put) {
+            return put;
+        }
+    }
+    return Status::ok();
+}
+
 Status rows(const RowLoop& loop) {
     const JobState& job = loop.job;
     const RunSettings& settings = loop.settings;
@@ -170,7 +214,7 @@ Status writeFailure(int err, const JobState& job) {
 
 Status writePixelArea(JobState& job, const RunSettings& settings,
                       const std::function<void(int)>& progress, const std::filesystem::path& file,
-                      int64_t areaOffset) {
+                      int64_t areaOffset, const SheetRun* sheet) {
     PosixFile out = PosixFile::open(file, O_WRONLY);
     if (!out.isOpen()) {
         return writeFailure(errno, job);
@@ -189,7 +233,8 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     }
 
     job.OutRow.assign(std::size_t(job.RowBytes), 0);
-    const std::vector<int32_t> columns = sourceColumns(job.tifW, job.Scale, job.BaseW);
+    const int32_t cardWidth = sheet ? sheet->layout.cardWidth : job.tifW;
+    const std::vector<int32_t> columns = sourceColumns(cardWidth, job.Scale, job.BaseW);
     const int32_t usedColumns =
         columns.empty() ? 0 : *std::max_element(columns.begin(), columns.end());
     PixelPool pool(job.ViewCount, usedColumns, job.OutColour);
@@ -200,7 +245,7 @@ Status writePixelArea(JobState& job, const RunSettings& settings,
     RowSink sink(out.fd(), areaOffset, job.tifH, job.RowBytes, job.OutRow.data(), progress,
                  job.OutPath);
     const RowLoop loop{job, settings, sources.value(), pool, sink, columns, white.data()};
-    Status made = rows(loop);
+    Status made = sheet ? sheetRows(loop, *sheet) : rows(loop);
     if (made) {
         made = sink.finish();
     }

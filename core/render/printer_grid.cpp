@@ -31,9 +31,14 @@ Status checkPrinterLens(int32_t views, float pitch, int32_t ppi) {
 }
 
 std::vector<GridCell> lensGridCells(std::span<const int32_t> sources, const LensGrid& grid) {
+    return lensGridCellsAt(sources, grid, static_cast<double>(sources.size()) / 2);
+}
+
+std::vector<GridCell> lensGridCellsAt(std::span<const int32_t> sources, const LensGrid& grid,
+                                      double anchor) {
     const auto count = static_cast<int64_t>(sources.size());
     const double L = grid.lensPixels;
-    const double c = static_cast<double>(count) / 2;
+    const double c = anchor;
     const double whiteFrom = 1 - static_cast<double>(grid.whiteWidth) / grid.strip;
     std::vector<GridCell> cells(sources.size());
     for (int64_t j = 1; j <= count; ++j) {

@@ -56,6 +56,10 @@ LensGrid lensGridOf(const JobState& job, const RunSettings& settings);
 // The cells of positions 1..sources.size(). sources: the usual mapping of each
 // position to a frame column (or row).
 std::vector<GridCell> lensGridCells(std::span<const int32_t> sources, const LensGrid& grid);
+// The same with a lens boundary at `anchor` (in positions from the start,
+// the card's centre above): a card on a sheet takes the sheet's grid.
+std::vector<GridCell> lensGridCellsAt(std::span<const int32_t> sources, const LensGrid& grid,
+                                      double anchor);
 
 // The whole pattern of a run.
 struct PrinterPattern {

@@ -51,6 +51,9 @@ Status checkRunParameters(const JobState& job, const RunSettings& settings) {
     if (Status lens = checkPrinterLens(views, job.Pitch, settings.printerPpi); !lens) {
         return lens;
     }
+    if (Status press = checkSheetRanges(settings.press); !press) {
+        return press;
+    }
     if (settings.whiteGaps && (settings.whiteWidth < 0 || settings.whiteWidth > s)) {
         return Status::fail("留白宽度必须在 0 到 " + std::to_string(s) + " 像素之间。");
     }

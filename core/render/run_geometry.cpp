@@ -22,17 +22,21 @@ Status computeGeometry(JobState& job, const RunSettings& settings) {
         return Status::fail("打印尺寸太小：输出图像的宽度和高度至少要有 1 个像素。"
                             "请检查宽度、高度和栅距。");
     }
+    const float fbl = printer ? toSingle(ppi) : toSingle(views * sharp * 10 * 2.54 / pitch);
+    // The bleed, whole pixels on every side, around the trim size.
+    const double bleed = 2.0 * bleedPixels(settings.press.bleedMm, fbl);
     const auto tifW = floorToLong(width);
     const auto tifH = floorToLong(height);
     const int32_t pixelBytes = settings.output.bytes();
-    if (!tifW || !tifH || *tifW > std::numeric_limits<int32_t>::max() / pixelBytes) {
+    if (!tifW || !tifH || *tifW + bleed > std::numeric_limits<int32_t>::max() / pixelBytes ||
+        *tifH + bleed > std::numeric_limits<int32_t>::max()) {
         return Status::fail("打印尺寸太大：输出图像的像素数超出了允许的范围。"
                             "请减小宽度或高度。");
     }
-    job.tifW = *tifW;
-    job.tifH = *tifH;
-    job.fbl = printer ? toSingle(ppi) : toSingle(views * sharp * 10 * 2.54 / pitch);
-    job.RowBytes = *tifW * pixelBytes;
+    job.tifW = *tifW + static_cast<int32_t>(bleed);
+    job.tifH = *tifH + static_cast<int32_t>(bleed);
+    job.fbl = fbl;
+    job.RowBytes = job.tifW * pixelBytes;
     job.OutColour = settings.output;
     return Status::ok();
 }
@@ -53,6 +57,10 @@ void setScaleAndStrip(JobState& job) {
 
 StripLayout runStripLayout(const JobState& job, const RunSettings& settings) {
     return {job.ViewCount, job.SharpB, settings.whiteGaps, settings.whiteWidth};
+}
+
+int32_t bleedPixels(double bleedMm, double ppi) {
+    return static_cast<int32_t>(roundHalfEven(bleedMm / 25.4 * ppi));
 }
 
 int32_t stripWidth(float sharp) {

@@ -16,6 +16,7 @@ namespace tovrel {
 // bytes a pixel) and OutColour, the settings' output colour. At a
 // printer's resolution R: tifW and tifH are size / 2.54 x R rounded half to
 // even, and fbl is R.
+// With a bleed, tifW and tifH grow by bleedPixels on every side.
 // Refuses, changing nothing, sizes below one pixel and sizes that do not fit
 // 32 bits.
 Status computeGeometry(JobState& job, const RunSettings& settings);
@@ -30,6 +31,9 @@ void setScaleAndStrip(JobState& job);
 
 // The run's strip pattern: its pictures, SharpB and white gaps.
 StripLayout runStripLayout(const JobState& job, const RunSettings& settings);
+
+// Bleed in whole pixels: bleedMm at ppi, rounded half to even.
+int32_t bleedPixels(double bleedMm, double ppi);
 
 // The strip width: Sharp rounded half to even. 0 when it falls outside 0..255.
 int32_t stripWidth(float sharp);

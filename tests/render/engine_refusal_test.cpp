@@ -131,6 +131,32 @@ const Refusal kRefusals[] = {
          s.whiteWidth = -1;
      },
      "留白"},
+    {"bleed beyond 20 mm", [](JobState&, RunSettings& s, const TempDir&) { s.press.bleedMm = 21; },
+     "出血须在 0 到 20"},
+    {"negative gutter",
+     [](JobState&, RunSettings& s, const TempDir&) {
+         s.press.sheet = true;
+         s.press.paperWidthMm = s.press.paperHeightMm = 300;
+         s.press.gutterMm = -1;
+     },
+     "间距须在 0 到 20"},
+    {"card larger than the sheet with its marks",
+     [](JobState&, RunSettings& s, const TempDir&) {
+         s.press.sheet = true;
+         s.press.marks = true;
+         s.press.paperWidthMm = 40; // 36 mm of marks leave 4 mm for a 7.5 mm card
+         s.press.paperHeightMm = 300;
+     },
+     "可用 4×264 毫米"},
+    {"copies that do not fit",
+     [](JobState&, RunSettings& s, const TempDir& d) {
+         s.press.sheet = true;
+         s.press.paperWidthMm = s.press.paperHeightMm = 100;
+         s.press.rows = 1;
+         s.press.columns = 9;
+         s.press.layoutOut = (d / "layout.json").string();
+     },
+     "最多 10 行 × 8 列"},
     {"empty output path", [](JobState& j, RunSettings&, const TempDir&) { j.OutPath.clear(); },
      "输出文件名"},
     {"output path equal to a source",

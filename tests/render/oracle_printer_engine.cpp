@@ -20,8 +20,9 @@ struct Strip {
 };
 
 // Position i (1-based) of `count` across the lenses, as the rules state it.
-Strip stripAt(int64_t i, int64_t count, double L, int64_t V, int64_t s, int64_t whiteWidth) {
-    const double c = count / 2.0;
+Strip stripAt(int64_t i, int64_t count, double L, int64_t V, int64_t s, int64_t whiteWidth,
+              std::optional<double> anchor) {
+    const double c = anchor ? *anchor : count / 2.0;
     const double t = i - 0.5;
     // u = (t - c) / L, k = floor(u), phase = u - k, with the offset under the
     // lens taken as the exact remainder of t - c by L.
@@ -51,7 +52,7 @@ int64_t frameIndex(int64_t i, float scale, int64_t length, EdgeRule edges, int64
 } // namespace
 
 RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks,
-                                 EdgeRule edges) {
+                                 EdgeRule edges, std::optional<double> anchor) {
     const int64_t V = job.ViewCount;
     const int64_t R = settings.printerPpi;
     job.tifW = static_cast<int32_t>(roundHalfEven(settings.widthCm / 2.54 * R));
@@ -99,13 +100,13 @@ RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings, con
         }
         std::fill(row.begin(), row.end(), 0);
         const Strip across =
-            settings.horizontal ? stripAt(r, job.tifH, L, V, s, whiteWidth) : Strip{};
+            settings.horizontal ? stripAt(r, job.tifH, L, V, s, whiteWidth, anchor) : Strip{};
         const int64_t acrossY =
             settings.horizontal ? frameIndex(across.centre, job.Scale, job.BaseH, edges, 2) : y;
         for (int64_t j = 1; ok && j <= job.tifW; ++j) {
             unsigned char* pixel = row.data() + 3 * (j - 1);
             const Strip strip =
-                settings.horizontal ? across : stripAt(j, job.tifW, L, V, s, whiteWidth);
+                settings.horizontal ? across : stripAt(j, job.tifW, L, V, s, whiteWidth, anchor);
             if (strip.white) {
                 std::memset(pixel, 255, 3);
                 continue;

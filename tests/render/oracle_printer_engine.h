@@ -10,11 +10,15 @@
 #include "render/interlace_engine.h"
 #include "tests/render/oracle_engine.h"
 
+#include <optional>
+
 namespace tovrel::test {
 
-// settings.printerPpi must be set. Writes the header through hooks.makeTif
+// settings.printerPpi must be set. anchor: a lens boundary at that position
+// instead of the card's centre (a card on a sheet). Writes the header through hooks.makeTif
 // straight into OutPath, then the rows.
 RunResult oraclePrinterInterlace(JobState& job, const RunSettings& settings, const RunHooks& hooks,
-                                 EdgeRule edges = EdgeRule::NearestPixel);
+                                 EdgeRule edges = EdgeRule::NearestPixel,
+                                 std::optional<double> anchor = {});
 
 } // namespace tovrel::test

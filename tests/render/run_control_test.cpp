@@ -6,6 +6,8 @@
 #include "app/progress_scroll_bar.h"
 #include "params/pitch_store.h"
 #include "render/run_summary.h"
+#include "sheet/sheet_dialog.h"
+#include "sheet/sheet_run.h"
 #include "tests/app/data_file.h"
 #include "tests/app/window_fixture.h"
 #include "tests/render/engine_fixture.h"
@@ -17,9 +19,13 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QToolButton>
 #include <QWindow>
 #include <QtTest/QTest>
 
@@ -304,6 +310,50 @@ TEST_F(StartButton, RunRecordsItsPitchAndReloadsTheList) {
     click();
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(readFile(dataDir / "kvxj.dll"), before);
+}
+
+// "拼版…" from the "更多…" menu: the drawing follows the values, OK hands
+// them to the window, and its run writes the sheet the core writes.
+TEST_F(StartButton, SheetDialogDrawsTheSheetAndTheRunWritesIt) {
+    openWith(2);
+    enter();
+    window->ActionSheet->trigger();
+    auto* dialog = window->findChild<SheetDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "拼版");
+    QTest::mouseClick(dialog->CheckSheet, Qt::LeftButton);
+    EXPECT_EQ(dialog->SpinBleed->value(), 3); // a sheet's own bleed
+    dialog->ComboPaper->setCurrentIndex(dialog->ComboPaper->findText("A4"));
+    const QString shown = dialog->LabelLayout->text();
+    const qint64 drawn = dialog->LabelDrawing->pixmap().cacheKey();
+    EXPECT_TRUE(shown.contains("行 ×")) << shown.toStdString();
+    dialog->SpinGutter->selectAll();
+    QTest::keyClicks(dialog->SpinGutter, "12");
+    EXPECT_NE(dialog->LabelLayout->text(), shown);
+    EXPECT_NE(dialog->LabelDrawing->pixmap().cacheKey(), drawn);
+    QTest::mouseClick(dialog->CheckMarks, Qt::LeftButton);
+    const SheetSettings press = dialog->settings();
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+    EXPECT_TRUE(press.sheet && press.marks && press.gutterMm == 12 && press.paperTurns);
+
+    JobState core = window->job;
+    click();
+    core.Pitch = window->job.Pitch;
+    core.Sharp = window->job.Sharp;
+    click();
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    RunSettings meant{2, 1.5};
+    meant.press = press;
+    meant.press.slugDate = todayText();
+    // The same name elsewhere: the slug line names the file.
+    const TempDir elsewhere;
+    core.OutPath = (elsewhere / "out.tif").string();
+    RunRecord record;
+    ASSERT_EQ(runInterlace(core, meant, recordingHooks(record)).outcome, RunOutcome::Done);
+    EXPECT_EQ(readFile(output()), readFile(core.OutPath));
+    const TiffContents sheet = readTiff(output(), false);
+    EXPECT_EQ(uint64_t(sheet.width) * sheet.height, 2520u * 3564u); // A4 at 304.8 ppi
 }
 
 struct SettingsCase {

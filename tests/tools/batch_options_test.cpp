@@ -31,7 +31,17 @@ TEST(BatchOptions, TakesEveryOption) {
                                                            "d/kvxj.dll",
                                                            "c.bmp",
                                                            "--printer-ppi",
-                                                           "1440"});
+                                                           "1440",
+                                                           "--sheet",
+                                                           "32x45",
+                                                           "--copies=3x2",
+                                                           "--gutter",
+                                                           "5",
+                                                           "--marks",
+                                                           "--layout-out",
+                                                           "l.json",
+                                                           "--cut-out",
+                                                           "c.svg"});
     ASSERT_TRUE(parsed) << parsed.message();
     const BatchOptions& o = parsed.value();
     EXPECT_FALSE(o.help);
@@ -51,6 +61,15 @@ TEST(BatchOptions, TakesEveryOption) {
     EXPECT_EQ(o.output, "out.tif");
     EXPECT_EQ(o.dataFile, "d/kvxj.dll");
     EXPECT_EQ(o.printerPpi, "1440");
+    EXPECT_TRUE(o.press.sheet && o.press.marks);
+    EXPECT_EQ(o.press.paperWidthMm, 320);
+    EXPECT_EQ(o.press.paperHeightMm, 450);
+    EXPECT_EQ(o.press.rows, 3);
+    EXPECT_EQ(o.press.columns, 2);
+    EXPECT_EQ(o.press.gutterMm, 5);
+    EXPECT_EQ(o.press.bleedMm, 3); // a sheet's own default
+    EXPECT_EQ(o.press.layoutOut, "l.json");
+    EXPECT_EQ(o.press.cutOut, "c.svg");
 }
 
 TEST(BatchOptions, TakesThePitchTestsOptions) {
@@ -177,6 +196,18 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"SharpnessNotWhole", with({"--pitch", "1", "--sharpness", "2.5"}),
                 "--sharpness：清晰倍数必须是 1 到 20 之间的整数"},
         Refusal{"SharpnessLabel", with({"--pitch", "1", "--sharpness", "3 倍清晰"}), "不是数字"},
+        Refusal{"BleedAboveRange", with({"--pitch", "1", "--sharpness", "3", "--bleed", "20.5"}),
+                "--bleed：出血须在 0 到 20 毫米之间"},
+        Refusal{"GutterNegative",
+                with({"--pitch", "1", "--sharpness", "3", "--sheet", "A4", "--gutter", "-1"}),
+                "--gutter：间距须在 0 到 20 毫米之间"},
+        Refusal{"UnknownSheet", with({"--pitch", "1", "--sharpness", "3", "--sheet", "B5"}),
+                "纸张须是 A4、A3、SRA3"},
+        Refusal{"CopiesNotWhole",
+                with({"--pitch", "1", "--sharpness", "3", "--sheet", "A4", "--copies", "2x1.5"}),
+                "份数须是 auto 或 行x列"},
+        Refusal{"MarksWithoutSheet", with({"--pitch", "1", "--sharpness", "3", "--marks"}),
+                "--marks：只能和 --sheet 一起用"},
         Refusal{"WidthAboveCap", with({"--pitch", "1", "--sharpness", "3", "--width", "300.5"}),
                 "不超过 300 厘米"},
         Refusal{"WidthZero", with({"--pitch", "1", "--sharpness", "3", "--width", "0"}),

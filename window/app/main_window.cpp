@@ -70,6 +70,7 @@ void mainS::connectHandlers() {
     connect(CommandPitchTest, &QPushButton::clicked, this, &mainS::CommandPitchTest_Click, direct);
     connect(ActionFrames, &QAction::triggered, this, &mainS::ActionFrames_Click, direct);
     connect(ActionColour, &QAction::triggered, this, &mainS::ActionColour_Click, direct);
+    connect(ActionSheet, &QAction::triggered, this, &mainS::ActionSheet_Click, direct);
     connectChangeAndClick(
         Combo3, [this] { Combo3_Change(); }, [this] { Combo3_Click(); });
     connectChangeAndClick(

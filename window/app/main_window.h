@@ -7,6 +7,7 @@
 #include "job/job_state.h"
 #include "params/print_settings.h"
 #include "params/size_exchange.h"
+#include "sheet/sheet_geometry.h"
 #include "tiff/tiff_container.h"
 
 #include <QPointer>
@@ -95,6 +96,7 @@ class mainS : public QWidget {
     QToolButton* CommandMore = nullptr;
     QAction* ActionFrames = nullptr;
     QAction* ActionColour = nullptr;
+    QAction* ActionSheet = nullptr; // "拼版…"
     // The status line under everything: what the last run wrote, and a
     // button that opens the folder it lies in.
     QLabel* LabelDone = nullptr;
@@ -149,6 +151,7 @@ class mainS : public QWidget {
     void ActionFrames_Click();
     // Opens the colour dialog: profiles, intent and black-point compensation.
     void ActionColour_Click();
+    void ActionSheet_Click();
     // An anchor box edited by the user.
     void TextX_Change();
     void TextY_Change();
@@ -257,6 +260,9 @@ class mainS : public QWidget {
 
     std::filesystem::path dataFolder_;
     PictureCache pictureCache_;
+    // Bleed and press sheet, as the sheet dialog last left them.
+    SheetSettings press_;
+    Result<SheetLayout> sheetLayout(const SheetSettings& press) const;
     bool loaded_ = false;
     // The width and height boxes answering each other.
     SizeExchange sizeExchange_;

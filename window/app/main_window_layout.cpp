@@ -214,6 +214,8 @@ void mainS::buildControls() {
     ActionFrames->setObjectName("ActionFrames");
     ActionColour = more->addAction("色彩…");
     ActionColour->setObjectName("ActionColour");
+    ActionSheet = more->addAction("拼版…");
+    ActionSheet->setObjectName("ActionSheet");
     CommandMore->setMenu(more);
 }
 

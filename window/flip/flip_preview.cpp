@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -193,7 +194,23 @@ void FlipPreview::showView() {
     shown_ =
         QImage(image.rgb.data(), image.width, image.height, 3 * image.width, QImage::Format_RGB888)
             .copy();
-    ImageView->setPixmap(QPixmap::fromImage(shown_));
+    // A card with bleed shows where it is cut: the trim line over the view
+    // (the saved pictures stay the card as printed).
+    QPixmap shown = QPixmap::fromImage(shown_);
+    const JobState& card = simulator_->job();
+    const int32_t bleed = bleedPixels(inputSettings_.press.bleedMm, card.fbl);
+    if (bleed > 0) {
+        QPainter painter(&shown);
+        const double sx = double(image.width) / card.tifW;
+        const double sy = double(image.height) / card.tifH;
+        const QRectF trim(bleed * sx, bleed * sy, (card.tifW - 2 * bleed) * sx,
+                          (card.tifH - 2 * bleed) * sy);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(trim);
+        painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        painter.drawRect(trim);
+    }
+    ImageView->setPixmap(shown);
 }
 
 void FlipPreview::resizeEvent(QResizeEvent* event) {

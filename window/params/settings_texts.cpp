@@ -28,6 +28,7 @@ SettingsTexts mainS::settingsTexts() const {
     texts.horizontal = Op_h->isChecked();
     texts.printerRes = PrinterRes->isChecked();
     texts.printerPpi = ComboRes->currentText().toStdString();
+    texts.press = press_;
     return texts;
 }
 
