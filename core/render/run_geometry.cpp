@@ -60,7 +60,14 @@ StripLayout runStripLayout(const JobState& job, const RunSettings& settings) {
 }
 
 int32_t bleedPixels(double bleedMm, double ppi) {
-    return static_cast<int32_t>(roundHalfEven(bleedMm / 25.4 * ppi));
+    // Saturates, so that a resolution no run can take (a pitch near 0) is
+    // refused by the size check rather than overflowing here.
+    const double pixels = roundHalfEven(bleedMm / 25.4 * ppi);
+    if (!(pixels > 0)) {
+        return 0;
+    }
+    return pixels < std::numeric_limits<int32_t>::max() ? static_cast<int32_t>(pixels)
+                                                        : std::numeric_limits<int32_t>::max();
 }
 
 int32_t stripWidth(float sharp) {
