@@ -28,9 +28,19 @@ struct ColourPlan {
 };
 
 // Reads and checks the settings' profile files: each must open in
-// LittleCMS; the assigned input profile must be RGB, the output profile RGB
-// or CMYK and usable as an output. Messages name the file.
+// LittleCMS and fit its use (profileUsesOf). Messages name the file.
 Result<ColourPlan> colourPlanOf(const ColourSettings& settings);
+
+// What a profile file can be chosen for. The profile of RGB pictures: an RGB
+// profile of a device or a colour space (input, display, output or colour
+// space class). The output: an RGB or CMYK profile of the display, output or
+// colour space class. Grey, Lab, named-colour, abstract and link profiles
+// are neither. Nothing for a file that does not open.
+struct ProfileUses {
+    bool input = false;
+    bool output = false;
+};
+ProfileUses profileUsesOf(const std::filesystem::path& file);
 
 // The text LittleCMS last reported on this thread (its error handler is
 // routed here); empty when it said nothing.

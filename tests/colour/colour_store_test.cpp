@@ -4,6 +4,7 @@
 // profile, within 1 level.
 
 #include "colour/colour_plan.h"
+#include "colour/profile_folder.h"
 #include "intake/picture_cache.h"
 
 #include "tests/intake/picture_variants.h"
@@ -218,6 +219,45 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"PngAdobeManyBands", writePng, adobe, {}, 600, 1201},
         Case{"JpegP3ToPressManyBands", writeJpeg, p3Like,
              toOutput(kPress, RenderIntent::Relative, true), 700, 1100}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What the colour dialog offers a profile for is what choosing it accepts:
+// grey, Lab and named-colour profiles nowhere, CMYK only as the output, a
+// file that does not open (here cut inside its header) nowhere.
+struct Offer {
+    const char* name;
+    std::string file;
+    bool input;
+    bool output;
+};
+
+class ProfileOffer : public ::testing::TestWithParam<Offer> {};
+
+TEST_P(ProfileOffer, ListedWhereChoosingItIsAccepted) {
+    const Offer& c = GetParam();
+    TempDir dir;
+    const fs::path file = dir / "chosen.icc";
+    const Bytes bytes = readFile(c.file);
+    writeFile(file,
+              c.file == kAdobe && !c.input ? Bytes(bytes.begin(), bytes.begin() + 100) : bytes);
+    const ProfileUses uses = profileUsesOf(file);
+    EXPECT_EQ(uses.input, c.input);
+    EXPECT_EQ(uses.output, c.output);
+    EXPECT_EQ(bool(colourPlanOf({.inputProfile = file.string()})), c.input);
+    EXPECT_EQ(bool(colourPlanOf({.outputProfile = file.string()})), c.output);
+    const InstalledProfiles listed = profilesUnder(dir.path());
+    EXPECT_EQ(listed.inputs, c.input ? std::vector{file.string()} : std::vector<std::string>());
+    EXPECT_EQ(listed.outputs, c.output ? std::vector{file.string()} : std::vector<std::string>());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Installed, ProfileOffer,
+    ::testing::Values(Offer{"AdobeRgb", kAdobe, true, true}, Offer{"Cmyk", kPress, false, true},
+                      Offer{"Grey", "/usr/share/color/icc/ghostscript/sgray.icc", false, false},
+                      Offer{"Lab", "/usr/share/color/icc/ghostscript/lab.icc", false, false},
+                      Offer{"NamedColours", "/usr/share/color/icc/colord/x11-colors.icc", false,
+                            false},
+                      Offer{"CutShort", kAdobe, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
