@@ -142,6 +142,25 @@ Result<ColourPlan> colourPlanOf(const ColourSettings& settings) {
     return plan;
 }
 
+RestoredColour restoredColourOf(ColourSettings settings) {
+    RestoredColour restored;
+    ColourSettings inputAlone = settings, outputAlone = settings;
+    inputAlone.outputProfile.clear();
+    outputAlone.inputProfile.clear();
+    for (auto [file, alone] : {std::pair{&settings.inputProfile, &inputAlone},
+                               {&settings.outputProfile, &outputAlone}}) {
+        if (!file->empty() && !colourPlanOf(*alone)) {
+            restored.dropped.push_back(*file);
+            file->clear();
+        }
+    }
+    Result<ColourPlan> plan = colourPlanOf(settings);
+    if (plan) {
+        restored.plan = std::move(plan).value();
+    }
+    return restored;
+}
+
 ProfileUses profileUsesOf(const std::filesystem::path& file) {
     routeLibraryErrors();
     // Only the header and the tag directory are read here.

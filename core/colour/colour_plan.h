@@ -31,6 +31,15 @@ struct ColourPlan {
 // LittleCMS and fit its use (profileUsesOf). Messages name the file.
 Result<ColourPlan> colourPlanOf(const ColourSettings& settings);
 
+// Settings kept from an earlier session, each profile that no longer opens
+// or fits (a file deleted or replaced since) dropped for sRGB; intent and
+// black-point compensation stay. `dropped` names the files dropped.
+struct RestoredColour {
+    ColourPlan plan;
+    std::vector<std::string> dropped;
+};
+RestoredColour restoredColourOf(ColourSettings settings);
+
 // What a profile file can be chosen for. The profile of RGB pictures: an RGB
 // profile of a device or a colour space (input, display, output or colour
 // space class). The output: an RGB or CMYK profile of the display, output or
