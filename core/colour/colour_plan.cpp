@@ -187,6 +187,35 @@ Result<ScreenColour> ScreenColour::make(const OutputColour& output) {
     return screen;
 }
 
+Result<ScreenColour> ScreenColour::gamutProof(const OutputColour& output,
+                                              const ColourSettings& settings) {
+    // The alarm is LittleCMS's one setting for the whole process; nothing
+    // else here checks gamut.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        cmsUInt16Number codes[cmsMAXCHANNELS] = {};
+        for (std::size_t i = 0; i < kGamutAlarm.size(); ++i) {
+            codes[i] = cmsUInt16Number(kGamutAlarm[i] * 257);
+        }
+        cmsSetAlarmCodes(codes);
+    });
+    const Profile press = openBytes(output.profile);
+    const Profile srgb = openBytes({});
+    lastError.clear();
+    void* t = press && !output.profile.empty()
+                  ? cmsCreateProofingTransform(
+                        srgb.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, press.get(),
+                        cmsUInt32Number(settings.intent), INTENT_RELATIVE_COLORIMETRIC,
+                        flagsOf(settings) | cmsFLAGS_SOFTPROOFING | cmsFLAGS_GAMUTCHECK)
+                  : nullptr;
+    if (t == nullptr) {
+        return Status::fail("无法标出输出色域外的颜色" + detail() + "。");
+    }
+    ScreenColour proof;
+    proof.transform_ = std::shared_ptr<void>(t, PictureColour::Closer());
+    return proof;
+}
+
 void ScreenColour::apply(const uint8_t* stored, uint8_t* bgr, std::size_t pixels) const {
     cmsDoTransform(transform_.get(), stored, bgr, cmsUInt32Number(pixels));
 }

@@ -10,6 +10,7 @@
 #include "common/status.h"
 #include "params/colour_settings.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -62,9 +63,19 @@ inline constexpr int kBrokenEmbeddedProfile = 1;
 // Pixels of an output (as its stores hold them) as the screen shows them:
 // blue, green, red in sRGB, through the output profile when there is one,
 // so that the screen shows what the press will print.
+// The colour a gamut proof marks the pixels with that the output cannot
+// print: magenta (red, green, blue), which no photograph's skin or sky is.
+inline constexpr std::array<uint8_t, 3> kGamutAlarm = {255, 0, 255};
+
 class ScreenColour {
   public:
     static Result<ScreenColour> make(const OutputColour& output);
+    // sRGB pixels (blue, green, red in, as the stores of a run without output
+    // profile hold them) as the output will print them with the run's intent,
+    // those outside the output profile's gamut in kGamutAlarm: a soft proof
+    // with a gamut check.
+    static Result<ScreenColour> gamutProof(const OutputColour& output,
+                                           const ColourSettings& settings);
     bool identity() const { return !transform_; }
     // `pixels` store pixels into blue, green, red.
     void apply(const uint8_t* stored, uint8_t* bgr, std::size_t pixels) const;

@@ -357,6 +357,16 @@ Result<fs::path> PictureCache::storeFor(const fs::path& source, const std::vecto
     return folder_ / name;
 }
 
+PictureCache PictureCache::inSrgb() const {
+    PictureCache srgb(folder_, cap_);
+    srgb.colour_ = colour_;
+    srgb.colour_.settings.outputProfile.clear();
+    srgb.colour_.output = OutputColour{};
+    srgb.brokenAsSrgb_ = brokenAsSrgb_;
+    srgb.everyBrokenAsSrgb_ = everyBrokenAsSrgb_;
+    return srgb;
+}
+
 // Everything that changes a store's pixels besides the picture itself.
 uint64_t PictureCache::colourKey(const std::filesystem::path& source) const {
     if (!colour_.converts() && !brokenAsSrgb(source)) {

@@ -43,6 +43,11 @@ class PictureCache {
     // The same for every picture (the batch tool's --broken-profile-as-srgb).
     void takeBrokenAsSrgb() { everyBrokenAsSrgb_ = true; }
 
+    // A cache over the same folder that decodes pictures as a run without
+    // output profile takes them: their own or the assigned profile into
+    // sRGB, broken profiles taken as sRGB where this cache takes them so.
+    PictureCache inSrgb() const;
+
     // The store of `source`: the existing one when it was made from the file
     // as it is now, else decoded now. The stores this cache holds and that
     // are not named in `inUse` are let go. Older stores nobody holds are

@@ -84,6 +84,7 @@ void mainS::ActionColour_Click() {
         if (job.ViewCount > 0) {
             GetF_info(); // the stores hold the pixels of the new output
         }
+        flipPicturesChanged(); // an open flip preview shows the new colours
     });
     dialog->show();
 }
