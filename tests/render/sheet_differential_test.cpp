@@ -158,48 +158,41 @@ void eachRow(const std::filesystem::path& file,
     TIFFClose(tif);
 }
 
+// What a sheet pixel may be, in this order: paper, the two pictures (within a
+// level of LittleCMS's own conversion), registration ink (every ink, black in
+// RGB) and black ink alone.
 enum class Seen { Paper, Red, Blue, Ink, Key, Other };
-
-// What the sheet's pixels may be: paper, the two pictures (within a level of
-// LittleCMS's own conversion), registration ink (every ink, or black in RGB)
-// and black ink alone.
 struct Inks {
     int px = 3;
-    std::array<uint8_t, 4> paper, red, blue, registration, key;
+    std::array<std::array<uint8_t, 4>, 5> of;
 };
 
 Seen seen(const uint8_t* p, const Inks& k) {
-    const auto is = [&](const std::array<uint8_t, 4>& c, int within) {
-        for (int i = 0; i < k.px; ++i) {
-            if (std::abs(int(p[i]) - int(c[std::size_t(i)])) > within) {
-                return false;
-            }
+    for (std::size_t s = 0; s < k.of.size(); ++s) {
+        const int within = s == 1 || s == 2 ? 1 : 0;
+        if (std::equal(p, p + k.px, k.of[s].begin(),
+                       [&](int a, int b) { return std::abs(a - b) <= within; })) {
+            return Seen(s);
         }
-        return true;
-    };
-    return is(k.paper, 0)          ? Seen::Paper
-           : is(k.red, 1)          ? Seen::Red
-           : is(k.blue, 1)         ? Seen::Blue
-           : is(k.registration, 0) ? Seen::Ink
-           : is(k.key, 0)          ? Seen::Key
-                                   : Seen::Other;
+    }
+    return Seen::Other;
 }
 
-Inks inksOf(const ColourPlan& plan) {
-    if (plan.output.bytes() == 3) {
-        return {3, {255, 255, 255}, {255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 0, 0}};
+Inks inksOf(const OutputColour& out) {
+    if (out.bytes() == 3) {
+        return {3, {{{255, 255, 255}, {255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 0, 0}}}};
     }
-    Inks k{4, plan.output.white, {}, {}, {255, 255, 255, 255}, plan.output.white};
-    k.key[3] = 255;
+    Inks k{4, {{out.white, {}, {}, {255, 255, 255, 255}, out.white}}};
+    k.of[4][3] = 255;
     cmsHPROFILE srgb = cmsCreate_sRGBProfile();
-    cmsHPROFILE press = cmsOpenProfileFromMem(plan.output.profile.data(),
-                                              cmsUInt32Number(plan.output.profile.size()));
+    cmsHPROFILE press =
+        cmsOpenProfileFromMem(out.profile.data(), cmsUInt32Number(out.profile.size()));
     cmsHTRANSFORM t =
         cmsCreateTransform(srgb, TYPE_RGB_8, press, TYPE_CMYK_8, INTENT_RELATIVE_COLORIMETRIC,
                            cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
-    const uint8_t red[3] = {255, 0, 0}, blue[3] = {0, 0, 255};
-    cmsDoTransform(t, red, k.red.data(), 1);
-    cmsDoTransform(t, blue, k.blue.data(), 1);
+    const uint8_t pictures[2][3] = {{255, 0, 0}, {0, 0, 255}};
+    cmsDoTransform(t, pictures[0], k.of[1].data(), 1);
+    cmsDoTransform(t, pictures[1], k.of[2].data(), 1);
     cmsDeleteTransform(t);
     cmsCloseProfile(press);
     cmsCloseProfile(srgb);
@@ -229,7 +222,7 @@ TEST_P(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
     ASSERT_TRUE(plan) << plan.message();
     PictureCache cache(dir.path() / "cache");
     cache.setColour(plan.value());
-    const Inks inks = inksOf(plan.value());
+    const Inks inks = inksOf(plan.value().output);
     const int px = inks.px;
     JobState job;
     TestPicture red{60, 40}, blue{60, 40};
