@@ -66,7 +66,7 @@ int writeRange(int fd, const unsigned char* bytes, int64_t length, int64_t offse
 } // namespace
 
 void DirectWriter::FreeBuffer::operator()(unsigned char* p) const {
-    ::operator delete[](p, std::align_val_t(kHugePage));
+    ::operator delete[](p, std::align_val_t(align));
 }
 
 DirectWriter::DirectWriter(int fd, std::size_t pieceBytes)
@@ -108,10 +108,12 @@ void DirectWriter::start() {
     // they would gain.
     const bool huge = needed >= kHugePage;
     const std::size_t bytes = huge ? (needed + kHugePage - 1) / kHugePage * kHugePage : needed;
+    const std::size_t align = huge ? kHugePage : std::size_t(kAlign);
     try {
         for (std::size_t i = 0; i < kBuffers; ++i) {
             buffers_.emplace_back(
-                static_cast<unsigned char*>(::operator new[](bytes, std::align_val_t(kHugePage))));
+                static_cast<unsigned char*>(::operator new[](bytes, std::align_val_t(align))),
+                FreeBuffer{align});
             if (huge) {
                 // Only advice: without huge pages the writes are merely slower.
                 ::madvise(buffers_.back().get(), bytes, MADV_HUGEPAGE);

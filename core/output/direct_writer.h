@@ -52,6 +52,7 @@ class DirectWriter {
         std::size_t length;
     };
     struct FreeBuffer {
+        std::size_t align; // as the buffer was allocated
         void operator()(unsigned char* p) const;
     };
 
