@@ -17,6 +17,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -92,6 +94,10 @@ int main(int argc, char** argv) {
     const int64_t bytes = 3 * int64_t(layout.width) * layout.height + 1449;
     std::printf("sheet %d x %d, %d x %d cards, %lld bytes, in %s\n", layout.width, layout.height,
                 layout.rows(), layout.columns(), static_cast<long long>(bytes), work.c_str());
+    struct statfs fs {};
+    if (statfs(work.c_str(), &fs) == 0 && (fs.f_type == TMPFS_MAGIC || fs.f_type == RAMFS_MAGIC)) {
+        std::printf("the folder is in memory: the figures say nothing about a disk\n");
+    }
     // A single card of the sheet's size on the same grid: the engine's own
     // cost for as many bytes, beside which the sheet's extra work shows.
     RunSettings card = settings;
