@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -37,6 +38,10 @@ void putLE(std::vector<char>& bytes, size_t at, uint32_t value, int size) {
     }
 }
 
+double seconds(const timeval& t) {
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+}
+
 } // namespace
 
 // Runs fn in a child: the peak resident size is reset first, so what it
@@ -53,11 +58,17 @@ Measured measure(const std::function<bool()>& fn) {
         close(fds[0]);
         std::ofstream("/proc/self/clear_refs") << "5";
         const long baseline = statusKb("VmRSS:");
+        rusage before{};
+        getrusage(RUSAGE_SELF, &before);
+        const double cpuBefore = seconds(before.ru_utime) + seconds(before.ru_stime);
         const auto start = std::chrono::steady_clock::now();
         Measured m;
         m.ok = fn();
         m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         m.peakBeyondKb = statusKb("VmHWM:") - baseline;
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        m.cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime) - cpuBefore;
         const bool sent = write(fds[1], &m, sizeof m) == static_cast<ssize_t>(sizeof m);
         _exit(sent ? 0 : 1);
     }

@@ -22,6 +22,7 @@ benchHeaderWriter(const std::filesystem::path& dataFile);
 struct Measured {
     bool ok = false;
     double seconds = 0;
+    double cpuSeconds = 0; // user + system time of the run, its threads included
     long peakBeyondKb = 0;
     int64_t cachedBytes = -1; // of the output, left in the page cache after the run
 };

@@ -1,10 +1,11 @@
 #pragma once
 // Writes the large pieces of an output file at the disk's own pace, past the
-// page cache: each piece is copied into an aligned buffer and a thread of its
-// own writes the piece's whole blocks with O_DIRECT while the next piece is
-// made. The piece's ends that share a block with a neighbour (another piece,
-// the header, the tail) go through the file's ordinary descriptor. So the
-// output never floods the page cache and the disk never waits for the rows.
+// page cache: each piece is copied into an aligned buffer (on huge pages where
+// the system gives them) and a thread of its own writes the piece's whole
+// blocks with O_DIRECT while the next piece is made. The piece's ends that
+// share a block with a neighbour (another piece, the header, the tail) go
+// through the file's ordinary descriptor. So the output never floods the page
+// cache and the disk never waits for the rows.
 //
 // Where direct writes do not fit (a file system kept in memory such as tmpfs,
 // one that refuses O_DIRECT on open or on the first write, a descriptor not
@@ -51,6 +52,7 @@ class DirectWriter {
         std::size_t length;
     };
     struct FreeBuffer {
+        std::size_t align; // as the buffer was allocated
         void operator()(unsigned char* p) const;
     };
 

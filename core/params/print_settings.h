@@ -28,8 +28,8 @@ struct RunSettings {
     bool horizontal = false; // Op_h selected
     int32_t printerPpi = 0;  // the printer's resolution to render at; 0: the lenses' own
     bool bigTiff = false;    // BigTIFF whatever the size (the batch tool's --bigtiff)
-    ColourSettings colour;   // profiles, intent, black-point compensation
-    OutputColour output;     // what colour's output profile gives (outputColourOf)
+    ColourSettings colour{}; // profiles, intent, black-point compensation
+    OutputColour output{};   // what colour's output profile gives (outputColourOf)
     SheetSettings press{};   // bleed, and the sheet of copies
 };
 

@@ -177,8 +177,8 @@ Status sheetRows(const RowLoop& loop, const SheetRun& sheet) {
                 return fresh.status();
             }
             if (row.map >= 0) {
-                renderRow(loop.pool.data(), pattern.maps[std::size_t(row.map)], fresh.value(),
-                          loop.pool.pixelBytes());
+                renderSheetRow(pattern, row.map, loop.pool.data(), paper.data(), fresh.value(),
+                               loop.pool.pixelBytes());
             } else {
                 std::memcpy(fresh.value(), paper.data(), paper.size());
             }

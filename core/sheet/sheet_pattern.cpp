@@ -5,6 +5,7 @@
 #include "render/strip_plan.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tovrel {
 
@@ -97,7 +98,95 @@ void horizontalPattern(SheetPattern& p, const JobState& job, const RunSettings& 
     }
 }
 
+// Equal stretches shorter than this are gathered again rather than copied.
+constexpr int64_t kShortestCopy = 32;
+
+// Appends a piece, joined to the last one where it simply continues it.
+void addSpan(std::vector<SheetSpan>& spans, SheetSpan span) {
+    if (!spans.empty()) {
+        SheetSpan& last = spans.back();
+        // A copy is joined only while it does not reach into its own source.
+        const bool continues =
+            last.fill == span.fill && last.x1 == span.x0 &&
+            (span.fill != SheetSpan::Fill::Copy || (last.from + (last.x1 - last.x0) == span.from &&
+                                                    span.x1 - last.x0 <= last.x0 - last.from));
+        if (continues) {
+            last.x1 = span.x1;
+            return;
+        }
+    }
+    spans.push_back(span);
+}
+
+// A card at x0 after the card at `before`: its columns whose map equals the
+// earlier card's are copied from it, the rest are made through the map. On
+// the Part's grid the two are equal throughout; on the printer's grid the
+// lens phase drifts by a hair from card to card and some lenses differ.
+void addCard(std::vector<SheetSpan>& spans, const std::vector<std::size_t>& map, int64_t x0,
+             int64_t before, int64_t width) {
+    int64_t i = 0;
+    while (i < width) {
+        int64_t j = i;
+        while (j < width && map[std::size_t(x0 + j)] == map[std::size_t(before + j)]) {
+            ++j;
+        }
+        if (j - i >= kShortestCopy || (j == width && i == 0)) {
+            addSpan(spans, {x0 + i, x0 + j, SheetSpan::Fill::Copy, before + i});
+        } else {
+            // A short equal stretch and the differing one after it.
+            while (j < width && map[std::size_t(x0 + j)] != map[std::size_t(before + j)]) {
+                ++j;
+            }
+            addSpan(spans, {x0 + i, x0 + j, SheetSpan::Fill::Map, 0});
+        }
+        i = j;
+    }
+}
+
+// The pieces of a row of `map`: cards at columnX, paper between them.
+std::vector<SheetSpan> spansOf(const std::vector<std::size_t>& map, const SheetLayout& layout) {
+    std::vector<SheetSpan> spans;
+    int64_t x = 0;
+    for (std::size_t c = 0; c < layout.columnX.size(); ++c) {
+        const int64_t x0 = layout.columnX[c];
+        if (x0 > x) {
+            addSpan(spans, {x, x0, SheetSpan::Fill::Paper, 0});
+        }
+        if (c == 0) {
+            addSpan(spans, {x0, x0 + layout.cardWidth, SheetSpan::Fill::Map, 0});
+        } else {
+            addCard(spans, map, x0, layout.columnX[c - 1], layout.cardWidth);
+        }
+        x = x0 + layout.cardWidth;
+    }
+    if (x < layout.width) {
+        addSpan(spans, {x, layout.width, SheetSpan::Fill::Paper, 0});
+    }
+    return spans;
+}
+
 } // namespace
+
+void renderSheetRow(const SheetPattern& pattern, int32_t map, const unsigned char* pool,
+                    const unsigned char* paper, unsigned char* out, std::size_t pixelBytes) {
+    const std::vector<std::size_t>& columns = pattern.maps[std::size_t(map)];
+    for (const SheetSpan& s : pattern.spans[std::size_t(map)]) {
+        const auto x0 = std::size_t(s.x0);
+        const auto n = std::size_t(s.x1 - s.x0);
+        unsigned char* to = out + x0 * pixelBytes;
+        switch (s.fill) {
+        case SheetSpan::Fill::Map:
+            renderRow(pool, std::span(columns).subspan(x0, n), to, pixelBytes);
+            break;
+        case SheetSpan::Fill::Copy:
+            std::memcpy(to, out + std::size_t(s.from) * pixelBytes, n * pixelBytes);
+            break;
+        case SheetSpan::Fill::Paper:
+            std::memcpy(to, paper + x0 * pixelBytes, n * pixelBytes);
+            break;
+        }
+    }
+}
 
 SheetPattern sheetPattern(const JobState& job, const RunSettings& settings,
                           const SheetLayout& layout, const PixelPool& pool,
@@ -108,6 +197,9 @@ SheetPattern sheetPattern(const JobState& job, const RunSettings& settings,
         horizontalPattern(p, job, settings, layout, pool, cardColumns);
     } else {
         verticalPattern(p, job, settings, layout, pool, cardColumns);
+    }
+    for (const std::vector<std::size_t>& map : p.maps) {
+        p.spans.push_back(spansOf(map, layout));
     }
     return p;
 }

@@ -5,6 +5,7 @@
 #include "app/main_window.h"
 #include "flip/flip_preview.h"
 #include "flip/sweep_gif.h"
+#include "sheet/sheet_dialog.h"
 #include "tests/app/pick_fixture.h"
 #include "tests/app/typing.h"
 #include "tests/params/combo_input.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -430,6 +432,67 @@ TEST_F(FlipPreviewTest, MarksColoursOutsideThePressGamutOnRequest) {
     settle();
     EXPECT_FALSE(preview->simulator()->marksGamut());
     EXPECT_NE(centre(preview), alarm);
+}
+
+// A card with bleed, the bleed set in the sheet dialog while the preview is
+// open: the view shows the card and its bleed with the trim line over it,
+// found from the view's pixels on the four trim edges and nowhere else; the
+// picture a user saves stays the card as printed.
+TEST_F(FlipPreviewTest, CardWithBleedShowsItsTrimLine) {
+    typeSettings();
+    FlipPreview* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    // The trim line's pixels in an image (black or white); astray: those
+    // more than a pixel off the trim rectangle's edges.
+    int astray = 0;
+    const auto linePixels = [&](const QImage& view, const QRectF& trim) {
+        int on = 0;
+        astray = 0;
+        const auto near = [](double v, double a, double b) {
+            return std::abs(v - a) <= 1 || std::abs(v - b) <= 1;
+        };
+        for (int y = 0; y < view.height(); ++y) {
+            for (int x = 0; x < view.width(); ++x) {
+                const QColor c = view.pixelColor(x, y);
+                if (c == Qt::black || c == Qt::white) {
+                    ++on;
+                    const bool across = y >= trim.top() - 1 && y <= trim.bottom() + 1;
+                    const bool along = x >= trim.left() - 1 && x <= trim.right() + 1;
+                    astray += !(across && near(x, trim.left(), trim.right())) &&
+                              !(along && near(y, trim.top(), trim.bottom()));
+                }
+            }
+        }
+        return on;
+    };
+    EXPECT_EQ(linePixels(preview->ImageView->pixmap().toImage(), {}), 0);
+
+    activate();
+    window->ActionSheet->trigger();
+    auto* dialog = window->findChild<SheetDialog*>();
+    ASSERT_NE(dialog, nullptr);
+    dialog->SpinBleed->selectAll();
+    QTest::keyClicks(dialog->SpinBleed, "3");
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok),
+                      Qt::LeftButton);
+    settle();
+    ASSERT_NE(preview->simulator(), nullptr);
+    // 3 mm at 203.2 pixels per inch: 24 pixels on every side of 240 x 160.
+    const JobState& card = preview->simulator()->job();
+    ASSERT_EQ(card.tifW, 288);
+    ASSERT_EQ(card.tifH, 208);
+    const QImage view = preview->ImageView->pixmap().toImage();
+    ASSERT_EQ(view.size(), preview->shownImage().size());
+    const double sx = view.width() / 288.0, sy = view.height() / 208.0;
+    const QRectF trim(24 * sx, 24 * sy, 240 * sx, 160 * sy);
+    const int on = linePixels(view, trim);
+    EXPECT_EQ(astray, 0);
+    EXPECT_GE(on, int(2 * (trim.width() + trim.height())) - 4);
+    // Inside and outside the line, the card: the bleed too shows the picture.
+    EXPECT_EQ(view.pixelColor(int(trim.left()) - 3, view.height() / 2), kFirst);
+    EXPECT_EQ(view.pixelColor(int(trim.left()) + 3, view.height() / 2), kFirst);
+    EXPECT_EQ(view.pixelColor(view.width() / 2, int(trim.top()) - 3), kFirst);
+    EXPECT_EQ(linePixels(preview->shownImage(), trim), 0);
 }
 
 TEST_F(FlipPreviewTest, ClosingAndOpeningAgain) {

@@ -21,7 +21,7 @@ bool writeTestHeader(JobState& job, const std::filesystem::path& file, TiffForm 
     static const Result<TiffTemplate> shipped =
         PitchStore(shippedDataFile().parent_path()).readTemplate();
     return shipped && writeTiffHeader(file, shipped.value(), job.tifW, job.tifH, job.fbl, {},
-                                      form == TiffForm::Big);
+                                      form == TiffForm::Big, job.OutColour);
 }
 
 double sizeFor(const JobState& job, int32_t pixels) {

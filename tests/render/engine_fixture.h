@@ -21,7 +21,7 @@ struct RunRecord {
 RunHooks recordingHooks(RunRecord& record);
 
 // Makes `file` a complete output file of the given form for the job's tifW,
-// tifH and fbl with the shipped header template, as the window's MakeTif
+// tifH, fbl and OutColour with the shipped header template, as the window's MakeTif
 // does (without the pitch list).
 bool writeTestHeader(JobState& job, const std::filesystem::path& file, TiffForm form);
 

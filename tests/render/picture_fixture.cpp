@@ -74,7 +74,7 @@ void writePicture(const std::filesystem::path& file, int32_t n, const TestPictur
 }
 
 void choosePictures(JobState& job, const std::filesystem::path& folder,
-                    const std::vector<TestPicture>& pictures) {
+                    const std::vector<TestPicture>& pictures, const PictureCache* cache) {
     const auto count = static_cast<int32_t>(pictures.size());
     job.ViewCount = static_cast<uint8_t>(count);
     job.Views = static_cast<float>(count);
@@ -89,7 +89,7 @@ void choosePictures(JobState& job, const std::filesystem::path& folder,
     }
     const SlotArray<double> offY = readAnchors(job, x, y);
     for (int32_t n = 1; n <= count; ++n) {
-        if (const Status read = readSlotHeader(job, n); !read) {
+        if (const Status read = readSlotHeader(job, n, cache); !read) {
             throw std::runtime_error(read.message());
         }
     }

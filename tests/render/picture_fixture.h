@@ -11,6 +11,10 @@
 #include <optional>
 #include <vector>
 
+namespace tovrel {
+class PictureCache;
+}
+
 namespace tovrel::test {
 
 struct Rgb {
@@ -47,8 +51,10 @@ void writePicture(const std::filesystem::path& file, int32_t n, const TestPictur
 // job as choosing them does: paths, header values read from the files, the
 // common frame of the anchors and where it starts in each file. Throws when
 // a header is refused.
+// With a cache, the pictures are read through their stores, decoded under
+// the cache's colour settings.
 void choosePictures(JobState& job, const std::filesystem::path& folder,
-                    const std::vector<TestPicture>& pictures);
+                    const std::vector<TestPicture>& pictures, const PictureCache* cache = nullptr);
 
 // Colour of frame pixel (x, y) of picture n (y = 1 is the frame's bottom row).
 Rgb frameColour(const JobState& job, int32_t n, int32_t x, int32_t y);

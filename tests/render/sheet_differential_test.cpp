@@ -4,6 +4,8 @@
 // that grow to whole lenses, marks on and off. Every row read back through
 // libtiff agrees byte for byte.
 
+#include "colour/colour_plan.h"
+#include "intake/picture_cache.h"
 #include "render/interlace_engine.h"
 #include "render/printer_grid.h"
 #include "render/run_checks.h"
@@ -19,6 +21,7 @@
 #include <map>
 
 #include <cmath>
+#include <lcms2.h>
 #include <sstream>
 #include <tiffio.h>
 
@@ -155,26 +158,77 @@ void eachRow(const std::filesystem::path& file,
     TIFFClose(tif);
 }
 
-enum class Seen { Paper, Red, Blue, Ink, Other };
-Seen seen(const uint8_t* p) {
-    const Rgb c{p[0], p[1], p[2]};
-    return c == kWhite           ? Seen::Paper
-           : c == Rgb{255, 0, 0} ? Seen::Red
-           : c == Rgb{0, 0, 255} ? Seen::Blue
-           : c == kBlack         ? Seen::Ink
-                                 : Seen::Other;
+// What a sheet pixel may be, in this order: paper, the two pictures (within a
+// level of LittleCMS's own conversion), registration ink (every ink, black in
+// RGB) and black ink alone.
+enum class Seen { Paper, Red, Blue, Ink, Key, Other };
+struct Inks {
+    int px = 3;
+    std::array<std::array<uint8_t, 4>, 5> of;
+};
+
+Seen seen(const uint8_t* p, const Inks& k) {
+    for (std::size_t s = 0; s < k.of.size(); ++s) {
+        const int within = s == 1 || s == 2 ? 1 : 0;
+        if (std::equal(p, p + k.px, k.of[s].begin(),
+                       [&](int a, int b) { return std::abs(a - b) <= within; })) {
+            return Seen(s);
+        }
+    }
+    return Seen::Other;
 }
+
+Inks inksOf(const OutputColour& out) {
+    if (out.bytes() == 3) {
+        return {3, {{{255, 255, 255}, {255, 0, 0}, {0, 0, 255}, {0, 0, 0}, {0, 0, 0}}}};
+    }
+    Inks k{4, {{out.white, {}, {}, {255, 255, 255, 255}, out.white}}};
+    k.of[4][3] = 255;
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE press =
+        cmsOpenProfileFromMem(out.profile.data(), cmsUInt32Number(out.profile.size()));
+    cmsHTRANSFORM t =
+        cmsCreateTransform(srgb, TYPE_RGB_8, press, TYPE_CMYK_8, INTENT_RELATIVE_COLORIMETRIC,
+                           cmsFLAGS_BLACKPOINTCOMPENSATION | cmsFLAGS_NOCACHE);
+    const uint8_t pictures[2][3] = {{255, 0, 0}, {0, 0, 255}};
+    cmsDoTransform(t, pictures[0], k.of[1].data(), 1);
+    cmsDoTransform(t, pictures[1], k.of[2].data(), 1);
+    cmsDeleteTransform(t);
+    cmsCloseProfile(press);
+    cmsCloseProfile(srgb);
+    return k;
+}
+
+struct SheetColour {
+    const char* name;
+    std::string outputProfile; // empty: plain RGB
+    uint16_t photometric;      // as libtiff reads the sheet
+    uint16_t samples;
+    Seen bar; // the alignment bars' ink
+};
+
+class SheetReadBack : public ::testing::TestWithParam<SheetColour> {};
 
 // Two solid pictures on SRA3 at 720 ppi, business cards with bleed and
 // marks, judged from the pixels alone: the one grid anchored at the sheet's
-// centre, lenses of 7.2 pixels, bleed of 85 pixels.
-TEST(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
+// centre, lenses of 7.2 pixels, bleed of 85 pixels. For a press profile the
+// sheet is CMYK: crop marks in every ink, the alignment bars in black alone.
+TEST_P(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
+    const SheetColour& colour = GetParam();
     const TempDir dir(scratchRoot());
+    ColourSettings asked;
+    asked.outputProfile = colour.outputProfile;
+    const Result<ColourPlan> plan = colourPlanOf(asked);
+    ASSERT_TRUE(plan) << plan.message();
+    PictureCache cache(dir.path() / "cache");
+    cache.setColour(plan.value());
+    const Inks inks = inksOf(plan.value().output);
+    const int px = inks.px;
     JobState job;
     TestPicture red{60, 40}, blue{60, 40};
     red.solid = Rgb{255, 0, 0};
     blue.solid = Rgb{0, 0, 255};
-    choosePictures(job, dir.path(), {red, blue});
+    choosePictures(job, dir.path(), {red, blue}, plan.value().converts() ? &cache : nullptr);
     job.Pitch = 0.254f;
     job.Sharp = 1;
     job.OutPath = (dir.path() / "sheet.tif").string();
@@ -184,8 +238,16 @@ TEST(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
     ASSERT_TRUE(readPaper("sra3", settings.press));
     settings.press.bleedMm = 3;
     settings.press.marks = true;
+    settings.colour = plan.value().settings;
+    settings.output = plan.value().output;
     RunRecord record;
-    ASSERT_EQ(runInterlace(job, settings, recordingHooks(record)).outcome, RunOutcome::Done);
+    const RunResult done = runInterlace(job, settings, recordingHooks(record));
+    ASSERT_EQ(done.outcome, RunOutcome::Done) << done.status.message();
+    const TiffContents file = readTiff(job.OutPath, false);
+    ASSERT_TRUE(file.opened && file.complaints.empty());
+    EXPECT_EQ(file.photometric, colour.photometric);
+    ASSERT_EQ(file.samplesPerPixel, colour.samples);
+    EXPECT_EQ(file.inkSet, colour.samples == 4 ? 1 : 0);
 
     const double L = 7.2;
     const int64_t bleed = 85;
@@ -197,7 +259,8 @@ TEST(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
         [&](uint32_t y, const uint8_t* row) {
             bool card = false;
             for (uint32_t x = 0; x < W && !card; x += 16) {
-                card = seen(row + 3 * x) == Seen::Red || seen(row + 3 * x) == Seen::Blue;
+                const Seen s = seen(row + px * x, inks);
+                card = s == Seen::Red || s == Seen::Blue;
             }
             if (card && (bands.empty() || bands.back().second != y)) {
                 bands.push_back({y, y + 1});
@@ -221,11 +284,11 @@ TEST(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
         job.OutPath,
         [&](uint32_t y, const uint8_t* row) {
             if (rows.contains(y)) {
-                rows[y].assign(row, row + 3 * W);
+                rows[y].assign(row, row + std::size_t(px) * W);
             }
         },
         W);
-    auto at = [&](uint32_t y, int64_t x) { return seen(rows[y].data() + 3 * x); };
+    auto at = [&](uint32_t y, int64_t x) { return seen(rows[y].data() + px * x, inks); };
 
     // Along the middle row of every band: cards (runs of card pixels), each
     // column the picture of its phase in the sheet's grid, paper between.
@@ -277,7 +340,7 @@ TEST(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
     // at least half the sheet.
     std::vector<int64_t> rising;
     for (int64_t x = 1; x < W; ++x) {
-        if (at(barRow, x) == Seen::Ink && at(barRow, x - 1) == Seen::Paper) {
+        if (at(barRow, x) == colour.bar && at(barRow, x - 1) == Seen::Paper) {
             rising.push_back(x);
         }
     }
@@ -285,6 +348,13 @@ TEST(SheetReadBack, ColumnsCropMarksAndBarsFollowTheSheetGrid) {
     EXPECT_NEAR(double(rising.back() - rising.front()) / double(rising.size() - 1), L, 0.01);
     EXPECT_GE(rising.back() - rising.front() + L, W / 2.0 - L);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Colours, SheetReadBack,
+    ::testing::Values(SheetColour{"Rgb", "", 2, 3, Seen::Ink},
+                      SheetColour{"CmykPress", "/usr/share/color/icc/ghostscript/default_cmyk.icc",
+                                  5, 4, Seen::Key}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace tovrel::test

@@ -29,7 +29,11 @@ void mainS::ActionSheet_Click() {
     SheetDialog::Window window;
     window.press = press_;
     window.layoutOf = [this](const SheetSettings& press) { return sheetLayout(press); };
-    window.apply = [this](const SheetSettings& press) { press_ = press; };
+    window.apply = [this](const SheetSettings& press) {
+        press_ = press;
+        // An open flip preview shows the card with its bleed.
+        flipInputsChanged();
+    };
     auto* dialog = new SheetDialog(std::move(window), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::WindowModal);
