@@ -522,13 +522,6 @@ INSTANTIATE_TEST_SUITE_P(
             },
             1,
             "它内嵌的色彩配置文件已损坏。\n用 --broken-profile-as-srgb 可按 sRGB 处理这张图片。"},
-        ToolRefusal{"BrokenProfileOptionForAChart",
-                    [](const BatchTool& t) {
-                        return Args{"--pitch-test", "--pitch",
-                                    "0.254",        "--broken-profile-as-srgb",
-                                    "-o",           (t.folder() / "c.tif").string()};
-                    },
-                    2, "--broken-profile-as-srgb"},
         ToolRefusal{"UnknownIntent",
                     [](const BatchTool& t) {
                         return t.standard({"--intent", "vivid"});
