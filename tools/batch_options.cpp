@@ -47,6 +47,8 @@ tovrel-batch [options] --frames-from FOLDER
                         (default: sRGB, no profile embedded)
   --intent NAME         perceptual, relative (default), saturation or absolute
   --no-bpc              no black-point compensation (on by default)
+  --broken-profile-as-srgb  take a picture whose embedded profile is broken as sRGB
+                        (by default such a picture is refused)
   --bleed MM            bleed on every side of the card, 0 to 20 (default 0; 3 on a sheet):
                         the pictures cover the card and its bleed, trimmed at the print size
   --sheet A4|A3|SRA3|Letter|Tabloid|WxH  a press sheet (WxH in cm) of copies of the card,
@@ -119,12 +121,17 @@ const std::set<std::string> kNumberOptions = {
     "--band-height", "--parallax",  "--bleed",       "--gutter"};
 
 // What only a run takes, and what only a pitch test chart takes.
-const std::set<std::string> kRunOnly = {
-    "--sharpness",   "--height",   "--anchor",         "--white-gap",   "--printer-ppi",
-    "--bigtiff",     "--simulate", "--simulate-width", "--pitch-error", "--simulate-out",
-    "--frames-from", "--reverse",  "--key-frame",      "--parallax",    "--bleed",
-    "--sheet",       "--copies",   "--gutter",         "--marks",       "--layout-out",
-    "--cut-out"};
+const std::set<std::string> kRunOnly = {"--sharpness",   "--height",
+                                        "--anchor",      "--white-gap",
+                                        "--printer-ppi", "--bigtiff",
+                                        "--simulate",    "--simulate-width",
+                                        "--pitch-error", "--simulate-out",
+                                        "--frames-from", "--reverse",
+                                        "--key-frame",   "--parallax",
+                                        "--bleed",       "--sheet",
+                                        "--copies",      "--gutter",
+                                        "--marks",       "--layout-out",
+                                        "--cut-out",     "--broken-profile-as-srgb"};
 // What only a sheet takes.
 const std::set<std::string> kSheetOnly = {"--copies", "--gutter", "--marks", "--layout-out",
                                           "--cut-out"};
@@ -484,7 +491,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
             return o;
         }
         const bool flag = name == "--horizontal" || name == "--bigtiff" || name == "--pitch-test" ||
-                          name == "--reverse" || name == "--no-bpc" || name == "--marks";
+                          name == "--reverse" || name == "--no-bpc" || name == "--marks" ||
+                          name == "--broken-profile-as-srgb";
         if (!flag && !kValueOptions.contains(name)) {
             return Status::fail("未知的选项：" + arg);
         }
@@ -501,6 +509,8 @@ Result<BatchOptions> parseBatchOptions(const std::vector<std::string>& args) {
                 o.reverse = true;
             } else if (name == "--no-bpc") {
                 o.colour.blackPointCompensation = false;
+            } else if (name == "--broken-profile-as-srgb") {
+                o.brokenProfileAsSrgb = true;
             } else if (name == "--marks") {
                 o.press.marks = true;
             } else {

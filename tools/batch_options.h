@@ -35,6 +35,7 @@ struct BatchOptions {
     bool horizontal = false;
     bool bigTiff = false;                  // BigTIFF whatever the size
     ColourSettings colour;                 // profiles, intent, black-point compensation
+    bool brokenProfileAsSrgb = false;      // a broken embedded profile: the picture as sRGB
     int32_t whiteGap = 0;                  // 0: no white gaps
     std::optional<std::string> printerPpi; // render at this printer resolution
     std::optional<std::string> output;

@@ -262,6 +262,9 @@ int main(int argc, char** argv) {
         return kExitRefused;
     }
     cache.setColour(std::move(colour).value());
+    if (options.value().brokenProfileAsSrgb) {
+        cache.takeBrokenAsSrgb();
+    }
     // The tool leaves behind no store that nobody else uses once it ends.
     const auto done = [&cache](int code) {
         cache.removeAllBut({});
@@ -271,7 +274,9 @@ int main(int argc, char** argv) {
     tovrel::Result<tovrel::BatchRun> batch =
         tovrel::prepareBatchRun(options.value(), dataFolder, cache, &commandLineFault);
     if (!batch) {
-        complain(batch.message());
+        const bool broken = batch.status().reason() == tovrel::kBrokenEmbeddedProfile;
+        complain(batch.message() +
+                 (broken ? "\n用 --broken-profile-as-srgb 可按 sRGB 处理这张图片。" : ""));
         return done(commandLineFault ? kExitUsage : kExitRefused);
     }
     if (options.value().simulate) {

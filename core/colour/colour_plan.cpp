@@ -78,6 +78,14 @@ int32_t outputBytes(void* profile) {
     return space == cmsSigRgbData ? 3 : space == cmsSigCmykData ? 4 : 0;
 }
 
+ProfileUses usesOf(void* profile) {
+    const cmsProfileClassSignature kind = cmsGetDeviceClass(profile);
+    const bool device =
+        kind == cmsSigDisplayClass || kind == cmsSigOutputClass || kind == cmsSigColorSpaceClass;
+    return {(device || kind == cmsSigInputClass) && outputBytes(profile) == 3,
+            device && outputBytes(profile) != 0};
+}
+
 void* newTransform(void* from, void* to, int32_t pixelBytes, const ColourSettings& s) {
     lastError.clear();
     return cmsCreateTransform(from, TYPE_BGR_8, to, pixelBytes == 4 ? TYPE_CMYK_8 : TYPE_BGR_8,
@@ -99,7 +107,7 @@ Result<ColourPlan> colourPlanOf(const ColourSettings& settings) {
         if (!input) {
             return input.status();
         }
-        if (cmsGetColorSpace(openBytes(input.value()).get()) != cmsSigRgbData) {
+        if (!usesOf(openBytes(input.value()).get()).input) {
             return Status::fail("指定给图片的色彩配置文件不是 RGB 的，不能用于 RGB 图片。\n" +
                                 settings.inputProfile);
         }
@@ -115,9 +123,7 @@ Result<ColourPlan> colourPlanOf(const ColourSettings& settings) {
     }
     const Profile out = openBytes(output.value());
     const int32_t bytes = outputBytes(out.get());
-    const cmsProfileClassSignature kind = cmsGetDeviceClass(out.get());
-    if (bytes == 0 || kind == cmsSigLinkClass || kind == cmsSigAbstractClass ||
-        kind == cmsSigNamedColorClass) {
+    if (!usesOf(out.get()).output) {
         return Status::fail("输出色彩配置文件既不是 RGB 的也不是 CMYK 的，不能用于输出。\n" +
                             settings.outputProfile);
     }
@@ -134,6 +140,32 @@ Result<ColourPlan> colourPlanOf(const ColourSettings& settings) {
     plan.output.format = bytes == 4 ? PixelFormat::Cmyk : PixelFormat::Rgb;
     plan.output.profile = std::move(output).value();
     return plan;
+}
+
+RestoredColour restoredColourOf(ColourSettings settings) {
+    RestoredColour restored;
+    ColourSettings inputAlone = settings, outputAlone = settings;
+    inputAlone.outputProfile.clear();
+    outputAlone.inputProfile.clear();
+    for (auto [file, alone] : {std::pair{&settings.inputProfile, &inputAlone},
+                               {&settings.outputProfile, &outputAlone}}) {
+        if (!file->empty() && !colourPlanOf(*alone)) {
+            restored.dropped.push_back(*file);
+            file->clear();
+        }
+    }
+    Result<ColourPlan> plan = colourPlanOf(settings);
+    if (plan) {
+        restored.plan = std::move(plan).value();
+    }
+    return restored;
+}
+
+ProfileUses profileUsesOf(const std::filesystem::path& file) {
+    routeLibraryErrors();
+    // Only the header and the tag directory are read here.
+    const Profile profile(cmsOpenProfileFromFile(file.c_str(), "r"));
+    return profile ? usesOf(profile.get()) : ProfileUses{};
 }
 
 Result<ScreenColour> ScreenColour::make(const OutputColour& output) {
@@ -153,6 +185,35 @@ Result<ScreenColour> ScreenColour::make(const OutputColour& output) {
     }
     screen.transform_ = std::shared_ptr<void>(t, PictureColour::Closer());
     return screen;
+}
+
+Result<ScreenColour> ScreenColour::gamutProof(const OutputColour& output,
+                                              const ColourSettings& settings) {
+    // The alarm is LittleCMS's one setting for the whole process; nothing
+    // else here checks gamut.
+    static std::once_flag once;
+    std::call_once(once, [] {
+        cmsUInt16Number codes[cmsMAXCHANNELS] = {};
+        for (std::size_t i = 0; i < kGamutAlarm.size(); ++i) {
+            codes[i] = cmsUInt16Number(kGamutAlarm[i] * 257);
+        }
+        cmsSetAlarmCodes(codes);
+    });
+    const Profile press = openBytes(output.profile);
+    const Profile srgb = openBytes({});
+    lastError.clear();
+    void* t = press && !output.profile.empty()
+                  ? cmsCreateProofingTransform(
+                        srgb.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, press.get(),
+                        cmsUInt32Number(settings.intent), INTENT_RELATIVE_COLORIMETRIC,
+                        flagsOf(settings) | cmsFLAGS_SOFTPROOFING | cmsFLAGS_GAMUTCHECK)
+                  : nullptr;
+    if (t == nullptr) {
+        return Status::fail("无法标出输出色域外的颜色" + detail() + "。");
+    }
+    ScreenColour proof;
+    proof.transform_ = std::shared_ptr<void>(t, PictureColour::Closer());
+    return proof;
 }
 
 void ScreenColour::apply(const uint8_t* stored, uint8_t* bgr, std::size_t pixels) const {

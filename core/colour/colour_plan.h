@@ -10,6 +10,7 @@
 #include "common/status.h"
 #include "params/colour_settings.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -28,9 +29,28 @@ struct ColourPlan {
 };
 
 // Reads and checks the settings' profile files: each must open in
-// LittleCMS; the assigned input profile must be RGB, the output profile RGB
-// or CMYK and usable as an output. Messages name the file.
+// LittleCMS and fit its use (profileUsesOf). Messages name the file.
 Result<ColourPlan> colourPlanOf(const ColourSettings& settings);
+
+// Settings kept from an earlier session, each profile that no longer opens
+// or fits (a file deleted or replaced since) dropped for sRGB; intent and
+// black-point compensation stay. `dropped` names the files dropped.
+struct RestoredColour {
+    ColourPlan plan;
+    std::vector<std::string> dropped;
+};
+RestoredColour restoredColourOf(ColourSettings settings);
+
+// What a profile file can be chosen for. The profile of RGB pictures: an RGB
+// profile of a device or a colour space (input, display, output or colour
+// space class). The output: an RGB or CMYK profile of the display, output or
+// colour space class. Grey, Lab, named-colour, abstract and link profiles
+// are neither. Nothing for a file that does not open.
+struct ProfileUses {
+    bool input = false;
+    bool output = false;
+};
+ProfileUses profileUsesOf(const std::filesystem::path& file);
 
 // The text LittleCMS last reported on this thread (its error handler is
 // routed here); empty when it said nothing.
@@ -43,9 +63,19 @@ inline constexpr int kBrokenEmbeddedProfile = 1;
 // Pixels of an output (as its stores hold them) as the screen shows them:
 // blue, green, red in sRGB, through the output profile when there is one,
 // so that the screen shows what the press will print.
+// The colour a gamut proof marks the pixels with that the output cannot
+// print: magenta (red, green, blue), which no photograph's skin or sky is.
+inline constexpr std::array<uint8_t, 3> kGamutAlarm = {255, 0, 255};
+
 class ScreenColour {
   public:
     static Result<ScreenColour> make(const OutputColour& output);
+    // sRGB pixels (blue, green, red in, as the stores of a run without output
+    // profile hold them) as the output will print them with the run's intent,
+    // those outside the output profile's gamut in kGamutAlarm: a soft proof
+    // with a gamut check.
+    static Result<ScreenColour> gamutProof(const OutputColour& output,
+                                           const ColourSettings& settings);
     bool identity() const { return !transform_; }
     // `pixels` store pixels into blue, green, red.
     void apply(const uint8_t* stored, uint8_t* bgr, std::size_t pixels) const;

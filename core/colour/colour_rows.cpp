@@ -28,7 +28,7 @@ ColourRows::ColourRows(const PictureColour& colour, DecodedRows& out, int32_t wi
     for (Band& b : bands_) {
         b.in.resize(bandRows_ * width_ * 3);
         b.out.resize(bandRows_ * width_ * std::size_t(colour.pixelBytes()));
-        b.ys.reserve(bandRows_);
+        b.pieces.reserve(bandRows_);
     }
 }
 
@@ -44,13 +44,31 @@ ColourRows::~ColourRows() {
 }
 
 Status ColourRows::row(int32_t y, const uint8_t* bgr) {
-    // The band being filled is the decoder's alone: no lock needed.
-    Band& b = bands_[filling_];
-    std::memcpy(b.in.data() + b.ys.size() * width_ * 3, bgr, width_ * 3);
-    b.ys.push_back(y);
-    if (b.ys.size() < bandRows_) {
-        return Status::ok();
+    return add({y, 0, 1, int32_t(width_)}, bgr);
+}
+
+Status ColourRows::pixels(int32_t y, int32_t x0, int32_t dx, const uint8_t* bgr, int32_t count) {
+    return add({y, x0, dx, count}, bgr);
+}
+
+Status ColourRows::add(const Piece& piece, const uint8_t* bgr) {
+    // The band being filled is the decoder's alone: no lock needed. A piece
+    // is at most a row, and a band holds at least one.
+    const std::size_t capacity = bandRows_ * width_;
+    const auto count = std::size_t(piece.count);
+    if (bands_[filling_].used + count > capacity) {
+        if (Status queued = queueAndDrain(); !queued) {
+            return queued;
+        }
     }
+    Band& b = bands_[filling_];
+    std::memcpy(b.in.data() + b.used * 3, bgr, count * 3);
+    b.used += count;
+    b.pieces.push_back(piece);
+    return b.used < capacity ? Status::ok() : queueAndDrain();
+}
+
+Status ColourRows::queueAndDrain() {
     if (helpers_.empty()) {
         // Started once, with the first full band: a small picture needs none.
         for (std::size_t i = helperCount(); i > 0; --i) {
@@ -68,17 +86,8 @@ Status ColourRows::row(int32_t y, const uint8_t* bgr) {
     return drain(std::ptrdiff_t(filling_));
 }
 
-Status ColourRows::pixels(int32_t y, int32_t x0, int32_t dx, const uint8_t* bgr, int32_t count) {
-    if (Status s = finish(); !s) {
-        return s;
-    }
-    std::vector<uint8_t> out(std::size_t(count) * std::size_t(colour_.pixelBytes()));
-    colour_.apply(bgr, out.data(), std::size_t(count));
-    return out_.pixels(y, x0, dx, out.data(), count);
-}
-
 Status ColourRows::finish() {
-    if (!bands_[filling_].ys.empty()) {
+    if (!bands_[filling_].pieces.empty()) {
         std::unique_lock<std::mutex> lock(mutex_);
         queueFilling(lock);
     }
@@ -122,13 +131,18 @@ Status ColourRows::handOn(std::unique_lock<std::mutex>& lock) {
         }
         // A converted band is no helper's any more: hand it on unlocked.
         lock.unlock();
-        const std::size_t rowBytes = width_ * std::size_t(colour_.pixelBytes());
+        const auto px = std::size_t(colour_.pixelBytes());
         Status s = Status::ok();
-        for (std::size_t i = 0; i < b.ys.size() && s; ++i) {
-            s = out_.row(b.ys[i], b.out.data() + i * rowBytes);
+        const uint8_t* at = b.out.data();
+        for (std::size_t i = 0; i < b.pieces.size() && s; ++i) {
+            const Piece& p = b.pieces[i];
+            const bool whole = p.x0 == 0 && p.dx == 1 && std::size_t(p.count) == width_;
+            s = whole ? out_.row(p.y, at) : out_.pixels(p.y, p.x0, p.dx, at, p.count);
+            at += std::size_t(p.count) * px;
         }
         lock.lock();
-        b.ys.clear();
+        b.pieces.clear();
+        b.used = 0;
         b.state = State::Free;
         oldest_ = (oldest_ + 1) % bands_.size();
         if (!s) {
@@ -151,7 +165,7 @@ bool ColourRows::convertOne(std::unique_lock<std::mutex>& lock) {
     std::exception_ptr error;
     try {
         // The transform keeps no cache (cmsFLAGS_NOCACHE): threads may share it.
-        colour_.apply(band->in.data(), band->out.data(), band->ys.size() * width_);
+        colour_.apply(band->in.data(), band->out.data(), band->used);
     } catch (...) {
         error = std::current_exception();
     }

@@ -1,6 +1,7 @@
 #pragma once
-// Decoded rows converted on their way into a row store. Rows are gathered
-// into bands; while the decoder goes on producing the next band, helper
+// Decoded rows converted on their way into a row store. Rows (and the
+// pieces of rows of an interlaced picture's passes) are gathered into
+// bands; while the decoder goes on producing the next band, helper
 // threads convert the previous ones through the picture's one transform,
 // and the converted bands are handed on, in order and on the decoder's
 // thread, in the store's pixels. A few bands are in flight at most: when
@@ -33,12 +34,21 @@ class ColourRows final : public DecodedRows {
 
   private:
     enum class State { Free, Queued, Converting, Converted };
+    // Pixels x0, x0 + dx, ... of row y, `count` of them: a whole row, or one
+    // row of an interlacing pass.
+    struct Piece {
+        int32_t y, x0, dx, count;
+    };
     struct Band {
         std::vector<uint8_t> in, out;
-        std::vector<int32_t> ys; // the band's rows, in order
+        std::vector<Piece> pieces; // in order
+        std::size_t used = 0;      // pixels
         State state = State::Free;
     };
 
+    Status add(const Piece& piece, const uint8_t* bgr);
+    // Queues the band being filled and waits until the next one is free.
+    Status queueAndDrain();
     void queueFilling(std::unique_lock<std::mutex>& lock);
     // Hands on the converted bands at the front, in order; stops at the first
     // that is not converted yet, or at the first failure.

@@ -1,11 +1,13 @@
 #include "colour/profile_folder.h"
 
+#include "colour/colour_plan.h"
+
 #include <algorithm>
 #include <cctype>
 
 namespace tovrel {
 
-std::vector<std::string> profilesUnder(const std::filesystem::path& folder) {
+InstalledProfiles profilesUnder(const std::filesystem::path& folder) {
     std::vector<std::string> found;
     std::error_code ec;
     const auto options = std::filesystem::directory_options::skip_permission_denied;
@@ -19,7 +21,17 @@ std::vector<std::string> profilesUnder(const std::filesystem::path& folder) {
         }
     }
     std::sort(found.begin(), found.end());
-    return found;
+    InstalledProfiles installed;
+    for (const std::string& file : found) {
+        const ProfileUses uses = profileUsesOf(file);
+        if (uses.input) {
+            installed.inputs.push_back(file);
+        }
+        if (uses.output) {
+            installed.outputs.push_back(file);
+        }
+    }
+    return installed;
 }
 
 std::vector<std::string> withRecent(std::vector<std::string> recent, const std::string& file,

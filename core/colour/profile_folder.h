@@ -11,8 +11,14 @@ namespace tovrel {
 
 inline constexpr const char* kSystemProfileFolder = "/usr/share/color/icc";
 
-// Every .icc and .icm file under folder, sorted; nothing when it cannot be read.
-std::vector<std::string> profilesUnder(const std::filesystem::path& folder);
+// The .icc and .icm files under a folder, sorted, by what each can be chosen
+// for (profileUsesOf): a grey or Lab profile is offered nowhere, a CMYK one
+// only as the output. Nothing when the folder cannot be read.
+struct InstalledProfiles {
+    std::vector<std::string> inputs;
+    std::vector<std::string> outputs;
+};
+InstalledProfiles profilesUnder(const std::filesystem::path& folder);
 
 // The recent list with file first, without repeats, at most `keep` long.
 std::vector<std::string> withRecent(std::vector<std::string> recent, const std::string& file,

@@ -1,6 +1,7 @@
 #include "flip/flip_simulator.h"
 
 #include "common/rounding.h"
+#include "intake/common_frame.h"
 #include "render/run_checks.h"
 
 #include <algorithm>
@@ -68,28 +69,49 @@ bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
         a.Sharp != b.Sharp || a.BaseW != b.BaseW || a.BaseH != b.BaseH ||
         as.widthCm != bs.widthCm || as.heightCm != bs.heightCm || as.whiteGaps != bs.whiteGaps ||
         as.whiteWidth != bs.whiteWidth || as.horizontal != bs.horizontal ||
-        as.printerPpi != bs.printerPpi || as.press.bleedMm != bs.press.bleedMm) {
+        as.printerPpi != bs.printerPpi || as.press.bleedMm != bs.press.bleedMm ||
+        as.colour != bs.colour) {
         return false;
     }
     for (int32_t n = 1; n <= a.ViewCount && n <= kMaxFrames; ++n) {
-        if (a.InPath(n) != b.InPath(n) || a.ImgW(n) != b.ImgW(n) || a.ImgH(n) != b.ImgH(n) ||
-            a.ImgStride(n) != b.ImgStride(n) || a.FramePos(n) != b.FramePos(n) ||
-            a.DataOff(n) != b.DataOff(n)) {
+        if (a.InPath(n) != b.InPath(n) || a.RowPath(n) != b.RowPath(n) || a.ImgW(n) != b.ImgW(n) ||
+            a.ImgH(n) != b.ImgH(n) || a.ImgStride(n) != b.ImgStride(n) ||
+            a.FramePos(n) != b.FramePos(n) || a.DataOff(n) != b.DataOff(n)) {
             return false;
         }
     }
     return true;
 }
 
-FlipSimulator::FlipSimulator(JobState job, const RunSettings& settings)
-    : job_(std::move(job)), mapping_(job_, settings) {}
+FlipSimulator::FlipSimulator(JobState job, const RunSettings& settings, ScreenColour screen)
+    : job_(std::move(job)), colour_(settings.colour), screen_(std::move(screen)),
+      mapping_(job_, settings) {}
 
 Result<FlipSimulator> FlipSimulator::prepare(JobState job, const RunSettings& settings) {
     if (Status plan = planRun(job, settings); !plan) {
         return plan;
     }
     setScaleAndStrip(job);
-    return FlipSimulator(std::move(job), settings);
+    Result<ScreenColour> screen = ScreenColour::make(job.OutColour);
+    if (!screen) {
+        return screen.status();
+    }
+    return FlipSimulator(std::move(job), settings, std::move(screen).value());
+}
+
+Status FlipSimulator::markGamut(const PictureCache& pictures) {
+    Result<ScreenColour> proof = ScreenColour::gamutProof(job_.OutColour, colour_);
+    if (!proof) {
+        return proof.status();
+    }
+    auto srgb = std::make_shared<Proof>(Proof{pictures.inSrgb(), job_});
+    if (Status read = readSlotsThrough(srgb->job, srgb->cache); !read) {
+        return read;
+    }
+    screen_ = std::move(proof).value();
+    proof_ = std::move(srgb);
+    tableSize_ = {}; // the table holds the other pixels
+    return Status::ok();
 }
 
 ViewSize FlipSimulator::viewSize(int32_t width) const {
@@ -154,7 +176,8 @@ Status FlipSimulator::refill(ViewSize size, const LensSheet& sheet,
         reachable = distinctPictures({needed.begin(), needed.end()});
     }
     tableSize_ = {};
-    if (Status filled = table_.fill(job_, mapping_, crossFrames(size), reachable); !filled) {
+    if (Status filled = table_.fill(viewed(), screen_, mapping_, crossFrames(size), reachable);
+        !filled) {
         return filled;
     }
     tableSize_ = size;

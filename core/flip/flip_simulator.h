@@ -10,10 +10,12 @@
 #include "common/status.h"
 #include "flip/line_table.h"
 #include "flip/print_mapping.h"
+#include "intake/picture_cache.h"
 #include "job/job_state.h"
 #include "render/run_geometry.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tovrel {
@@ -41,8 +43,9 @@ int32_t sweepFrames(int32_t steps);
 // a phase and the sweep shows every frame.
 int32_t sweepStepsFor(int32_t least, int32_t frames);
 
-// Whether two sets of inputs give the same view: the same pictures, frame,
-// pitch, sharpness and settings, the printer resolution among them.
+// Whether two sets of inputs give the same view: the same pictures (and
+// stores), frame, pitch, sharpness and settings, the printer resolution and
+// the colour among them.
 bool sameFlipInputs(const JobState& a, const RunSettings& as, const JobState& b,
                     const RunSettings& bs);
 
@@ -67,16 +70,35 @@ class FlipSimulator {
     // The phase at the middle of picture n's share of a lens.
     double pictureCentrePhase(int32_t n) const { return mapping_.pictureCentrePhase(n); }
 
+    // Marks what the output profile cannot print (the settings' intent): the
+    // views are then made from the pictures in sRGB, decoded through
+    // `pictures`'s inSrgb() as a run without output profile takes them, and
+    // show them as the output will print them, the colours outside its gamut
+    // in kGamutAlarm. Only for a run with an output profile.
+    Status markGamut(const PictureCache& pictures);
+    bool marksGamut() const { return proof_ != nullptr; }
+
     // pitchError: the sheet's lenses are (1 + pitchError) x the print's wide.
     ViewSamples samples(ViewSize size, double phase, double pitchError) const;
     Result<ViewImage> render(ViewSize size, double phase, double pitchError);
 
   private:
-    FlipSimulator(JobState job, const RunSettings& settings);
+    FlipSimulator(JobState job, const RunSettings& settings, ScreenColour screen);
     Status refill(ViewSize size, const LensSheet& sheet, std::span<const LensAxisPixel> needed);
     std::vector<int32_t> crossFrames(ViewSize size) const;
 
+    // What the views read: the run's stores, or the pictures in sRGB while
+    // the gamut is marked, and how their pixels reach the screen.
+    struct Proof {
+        PictureCache cache; // holds the sRGB stores while they are read
+        JobState job;
+    };
+    const JobState& viewed() const { return proof_ ? proof_->job : job_; }
+
     JobState job_;
+    ColourSettings colour_;
+    ScreenColour screen_;
+    std::shared_ptr<const Proof> proof_;
     PrintMapping mapping_;
     LineTable table_;
     ViewSize tableSize_; // the view size the table holds; empty for none

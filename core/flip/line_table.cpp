@@ -44,7 +44,7 @@ uint8_t* LineTable::at(int32_t line, std::size_t cross) {
     return pixels_.data() + 3 * cell;
 }
 
-Status LineTable::fill(const JobState& job, const PrintMapping& mapping,
+Status LineTable::fill(const JobState& job, const ScreenColour& screen, const PrintMapping& mapping,
                        std::vector<int32_t> crossFrames, std::span<const LensAxisPixel> pixels) {
     horizontal_ = mapping.horizontal();
     crossFrames_ = std::move(crossFrames);
@@ -66,7 +66,9 @@ Status LineTable::fill(const JobState& job, const PrintMapping& mapping,
     for (std::size_t i = 0; i < crossFrames_.size(); ++i) {
         std::memset(at(kWhiteLine, i), 255, 3);
     }
-    Status filled = horizontal_ ? fillHorizontal(job, lines) : fillVertical(job, lines);
+    pixelBytes_ = job.PixelBytes;
+    Status filled =
+        horizontal_ ? fillHorizontal(job, screen, lines) : fillVertical(job, screen, lines);
     if (!filled) {
         // A table that failed half-way holds no line.
         index_.clear();
@@ -92,16 +94,12 @@ Status LineTable::readRow(const SourceRows& sources, const ScreenColour& screen,
 }
 
 // Lines are frame columns; a source row read fills one row of the table.
-Status LineTable::fillVertical(const JobState& job, const std::vector<Line>& lines) {
+Status LineTable::fillVertical(const JobState& job, const ScreenColour& screen,
+                               const std::vector<Line>& lines) {
     Result<SourceRows> sources = SourceRows::open(job);
     if (!sources) {
         return sources.status();
     }
-    const Result<ScreenColour> screen = ScreenColour::make(job.OutColour);
-    if (!screen) {
-        return screen.status();
-    }
-    pixelBytes_ = job.PixelBytes;
     int32_t widest = 0;
     for (const Line& line : lines) {
         widest = std::max(widest, line.frameIndex);
@@ -117,8 +115,7 @@ Status LineTable::fillVertical(const JobState& job, const std::vector<Line>& lin
         int32_t loaded = 0; // the picture whose row is in `row`
         for (const Line& line : lines) {
             if (line.picture != loaded) {
-                if (Status read = readRow(sources.value(), screen.value(), line.picture, y, row);
-                    !read) {
+                if (Status read = readRow(sources.value(), screen, line.picture, y, row); !read) {
                     return read;
                 }
                 loaded = line.picture;
@@ -130,22 +127,17 @@ Status LineTable::fillVertical(const JobState& job, const std::vector<Line>& lin
 }
 
 // Lines are frame rows; each is read once and sampled across the view.
-Status LineTable::fillHorizontal(const JobState& job, const std::vector<Line>& lines) {
+Status LineTable::fillHorizontal(const JobState& job, const ScreenColour& screen,
+                                 const std::vector<Line>& lines) {
     Result<SourceRows> sources = SourceRows::open(job);
     if (!sources) {
         return sources.status();
     }
-    const Result<ScreenColour> screen = ScreenColour::make(job.OutColour);
-    if (!screen) {
-        return screen.status();
-    }
-    pixelBytes_ = job.PixelBytes;
     const int32_t widest =
         crossFrames_.empty() ? 0 : *std::max_element(crossFrames_.begin(), crossFrames_.end());
     std::vector<unsigned char> row(3 * std::size_t(widest));
     for (const Line& line : lines) {
-        if (Status read =
-                readRow(sources.value(), screen.value(), line.picture, line.frameIndex, row);
+        if (Status read = readRow(sources.value(), screen, line.picture, line.frameIndex, row);
             !read) {
             return read;
         }

@@ -38,9 +38,10 @@ class LineTable {
     // Makes the table anew for the given lens-axis positions (those of kind
     // Picture count, black and white lines always exist) at the view
     // positions across the lens axis, given in view order (top to bottom,
-    // or left to right) by the frame index each is sampled from.
-    Status fill(const JobState& job, const PrintMapping& mapping, std::vector<int32_t> crossFrames,
-                std::span<const LensAxisPixel> pixels);
+    // or left to right) by the frame index each is sampled from. The job's
+    // store pixels reach the screen through `screen`.
+    Status fill(const JobState& job, const ScreenColour& screen, const PrintMapping& mapping,
+                std::vector<int32_t> crossFrames, std::span<const LensAxisPixel> pixels);
 
     // The view whose pixel i along the lens axis (from the left, or from the
     // bottom for horizontal strips) shows line lensLines[i].
@@ -55,10 +56,12 @@ class LineTable {
         int32_t frameIndex;
         int32_t id;
     };
-    Status fillVertical(const JobState& job, const std::vector<Line>& lines);
+    Status fillVertical(const JobState& job, const ScreenColour& screen,
+                        const std::vector<Line>& lines);
     Status readRow(const SourceRows& sources, const ScreenColour& screen, int32_t n, int32_t y,
                    std::vector<unsigned char>& row);
-    Status fillHorizontal(const JobState& job, const std::vector<Line>& lines);
+    Status fillHorizontal(const JobState& job, const ScreenColour& screen,
+                          const std::vector<Line>& lines);
     uint8_t* at(int32_t line, std::size_t cross);
 
     bool horizontal_ = false;

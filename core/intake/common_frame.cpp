@@ -116,6 +116,27 @@ Status readSlotHeader(JobState& job, int slot, const PictureCache* cache,
     return Status::ok();
 }
 
+Status readSlotsThrough(JobState& job, const PictureCache& cache) {
+    const int32_t px = job.PixelBytes;
+    for (int i = 1; i <= job.ViewCount; ++i) {
+        // FramePos = DataOff + (row - 1) * stride + (col - 1) * px + 1.
+        const int64_t rowStart =
+            int64_t{job.FramePos(i)} - 1 - job.DataOff(i) - (int64_t{job.FrameCol(i)} - 1) * px;
+        const int64_t row = rowStart / std::max(1, job.ImgStride(i)) + 1;
+        if (Status header = readSlotHeader(job, i, &cache); !header) {
+            return header;
+        }
+        const std::optional<int32_t> pos = framePos(job.DataOff(i), int32_t(row), job.ImgStride(i),
+                                                    job.FrameCol(i), job.PixelBytes);
+        if (!pos) {
+            return Status::fail("图片太大，无法再读取一次：\n" + job.InPath(i));
+        }
+        job.FramePos(i) = *pos;
+    }
+    job.OutColour = cache.colour().output;
+    return Status::ok();
+}
+
 CommonFrame computeCommonFrame(JobState& job, const SlotArray<double>& OffY) {
     const int count = job.ViewCount;
     // A lone picture is measured against 0 as if it were a second one.

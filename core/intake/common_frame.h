@@ -46,6 +46,12 @@ void shiftAboutKeyFrame(JobState& job, int32_t keyFrame, double parallax);
 Status readSlotHeader(JobState& job, int slot, const PictureCache* cache = nullptr,
                       const DecodeProgress& progress = {});
 
+// The pictures of a job whose frame is placed, read again through another
+// cache (the same pictures under other colour settings): each slot's
+// RowPath, DataOff, ImgStride and FramePos, and PixelBytes and OutColour,
+// describe the other stores; the frame stays where it was.
+Status readSlotsThrough(JobState& job, const PictureCache& cache);
+
 struct CommonFrame {
     // Stored row (1-based, from the bottom) of each filled slot's picture
     // that holds the frame's bottom edge.

@@ -272,7 +272,7 @@ Status PictureCache::decodeInto(const PosixFile& dir, const fs::path& source,
     }
     const PictureInfo& info = decoder.value()->info();
     const Result<PictureColour> colour =
-        PictureColour::make(colour_, info.profile, source, brokenAsSrgb_.count(source) != 0);
+        PictureColour::make(colour_, info.profile, source, brokenAsSrgb(source));
     if (!colour) {
         return colour.status();
     }
@@ -357,9 +357,19 @@ Result<fs::path> PictureCache::storeFor(const fs::path& source, const std::vecto
     return folder_ / name;
 }
 
+PictureCache PictureCache::inSrgb() const {
+    PictureCache srgb(folder_, cap_);
+    srgb.colour_ = colour_;
+    srgb.colour_.settings.outputProfile.clear();
+    srgb.colour_.output = OutputColour{};
+    srgb.brokenAsSrgb_ = brokenAsSrgb_;
+    srgb.everyBrokenAsSrgb_ = everyBrokenAsSrgb_;
+    return srgb;
+}
+
 // Everything that changes a store's pixels besides the picture itself.
 uint64_t PictureCache::colourKey(const std::filesystem::path& source) const {
-    if (!colour_.converts() && brokenAsSrgb_.count(source) == 0) {
+    if (!colour_.converts() && !brokenAsSrgb(source)) {
         return 0;
     }
     uint64_t h = kFnvStart;
@@ -371,7 +381,7 @@ uint64_t PictureCache::colourKey(const std::filesystem::path& source) const {
     }
     const uint8_t flags[3] = {uint8_t(colour_.settings.intent),
                               uint8_t(colour_.settings.blackPointCompensation),
-                              uint8_t(brokenAsSrgb_.count(source))};
+                              uint8_t(brokenAsSrgb(source))};
     add(flags, sizeof flags);
     return h == 0 ? 1 : h;
 }

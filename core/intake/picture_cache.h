@@ -40,6 +40,13 @@ class PictureCache {
     void setColour(ColourPlan plan) { colour_ = std::move(plan); }
     const ColourPlan& colour() const { return colour_; }
     void takeAsSrgb(const std::filesystem::path& picture) { brokenAsSrgb_.insert(picture); }
+    // The same for every picture (the batch tool's --broken-profile-as-srgb).
+    void takeBrokenAsSrgb() { everyBrokenAsSrgb_ = true; }
+
+    // A cache over the same folder that decodes pictures as a run without
+    // output profile takes them: their own or the assigned profile into
+    // sRGB, broken profiles taken as sRGB where this cache takes them so.
+    PictureCache inSrgb() const;
 
     // The store of `source`: the existing one when it was made from the file
     // as it is now, else decoded now. The stores this cache holds and that
@@ -71,6 +78,10 @@ class PictureCache {
     uint64_t cap_;
     ColourPlan colour_;
     std::set<std::filesystem::path> brokenAsSrgb_;
+    bool everyBrokenAsSrgb_ = false;
+    bool brokenAsSrgb(const std::filesystem::path& source) const {
+        return everyBrokenAsSrgb_ || brokenAsSrgb_.count(source) != 0;
+    }
     // The stores this process holds: its own bookkeeping, not the cache's
     // content, so it changes under const calls.
     mutable std::map<std::string, PosixFile> held_;

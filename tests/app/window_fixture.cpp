@@ -39,14 +39,18 @@ void WindowTest::activate() {
     QCoreApplication::processEvents();
 }
 
-void WindowTest::chooseOutputProfile(const std::string& profile) {
+ColourDialog* WindowTest::openColourDialog() {
     QMenu* menu = window->CommandMore->menu();
     QTimer::singleShot(0, menu, [menu] {
         QTest::mouseClick(menu, Qt::LeftButton, {},
                           menu->actionGeometry(menu->actions().at(1)).center());
     });
     QTest::mouseClick(window->CommandMore, Qt::LeftButton);
-    auto* dialog = window->findChild<ColourDialog*>();
+    return window->findChild<ColourDialog*>();
+}
+
+void WindowTest::chooseOutputProfile(const std::string& profile) {
+    ColourDialog* dialog = openColourDialog();
     ASSERT_NE(dialog, nullptr);
     dialog->fileHook = [profile] { return QString::fromStdString(profile); };
     QTest::mouseClick(dialog->CommandOutputFile, Qt::LeftButton);

@@ -13,6 +13,10 @@
 
 class QComboBox;
 
+namespace tovrel {
+class ColourDialog;
+}
+
 namespace tovrel::test {
 
 class WindowTest : public ::testing::Test {
@@ -24,6 +28,8 @@ class WindowTest : public ::testing::Test {
     void open();
     // Makes the window the active one so that it takes keyboard focus.
     void activate();
+    // The colour dialog, opened from "更多…"; null when it did not open.
+    ColourDialog* openColourDialog();
     // Gives the window an output profile through its colour dialog, opened
     // from "更多…".
     void chooseOutputProfile(const std::string& profile);

@@ -4,6 +4,7 @@
 // profile, within 1 level.
 
 #include "colour/colour_plan.h"
+#include "colour/profile_folder.h"
 #include "intake/picture_cache.h"
 
 #include "tests/intake/picture_variants.h"
@@ -49,21 +50,23 @@ Bytes p3Like() {
     return bytes;
 }
 
-void writePng(const fs::path& file, const Bytes& icc) {
+void writePngAs(const fs::path& file, const Bytes& icc, bool adam7) {
     FILE* f = std::fopen(file.c_str(), "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, f);
-    png_set_IHDR(png, info, W, H, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, W, H, 8, PNG_COLOR_TYPE_RGB,
+                 adam7 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     if (!icc.empty()) {
         png_set_iCCP(png, info, "p", 0, icc.data(), png_uint_32(icc.size()));
     }
     png_write_info(png, info);
-    for (int y = 0; y < H; ++y) {
+    const int passes = adam7 ? png_set_interlace_handling(png) : 1;
+    for (int y = 0; y < H * passes; ++y) {
         Bytes row;
         for (int x = 0; x < W; ++x) {
-            const auto c = colourAt(x, y);
+            const auto c = colourAt(x, y % H);
             row.insert(row.end(), c.begin(), c.end());
         }
         png_write_row(png, row.data());
@@ -71,6 +74,14 @@ void writePng(const fs::path& file, const Bytes& icc) {
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     std::fclose(f);
+}
+
+void writePng(const fs::path& file, const Bytes& icc) {
+    writePngAs(file, icc, false);
+}
+
+void writeInterlacedPng(const fs::path& file, const Bytes& icc) {
+    writePngAs(file, icc, true);
 }
 
 void writeTiffWith(const fs::path& file, const Bytes& icc) {
@@ -216,8 +227,51 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"TiffAdobeToPressSaturation", writeTiffWith, adobe,
              toOutput(kPress, RenderIntent::Saturation, true)},
         Case{"PngAdobeManyBands", writePng, adobe, {}, 600, 1201},
+        // Pass by pass, pieces of rows into the bands.
+        Case{"PngInterlacedAdobe", writeInterlacedPng, adobe, {}},
+        Case{"PngInterlacedP3ToPressManyBands", writeInterlacedPng, p3Like,
+             toOutput(kPress, RenderIntent::Relative, true), 612, 1201},
         Case{"JpegP3ToPressManyBands", writeJpeg, p3Like,
              toOutput(kPress, RenderIntent::Relative, true), 700, 1100}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// What the colour dialog offers a profile for is what choosing it accepts:
+// grey, Lab and named-colour profiles nowhere, CMYK only as the output, a
+// file that does not open (here cut inside its header) nowhere.
+struct Offer {
+    const char* name;
+    std::string file;
+    bool input;
+    bool output;
+};
+
+class ProfileOffer : public ::testing::TestWithParam<Offer> {};
+
+TEST_P(ProfileOffer, ListedWhereChoosingItIsAccepted) {
+    const Offer& c = GetParam();
+    TempDir dir;
+    const fs::path file = dir / "chosen.icc";
+    const Bytes bytes = readFile(c.file);
+    writeFile(file,
+              c.file == kAdobe && !c.input ? Bytes(bytes.begin(), bytes.begin() + 100) : bytes);
+    const ProfileUses uses = profileUsesOf(file);
+    EXPECT_EQ(uses.input, c.input);
+    EXPECT_EQ(uses.output, c.output);
+    EXPECT_EQ(bool(colourPlanOf({.inputProfile = file.string()})), c.input);
+    EXPECT_EQ(bool(colourPlanOf({.outputProfile = file.string()})), c.output);
+    const InstalledProfiles listed = profilesUnder(dir.path());
+    EXPECT_EQ(listed.inputs, c.input ? std::vector{file.string()} : std::vector<std::string>());
+    EXPECT_EQ(listed.outputs, c.output ? std::vector{file.string()} : std::vector<std::string>());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Installed, ProfileOffer,
+    ::testing::Values(Offer{"AdobeRgb", kAdobe, true, true}, Offer{"Cmyk", kPress, false, true},
+                      Offer{"Grey", "/usr/share/color/icc/ghostscript/sgray.icc", false, false},
+                      Offer{"Lab", "/usr/share/color/icc/ghostscript/lab.icc", false, false},
+                      Offer{"NamedColours", "/usr/share/color/icc/colord/x11-colors.icc", false,
+                            false},
+                      Offer{"CutShort", kAdobe, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -396,6 +396,41 @@ TEST_F(FlipPreviewTest, FollowsTheMainWindowWhileOpen) {
     EXPECT_EQ(centre(preview), kFirst);
 }
 
+// With a press profile the preview shows the card as the press prints it;
+// "标出色域外" paints what the press cannot print (both pictures' colours
+// here) in magenta.
+TEST_F(FlipPreviewTest, MarksColoursOutsideThePressGamutOnRequest) {
+    typeSettings();
+    FlipPreview* preview = openPreview();
+    ASSERT_NE(preview, nullptr);
+    EXPECT_FALSE(preview->CheckGamut->isEnabled()); // no output profile
+    EXPECT_EQ(centre(preview), kFirst);
+
+    chooseOutputProfile("/usr/share/color/icc/ghostscript/default_cmyk.icc");
+    settle();
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    ASSERT_NE(preview->simulator(), nullptr);
+    EXPECT_TRUE(preview->CheckGamut->isEnabled());
+    const QColor proofed = centre(preview);
+    EXPECT_NE(proofed, kFirst); // through the press profile
+    const QColor alarm(kGamutAlarm[0], kGamutAlarm[1], kGamutAlarm[2]);
+    EXPECT_NE(proofed, alarm);
+
+    QTest::mouseClick(preview->CheckGamut, Qt::LeftButton, {},
+                      QPoint(8, preview->CheckGamut->height() / 2));
+    settle();
+    ASSERT_TRUE(preview->CheckGamut->isChecked());
+    ASSERT_NE(preview->simulator(), nullptr) << preview->LabelState->text().toStdString();
+    EXPECT_TRUE(preview->simulator()->marksGamut());
+    EXPECT_EQ(centre(preview), alarm);
+
+    QTest::mouseClick(preview->CheckGamut, Qt::LeftButton, {},
+                      QPoint(8, preview->CheckGamut->height() / 2));
+    settle();
+    EXPECT_FALSE(preview->simulator()->marksGamut());
+    EXPECT_NE(centre(preview), alarm);
+}
+
 // A card with bleed, the bleed set in the sheet dialog while the preview is
 // open: the view shows the card and its bleed with the trim line over it,
 // found from the view's pixels on the four trim edges and nowhere else; the

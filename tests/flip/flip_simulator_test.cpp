@@ -3,10 +3,12 @@
 // views made again without reading the pictures.
 
 #include "flip/flip_simulator.h"
+#include "intake/common_frame.h"
 #include "tests/flip/flip_fixture.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <lcms2.h>
 
 #include <cmath>
 
@@ -26,11 +28,12 @@ std::vector<double> shareMiddles(int n) {
     return phases;
 }
 
-std::vector<TestPicture> solidPictures(int views, int32_t width, int32_t height) {
+std::vector<TestPicture> solidPictures(int views, int32_t width, int32_t height,
+                                       const std::vector<Rgb>& colours = {}) {
     std::vector<TestPicture> pictures;
     for (int n = 0; n < views; ++n) {
         TestPicture p{width, height};
-        p.solid = kColours[n];
+        p.solid = colours.empty() ? kColours[n] : colours[std::size_t(n)];
         pictures.push_back(p);
     }
     return pictures;
@@ -44,7 +47,31 @@ struct SolidCase {
     int32_t white;
     std::vector<double> phases; // per picture; empty: the middle of its share
     int32_t printerPpi = 0;
+    // The gamut of this output profile marked: each picture's colour as
+    // LittleCMS's own soft proof with gamut check shows it, marked or not.
+    const char* gamutOf = nullptr;
+    std::vector<Rgb> colours; // empty: kColours
+    std::vector<bool> marked;
 };
+
+// sRGB colour c as the press prints it, in the alarm colour outside its gamut.
+Rgb softProof(Rgb c, const char* press) {
+    cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+    cmsHPROFILE out = cmsOpenProfileFromFile(press, "r");
+    cmsUInt16Number alarm[cmsMAXCHANNELS] = {0xFFFF, 0, 0xFFFF};
+    cmsSetAlarmCodes(alarm);
+    cmsHTRANSFORM t = cmsCreateProofingTransform(
+        srgb, TYPE_RGB_8, srgb, TYPE_RGB_8, out, INTENT_RELATIVE_COLORIMETRIC,
+        INTENT_RELATIVE_COLORIMETRIC,
+        cmsFLAGS_SOFTPROOFING | cmsFLAGS_GAMUTCHECK | cmsFLAGS_BLACKPOINTCOMPENSATION);
+    const uint8_t in[3] = {c.r, c.g, c.b};
+    uint8_t proof[3] = {};
+    cmsDoTransform(t, in, proof, 1);
+    cmsDeleteTransform(t);
+    cmsCloseProfile(out);
+    cmsCloseProfile(srgb);
+    return {proof[0], proof[1], proof[2]};
+}
 
 class SolidPictures : public ::testing::TestWithParam<SolidCase> {};
 
@@ -53,10 +80,28 @@ class SolidPictures : public ::testing::TestWithParam<SolidCase> {};
 TEST_P(SolidPictures, EachPhaseShowsOnePictureAlone) {
     const SolidCase& c = GetParam();
     TempDir dir;
-    const FlipScene scene =
-        flipScene(dir.path(), solidPictures(c.views, 60, 40),
-                  {c.sharp, 240, 160, c.horizontal, c.white, 0.254f, c.printerPpi});
+    FlipScene scene = flipScene(dir.path(), solidPictures(c.views, 60, 40, c.colours),
+                                {c.sharp, 240, 160, c.horizontal, c.white, 0.254f, c.printerPpi});
+    std::vector<Rgb> colours(std::begin(kColours), std::begin(kColours) + c.views);
+    PictureCache pictures(dir / "cache");
+    if (c.gamutOf != nullptr) {
+        // The pictures as the window holds them for a press: in its stores.
+        scene.settings.colour.outputProfile = c.gamutOf;
+        const Result<ColourPlan> plan = colourPlanOf(scene.settings.colour);
+        ASSERT_TRUE(plan) << plan.message();
+        pictures.setColour(plan.value());
+        scene.settings.output = plan.value().output;
+        ASSERT_TRUE(readSlotsThrough(scene.job, pictures));
+        ASSERT_EQ(scene.job.PixelBytes, 4);
+        for (int n = 0; n < c.views; ++n) {
+            colours[std::size_t(n)] = softProof(c.colours[std::size_t(n)], c.gamutOf);
+            EXPECT_EQ((colours[std::size_t(n)] == Rgb{255, 0, 255}), c.marked[std::size_t(n)]);
+        }
+    }
     FlipSimulator simulator = simulatorFor(scene);
+    if (c.gamutOf != nullptr) {
+        ASSERT_TRUE(simulator.markGamut(pictures));
+    }
     const ViewSize size = simulator.viewSize(120);
     ASSERT_EQ(size, (ViewSize{120, 80}));
     // The band is a lens wide, and a little more.
@@ -70,7 +115,7 @@ TEST_P(SolidPictures, EachPhaseShowsOnePictureAlone) {
         for (int32_t v = 0; v < size.height; ++v) {
             for (int32_t u = 0; u < size.width; ++u) {
                 const Rgb pixel = pixelAt(view.value(), u, v);
-                if (pixel == kColours[n - 1]) {
+                if (pixel == colours[std::size_t(n - 1)]) {
                     ++shown;
                     continue;
                 }
@@ -105,7 +150,18 @@ INSTANTIATE_TEST_SUITE_P(
                       SolidCase{"TwelveVertical", 12, 1, false, 0, shareMiddles(12)},
                       SolidCase{"TwelveHorizontal", 12, 1, true, 0, shareMiddles(12)},
                       // Lenses of 12.0 printer pixels, one for each frame.
-                      SolidCase{"PrinterTwelve", 12, 1, false, 0, shareMiddles(12), 1200}),
+                      SolidCase{"PrinterTwelve", 12, 1, false, 0, shareMiddles(12), 1200},
+                      // Pure green lies outside a press's gamut, a neutral grey inside.
+                      SolidCase{"GamutMarkedForAPress",
+                                2,
+                                3,
+                                false,
+                                1,
+                                {0.25, 0.75},
+                                0,
+                                "/usr/share/color/icc/ghostscript/default_cmyk.icc",
+                                {{0, 255, 0}, {128, 128, 128}},
+                                {true, false}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PictureCentrePhase, MiddleOfEachPicturesVisibleShare) {

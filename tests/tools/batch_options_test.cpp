@@ -41,7 +41,8 @@ TEST(BatchOptions, TakesEveryOption) {
                                                            "--layout-out",
                                                            "l.json",
                                                            "--cut-out",
-                                                           "c.svg"});
+                                                           "c.svg",
+                                                           "--broken-profile-as-srgb"});
     ASSERT_TRUE(parsed) << parsed.message();
     const BatchOptions& o = parsed.value();
     EXPECT_FALSE(o.help);
@@ -58,6 +59,7 @@ TEST(BatchOptions, TakesEveryOption) {
     EXPECT_FALSE(o.anchors[2] || o.anchors[3]);
     EXPECT_TRUE(o.horizontal);
     EXPECT_EQ(o.whiteGap, 2);
+    EXPECT_TRUE(o.brokenProfileAsSrgb);
     EXPECT_EQ(o.output, "out.tif");
     EXPECT_EQ(o.dataFile, "d/kvxj.dll");
     EXPECT_EQ(o.printerPpi, "1440");

@@ -6,6 +6,7 @@
 #include "tests/flip/flip_fixture.h"
 #include "tests/params/data_file_maker.h"
 #include "tests/render/engine_fixture.h"
+#include "tests/support/bmp_file.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/batch_process.h"
@@ -66,6 +67,22 @@ class BatchTool : public ::testing::Test {
         return names;
     }
 
+    // A 16 x 12 BMP V5 file carrying `profile` (here a broken one, whose
+    // header is cut short), or marked sRGB when it is empty.
+    static std::vector<unsigned char> v5Picture(std::vector<unsigned char> profile) {
+        std::vector<unsigned char> b = bmpFile({16, 12, 2835, 2835, 124});
+        putLE32(b, 14 + 56, profile.empty() ? 0x73524742 : 0x4D424544); // 'sRGB' or 'MBED'
+        putLE32(b, 14 + 112, uint32_t(b.size() - 14));
+        putLE32(b, 14 + 116, uint32_t(profile.size()));
+        b.insert(b.end(), profile.begin(), profile.end());
+        return b;
+    }
+    static std::vector<unsigned char> brokenProfile() {
+        const std::vector<unsigned char> srgb =
+            readFile("/usr/share/color/icc/ghostscript/srgb.icc");
+        return {srgb.begin(), srgb.begin() + 100};
+    }
+
     fs::path defaultOutput() const { return work / "pic1!.tif"; }
     fs::path dataFile() const { return data / "kvxj.dll"; }
     const TempDir& folder() const { return work; }
@@ -84,7 +101,7 @@ TEST_F(BatchTool, HelpDocumentsEveryOption) {
           "--horizontal", "--white-gap N", "-o, --output PATH", "--data-file PATH", "--bigtiff",
           "--simulate PHASE", "--simulate-width PIXELS", "--pitch-error PERCENT",
           "--simulate-out FILE.png|FILE.gif", "--frames-from FOLDER", "--reverse", "--key-frame K",
-          "--parallax PIXELS"}) {
+          "--parallax PIXELS", "--broken-profile-as-srgb"}) {
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     }
     const BatchOutcome version = runBatch({"--version"});
@@ -279,6 +296,26 @@ TEST_F(BatchTool, CmykOutputIsTheRgbRunThroughThePressProfile) {
     cmsDeleteTransform(reference);
     cmsCloseProfile(cmyk);
     cmsCloseProfile(srgb);
+}
+
+// With --broken-profile-as-srgb a picture whose embedded profile is broken
+// gives the file of the same picture marked sRGB (refused without: a row of
+// the refusals below).
+TEST_F(BatchTool, BrokenEmbeddedProfileTakenAsSrgbOnRequest) {
+    writeFile(work / "broken.bmp", v5Picture(brokenProfile()));
+    writeFile(work / "srgb.bmp", v5Picture({}));
+    Args taken = standard({"--broken-profile-as-srgb", "-o", (work / "taken.tif").string()});
+    taken.back() = (work / "broken.bmp").string();
+    const BatchOutcome done = runBatch(taken);
+    ASSERT_EQ(done.exitCode, 0) << done.err;
+    Args marked = standard({"-o", (work / "marked.tif").string()});
+    marked.back() = (work / "srgb.bmp").string();
+    ASSERT_EQ(runBatch(marked).exitCode, 0);
+    const TiffContents t = readTiff(work / "taken.tif", true);
+    EXPECT_TRUE(t.complaints.empty());
+    EXPECT_EQ(t.photometric, 2);
+    EXPECT_EQ(t.rows, readTiff(work / "marked.tif", true).rows);
+    EXPECT_EQ(t.rows.size(), 180u);
 }
 
 TEST_F(BatchTool, PitchThatCannotBeRecordedStillGivesTheOutput) {
@@ -477,6 +514,14 @@ INSTANTIATE_TEST_SUITE_P(
                                            "/usr/share/color/icc/ghostscript/default_cmyk.icc"});
                     },
                     1, "指定给图片的色彩配置文件不是 RGB 的，不能用于 RGB 图片。"},
+        ToolRefusal{
+            "BrokenEmbeddedProfile",
+            [](const BatchTool& t) {
+                writeFile(t.picture(2), BatchTool::v5Picture(BatchTool::brokenProfile()));
+                return t.standard();
+            },
+            1,
+            "它内嵌的色彩配置文件已损坏。\n用 --broken-profile-as-srgb 可按 sRGB 处理这张图片。"},
         ToolRefusal{"UnknownIntent",
                     [](const BatchTool& t) {
                         return t.standard({"--intent", "vivid"});

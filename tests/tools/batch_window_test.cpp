@@ -9,6 +9,9 @@
 #include "tests/support/tiff_reader.h"
 #include "tests/tools/window_and_batch.h"
 
+#include "colour/colour_dialog.h"
+
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -97,6 +100,73 @@ TEST_F(BatchAndWindow, ColourDialogGivesTheBatchToolsCmykFile) {
     EXPECT_EQ(readFile(work / "batch.tif"), readFile(work / "window.tif"));
     EXPECT_EQ(readTiff(work / "window.tif", false).photometric, 5);
 }
+
+// The colour dialog's choice is kept for the next session; a kept profile
+// that no longer opens or fits is dropped for sRGB, said once.
+struct KeptColour {
+    const char* name;
+    std::function<void(const fs::path& profile)> meanwhile;
+    bool stillOpens;
+};
+
+class ColourChoice : public WindowTest, public ::testing::WithParamInterface<KeptColour> {
+  protected:
+    TempDir work;
+};
+
+TEST_P(ColourChoice, KeptForTheNextSession) {
+    const KeptColour& c = GetParam();
+    const fs::path press = work / "press.icc";
+    fs::copy_file("/usr/share/color/icc/ghostscript/default_cmyk.icc", press);
+    writeDataFile(dataDir.path(), {0.254f});
+    open();
+    ColourDialog* dialog = openColourDialog();
+    ASSERT_NE(dialog, nullptr);
+    dialog->fileHook = [&press] { return QString::fromStdString(press.string()); };
+    QTest::mouseClick(dialog->CommandOutputFile, Qt::LeftButton);
+    QTest::keyClick(dialog->ComboIntent, Qt::Key_Home); // perceptual
+    // On its box: the check box is as wide as the dialog.
+    QTest::mouseClick(dialog->CheckBpc, Qt::LeftButton, {},
+                      QPoint(8, dialog->CheckBpc->height() / 2));
+    QTest::mouseClick(dialog->CommandOK, Qt::LeftButton);
+    ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+    const ColourSettings chosen{"", press.string(), RenderIntent::Perceptual, false};
+    ASSERT_EQ(window->runSettings().colour, chosen);
+
+    window.reset();
+    c.meanwhile(press);
+    open();
+    ColourSettings expected = chosen;
+    if (!c.stillOpens) {
+        expected.outputProfile.clear();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_TRUE(messages[0].contains("sRGB") &&
+                    messages[0].contains(QString::fromStdString(press.string())))
+            << messages[0].toStdString();
+    }
+    EXPECT_EQ(window->runSettings().output.bytes(), c.stillOpens ? 4 : 3);
+    window.reset();
+    open(); // said once
+    EXPECT_EQ(messages.size(), c.stillOpens ? 0u : 1u);
+    EXPECT_EQ(window->runSettings().colour, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Profiles, ColourChoice,
+    ::testing::Values(KeptColour{"StillThere", [](const fs::path&) {}, true},
+                      KeptColour{"Deleted", [](const fs::path& p) { fs::remove(p); }, false},
+                      KeptColour{"NowDamaged",
+                                 [](const fs::path& p) {
+                                     writeFile(p, {'a', 'c', 's', 'p'});
+                                 },
+                                 false},
+                      KeptColour{"NowGrey",
+                                 [](const fs::path& p) {
+                                     fs::copy_file("/usr/share/color/icc/ghostscript/sgray.icc", p,
+                                                   fs::copy_options::overwrite_existing);
+                                 },
+                                 false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, BatchAndWindow,

@@ -293,7 +293,7 @@ void FramesDialog::CommandPreview_Click() {
         return;
     }
     if (preview_ == nullptr) {
-        preview_ = new FlipPreview(window_.dataFolder, this);
+        preview_ = new FlipPreview(window_.dataFolder, *window_.cache, this);
         preview_->setWindowFlag(Qt::Window);
         preview_->setAttribute(Qt::WA_DeleteOnClose);
     }

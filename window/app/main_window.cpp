@@ -174,6 +174,7 @@ void mainS::Form_Load() {
     writeCredits();
     loadXJ();
     loadPrinterChoice();
+    loadColourChoice();
     loadLastFolder();
 }
 

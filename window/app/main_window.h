@@ -245,6 +245,10 @@ class mainS : public QWidget {
     // The printer resolution controls changed: confirm again, show what
     // resolution the run would have.
     void printerChoiceChanged();
+    // The colour dialog's choice in the user's settings; a kept profile that
+    // no longer opens is dropped for sRGB, with a message.
+    void loadColourChoice();
+    void saveColourChoice();
     // The folder list opens the folder last used, kept in the user's settings.
     void loadLastFolder();
     // Draws the common frame over the previews of the filled slots; hides the

@@ -64,8 +64,10 @@ ColourDialog::ColourDialog(Window window, QWidget* parent)
     buttons->addWidget(CommandCancel);
     form->addRow(buttons);
 
-    fillProfiles(ComboInput, "sRGB", window_.settings.inputProfile);
-    fillProfiles(ComboOutput, "sRGB（不嵌入配置文件）", window_.settings.outputProfile);
+    fillProfiles(ComboInput, "sRGB", window_.settings.inputProfile, &ProfileUses::input,
+                 window_.installed.inputs);
+    fillProfiles(ComboOutput, "sRGB（不嵌入配置文件）", window_.settings.outputProfile,
+                 &ProfileUses::output, window_.installed.outputs);
     ComboIntent->setCurrentIndex(int(window_.settings.intent));
     CheckBpc->setChecked(window_.settings.blackPointCompensation);
     CommandOK->setDefault(true);
@@ -79,15 +81,22 @@ ColourDialog::ColourDialog(Window window, QWidget* parent)
     connect(CommandCancel, &QPushButton::clicked, this, &QDialog::reject, direct);
 }
 
-// sRGB first, then the chosen profile, the recent ones and those installed;
-// each item carries its path.
-void ColourDialog::fillProfiles(QComboBox* box, const QString& none, const std::string& chosen) {
+// sRGB first, then the chosen profile, the recent ones that fit the list's
+// use (a recent CMYK output is no input; a file gone since is left out) and
+// those installed; each item carries its path.
+void ColourDialog::fillProfiles(QComboBox* box, const QString& none, const std::string& chosen,
+                                bool ProfileUses::*use, const std::vector<std::string>& installed) {
     box->addItem(none, QString());
-    std::vector<std::string> offered = window_.recent;
+    std::vector<std::string> offered;
     if (!chosen.empty()) {
-        offered = withRecent(offered, chosen, offered.size() + 1);
+        offered.push_back(chosen);
     }
-    offered.insert(offered.end(), window_.installed.begin(), window_.installed.end());
+    for (const std::string& path : window_.recent) {
+        if (profileUsesOf(path).*use) {
+            offered.push_back(path);
+        }
+    }
+    offered.insert(offered.end(), installed.begin(), installed.end());
     for (const std::string& path : offered) {
         const QString data = QFile::decodeName(path.c_str());
         if (box->findData(data) < 0) {

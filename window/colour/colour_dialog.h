@@ -5,6 +5,7 @@
 // and checks the profiles; the window then decodes its pictures anew.
 
 #include "colour/colour_plan.h"
+#include "colour/profile_folder.h"
 
 #include <QDialog>
 #include <QString>
@@ -24,7 +25,7 @@ class ColourDialog : public QDialog {
     struct Window {
         ColourSettings settings;
         std::vector<std::string> recent; // profiles chosen lately, newest first
-        std::vector<std::string> installed;
+        InstalledProfiles installed;     // each list offers only what it can take
         std::function<void(const QString&)> showMessage;
     };
     explicit ColourDialog(Window window, QWidget* parent = nullptr);
@@ -52,7 +53,8 @@ class ColourDialog : public QDialog {
     void CommandOK_Click();
 
   private:
-    void fillProfiles(QComboBox* box, const QString& none, const std::string& chosen);
+    void fillProfiles(QComboBox* box, const QString& none, const std::string& chosen,
+                      bool ProfileUses::*use, const std::vector<std::string>& installed);
     void chooseFile(QComboBox* box);
 
     Window window_;

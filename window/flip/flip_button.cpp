@@ -87,7 +87,7 @@ void mainS::updateFlip() {
 
 void mainS::CommandFlip_Click() {
     if (!flipPreview_) {
-        flipPreview_ = new FlipPreview(dataFolder_, this);
+        flipPreview_ = new FlipPreview(dataFolder_, pictureCache_, this);
     }
     updateFlip();
     flipPreview_->show();

@@ -6,6 +6,7 @@
 #include "params/pitch_store.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -37,8 +38,9 @@ QString fromStd(const std::string& text) {
 
 } // namespace
 
-FlipPreview::FlipPreview(std::filesystem::path dataFolder, QWidget* parent)
-    : QWidget(parent, Qt::Window), dataFolder_(std::move(dataFolder)) {
+FlipPreview::FlipPreview(std::filesystem::path dataFolder, const PictureCache& pictures,
+                         QWidget* parent)
+    : QWidget(parent, Qt::Window), dataFolder_(std::move(dataFolder)), pictures_(pictures) {
     setObjectName("FlipPreview");
     setWindowTitle("翻转预览");
     setAttribute(Qt::WA_DeleteOnClose);
@@ -82,6 +84,9 @@ void FlipPreview::buildControls() {
     CommandPng->setObjectName("CommandPng");
     LabelState = new QLabel(this);
     LabelState->setObjectName("LabelState");
+    CheckGamut = new QCheckBox("标出色域外", this);
+    CheckGamut->setObjectName("CheckGamut");
+    CheckGamut->setEnabled(false);
 
     auto* phaseRow = new QHBoxLayout;
     phaseRow->addWidget(new QLabel("视角", this));
@@ -91,6 +96,8 @@ void FlipPreview::buildControls() {
     auto* settingsRow = new QHBoxLayout;
     settingsRow->addWidget(new QLabel("栅距误差", this));
     settingsRow->addWidget(SpinPitchError);
+    settingsRow->addSpacing(12);
+    settingsRow->addWidget(CheckGamut); // in the free space before the buttons
     settingsRow->addStretch(1);
     settingsRow->addWidget(CommandGif);
     settingsRow->addWidget(CommandPng);
@@ -106,6 +113,7 @@ void FlipPreview::buildControls() {
     connect(SliderPhase, &QSlider::valueChanged, this, &FlipPreview::scheduleView);
     connect(SpinPitchError, &QDoubleSpinBox::valueChanged, this, &FlipPreview::scheduleView);
     connect(CommandPlay, &QPushButton::clicked, this, &FlipPreview::togglePlay);
+    connect(CheckGamut, &QCheckBox::toggled, this, &FlipPreview::CheckGamut_Click);
     connect(CommandGif, &QPushButton::clicked, this, &FlipPreview::saveGif);
     connect(CommandPng, &QPushButton::clicked, this, &FlipPreview::savePng);
 }
@@ -129,10 +137,20 @@ void FlipPreview::setInputs(const JobState& job, const RunSettings& settings) {
     inputJob_ = job;
     inputSettings_ = settings;
     simulator_.reset();
+    CheckGamut->setEnabled(!settings.colour.outputProfile.empty());
     Result<FlipSimulator> prepared = FlipSimulator::prepare(job, settings);
     if (!prepared) {
         showProblem(fromStd(prepared.message()));
         return;
+    }
+    if (CheckGamut->isEnabled() && CheckGamut->isChecked()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor); // pictures may be decoded
+        const Status marked = prepared.value().markGamut(pictures_);
+        QApplication::restoreOverrideCursor();
+        if (!marked) {
+            showProblem(fromStd(marked.message()));
+            return;
+        }
     }
     simulator_ = std::move(prepared).value();
     const int views = simulator_->job().ViewCount;
@@ -148,6 +166,11 @@ void FlipPreview::setInputs(const JobState& job, const RunSettings& settings) {
     CommandPng->setEnabled(true);
     LabelState->clear();
     scheduleView();
+}
+
+void FlipPreview::CheckGamut_Click() {
+    simulator_.reset();
+    setInputs(inputJob_, inputSettings_);
 }
 
 void FlipPreview::showProblem(const QString& text) {

@@ -9,6 +9,7 @@
 // simulation itself is the core's (flip/flip_simulator.h).
 
 #include "flip/flip_simulator.h"
+#include "intake/picture_cache.h"
 #include "job/job_state.h"
 #include "render/run_geometry.h"
 
@@ -19,6 +20,7 @@
 #include <functional>
 #include <optional>
 
+class QCheckBox;
 class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
@@ -29,8 +31,10 @@ namespace tovrel {
 class FlipPreview : public QWidget {
     Q_OBJECT
   public:
-    // dataFolder: the folder of kvxj.dll, never written over by an export.
-    FlipPreview(std::filesystem::path dataFolder, QWidget* parent);
+    // dataFolder: the folder of kvxj.dll, never written over by an export;
+    // pictures: the window's picture cache, which outlives the preview (the
+    // gamut marks decode the pictures in sRGB through it).
+    FlipPreview(std::filesystem::path dataFolder, const PictureCache& pictures, QWidget* parent);
 
     // The chosen pictures with pitch and sharpness, and the run's settings.
     // Inputs equal to the last ones change nothing.
@@ -45,6 +49,9 @@ class FlipPreview : public QWidget {
     QDoubleSpinBox* SpinPitchError = nullptr; // percent
     QPushButton* CommandGif = nullptr;
     QPushButton* CommandPng = nullptr;
+    // "标出色域外": marks the colours the output profile cannot print; only
+    // with an output profile.
+    QCheckBox* CheckGamut = nullptr;
     QLabel* LabelState = nullptr; // why there is no view, or what was saved
 
     // Asks where an export goes (a save dialog); tests set it.
@@ -83,7 +90,10 @@ class FlipPreview : public QWidget {
     void showMessage(const QString& text);
     ViewSize viewSize() const;
 
+    void CheckGamut_Click();
+
     std::filesystem::path dataFolder_;
+    const PictureCache& pictures_;
     std::optional<FlipSimulator> simulator_;
     JobState inputJob_;
     RunSettings inputSettings_;
