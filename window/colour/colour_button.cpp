@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QStringList>
+#include <QTimer>
 
 namespace tovrel {
 
@@ -81,10 +82,15 @@ void mainS::ActionColour_Click() {
         }
         pictureCache_.setColour(dialog->plan());
         saveColourChoice();
-        if (job.ViewCount > 0) {
-            GetF_info(); // the stores hold the pixels of the new output
-        }
-        flipPicturesChanged(); // an open flip preview shows the new colours
+        // Decoding anew keeps the window answering (it handles events), which
+        // would delete the closing dialog while it is still signalling: the
+        // pictures follow once the dialog is done.
+        QTimer::singleShot(0, this, [this] {
+            if (job.ViewCount > 0) {
+                GetF_info(); // the stores hold the pixels of the new output
+            }
+            flipPicturesChanged(); // an open flip preview shows the new colours
+        });
     });
     dialog->show();
 }
