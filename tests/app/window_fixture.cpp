@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QMenu>
 #include <QPushButton>
 #include <QSettings>
@@ -54,7 +55,25 @@ void WindowTest::chooseOutputProfile(const std::string& profile) {
     ASSERT_NE(dialog, nullptr);
     dialog->fileHook = [profile] { return QString::fromStdString(profile); };
     QTest::mouseClick(dialog->CommandOutputFile, Qt::LeftButton);
-    QTest::mouseClick(dialog->CommandOK, Qt::LeftButton);
+    // OK clicked from within a running event loop, as a user's click comes:
+    // the dialog, deleted once closed, must outlive its own signals.
+    std::vector<std::string> order;
+    {
+        QObject watch;
+        QObject::connect(dialog, &QDialog::finished, &watch,
+                         [&order] { order.push_back("finished"); });
+        QObject::connect(dialog, &QObject::destroyed, &watch,
+                         [&order] { order.push_back("destroyed"); });
+        QEventLoop loop;
+        QTimer::singleShot(0, dialog->CommandOK, [ok = dialog->CommandOK, &loop] {
+            QTest::mouseClick(ok, Qt::LeftButton);
+            loop.quit();
+        });
+        loop.exec();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QCoreApplication::processEvents(); // what follows the dialog's OK
+    EXPECT_EQ(order, (std::vector<std::string>{"finished", "destroyed"}));
 }
 
 QStringList itemsOf(const QComboBox* box) {
