@@ -119,9 +119,9 @@ void addSpan(std::vector<SheetSpan>& spans, SheetSpan span) {
 }
 
 // A card at x0 after the card at `before`: its columns whose map equals the
-// earlier card's are copied from it, the rest are made through the map. On
-// the Part's grid the two are equal throughout; on the printer's grid the
-// lens phase drifts by a hair from card to card and some lenses differ.
+// earlier card's are copied from it, the rest are made through the map. With
+// lenses of whole pixels the two are equal throughout; on the printer's grid
+// the lens phase drifts by a hair from card to card and some lenses differ.
 void addCard(std::vector<SheetSpan>& spans, const std::vector<std::size_t>& map, int64_t x0,
              int64_t before, int64_t width) {
     int64_t i = 0;
